@@ -1,0 +1,56 @@
+// The nine narrow registry functions of advapi32, one to one, with the
+// platform's status codes (0 is success). Keys are handle values; the
+// predefined roots are the 32-bit values below on every platform.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace mdb {
+
+using RegHandle = std::uintptr_t;
+
+enum RegistryRoot : std::uint32_t {
+  HKEY_CLASSES_ROOT_ = 0x80000000u,
+  HKEY_CURRENT_USER_ = 0x80000001u,
+};
+
+// Win32 status codes the program and its replacement registry use.
+enum RegStatus : long {
+  kRegSuccess = 0,
+  kRegFileNotFound = 2,
+  kRegAccessDenied = 5,
+  kRegInvalidParameter = 87,
+  kRegMoreData = 234,
+  kRegNoMoreItems = 259,
+};
+
+enum RegType : std::uint32_t { kRegSz = 1, kRegExpandSz = 2, kRegDword = 4 };
+
+constexpr std::uint32_t kKeyAccess63 = 63;  // the six specific key rights
+
+class IRegistryApi {
+ public:
+  virtual ~IRegistryApi() = default;
+  virtual long OpenKeyEx(RegHandle key, const std::string& subKey, std::uint32_t options,
+                         std::uint32_t access, RegHandle* result) = 0;
+  virtual long CreateKeyEx(RegHandle key, const std::string& subKey, std::uint32_t options,
+                           std::uint32_t access, RegHandle* result,
+                           std::uint32_t* disposition) = 0;
+  // `data` may be null to ask for the type and size only.
+  virtual long QueryValueEx(RegHandle key, const std::string& name, std::uint32_t* type,
+                            unsigned char* data, std::uint32_t* size) = 0;
+  virtual long SetValueEx(RegHandle key, const std::string& name, std::uint32_t type,
+                          const unsigned char* data, std::uint32_t size) = 0;
+  // `name` holds `*nameSize` bytes; on success *nameSize is the name's length.
+  virtual long EnumValue(RegHandle key, std::uint32_t index, char* name,
+                         std::uint32_t* nameSize, std::uint32_t* type,
+                         std::uint32_t* dataSize) = 0;
+  virtual long EnumKeyEx(RegHandle key, std::uint32_t index, char* name,
+                         std::uint32_t* nameSize) = 0;
+  virtual long DeleteKey(RegHandle key, const std::string& subKey) = 0;
+  virtual long DeleteValue(RegHandle key, const std::string& name) = 0;
+  virtual long CloseKey(RegHandle key) = 0;
+};
+
+}  // namespace mdb

@@ -1,0 +1,81 @@
+#include "platform/fake/FakeHost.h"
+
+#include <cwctype>
+
+namespace mdb {
+
+std::wstring FakeHost::Key(const std::wstring& path) {
+  std::wstring key;
+  for (wchar_t ch : path) key += static_cast<wchar_t>(std::towlower(ch));
+  return key;
+}
+
+void FakeHost::Check(const char* operation) const {
+  if (failing.count(operation) != 0) {
+    throw HostError(5, L"アクセスが拒否されました。");
+  }
+}
+
+void FakeHost::AddEntry(const std::wstring& path, const std::wstring& name, unsigned attributes) {
+  entries_[Key(path)] = Entry{name, attributes};
+}
+
+void FakeHost::AddFile(const std::wstring& path, const std::string& bytes, unsigned attributes) {
+  const std::size_t slash = path.find_last_of(L'\\');
+  AddEntry(path, slash == std::wstring::npos ? path : path.substr(slash + 1), attributes);
+  files_[Key(path)] = bytes;
+}
+
+bool FakeHost::HasFile(const std::wstring& path) const { return files_.count(Key(path)) != 0; }
+
+const std::string& FakeHost::FileBytes(const std::wstring& path) const {
+  static const std::string none;
+  auto found = files_.find(Key(path));
+  return found == files_.end() ? none : found->second;
+}
+
+std::wstring FakeHost::CommandLineText() { return commandLine; }
+std::wstring FakeHost::ProgramDirectory() { return programDirectory; }
+std::wstring FakeHost::ExecutableBaseName() { return baseName; }
+std::wstring FakeHost::ApplicationTitle() { return L"MdbSwitch"; }
+
+std::wstring FakeHost::FindEntry(const std::wstring& path, unsigned mask) {
+  events.push_back(L"find:" + path);
+  Check("FindEntry");
+  auto found = entries_.find(Key(path));
+  if (found == entries_.end()) return std::wstring();
+  const unsigned filtered = kEntryHidden | kEntrySystem | kEntryDirectory;
+  if ((found->second.attributes & filtered & ~mask) != 0) return std::wstring();
+  return found->second.name;
+}
+
+void FakeHost::RemoveFile(const std::wstring& path) {
+  events.push_back(L"remove:" + path);
+  Check("RemoveFile");
+  entries_.erase(Key(path));
+  files_.erase(Key(path));
+}
+
+void FakeHost::AppendLine(const std::wstring& path, const std::wstring& text) {
+  events.push_back(L"append:" + text);
+  Check("AppendLine");
+  if (files_.count(Key(path)) == 0) AddFile(path, std::string());
+  files_[Key(path)] += codec_.ToNarrow(text) + "\r\n";
+}
+
+std::wstring FakeHost::CurrentDateTime() {
+  Check("CurrentDateTime");
+  return dateTime;
+}
+
+void FakeHost::ShowMessage(const std::wstring& text, MessageIcon icon, const std::wstring* title) {
+  events.push_back(L"message:" + text);
+  messages.push_back(Message{text, icon, title != nullptr ? *title : ApplicationTitle()});
+}
+
+void FakeHost::EndProgram(int status) {
+  events.push_back(L"end:" + std::to_wstring(status));
+  throw ProgramEnded{status};
+}
+
+}  // namespace mdb

@@ -1,0 +1,71 @@
+// The in-memory host of the unit tests: a file table instead of a disk,
+// recorded message boxes, and EndProgram that throws ProgramEnded.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/Host.h"
+#include "platform/TextCodec.h"
+
+namespace mdb {
+
+class FakeHost final : public IHost {
+ public:
+  struct Message {
+    std::wstring text;
+    MessageIcon icon;
+    std::wstring caption;
+  };
+  struct Entry {
+    std::wstring name;  // the stored long name
+    unsigned attributes;
+  };
+
+  explicit FakeHost(ITextCodec& codec) : codec_(codec) {}
+
+  // Set up by the tests.
+  std::wstring commandLine;
+  std::wstring programDirectory = L"C:\\Tools";
+  std::wstring baseName = L"MdbSwitch";
+  std::wstring dateTime = L"2001/02/03 14:05:06";
+  // Names of operations ("FindEntry", "RemoveFile", "AppendLine", ...) that
+  // fail with a HostError.
+  std::set<std::string> failing;
+
+  // A directory entry, found under `path` (compared without regard to case,
+  // as Windows does); `path` may use short names.
+  void AddEntry(const std::wstring& path, const std::wstring& name, unsigned attributes = 0);
+  // A file whose bytes the tests can read; also a directory entry.
+  void AddFile(const std::wstring& path, const std::string& bytes, unsigned attributes = 0);
+  bool HasFile(const std::wstring& path) const;
+  const std::string& FileBytes(const std::wstring& path) const;
+
+  // What the program did.
+  std::vector<Message> messages;
+  std::vector<std::wstring> events;  // "find:", "remove:", "append:", "message:", "end:"
+
+  std::wstring CommandLineText() override;
+  std::wstring ProgramDirectory() override;
+  std::wstring ExecutableBaseName() override;
+  std::wstring ApplicationTitle() override;
+  std::wstring FindEntry(const std::wstring& path, unsigned mask) override;
+  void RemoveFile(const std::wstring& path) override;
+  void AppendLine(const std::wstring& path, const std::wstring& text) override;
+  std::wstring CurrentDateTime() override;
+  void ShowMessage(const std::wstring& text, MessageIcon icon,
+                   const std::wstring* title) override;
+  [[noreturn]] void EndProgram(int status) override;
+
+ private:
+  static std::wstring Key(const std::wstring& path);
+  void Check(const char* operation) const;
+
+  ITextCodec& codec_;
+  std::map<std::wstring, Entry> entries_;
+  std::map<std::wstring, std::string> files_;
+};
+
+}  // namespace mdb

@@ -1,0 +1,123 @@
+#include "platform/win32/Win32Host.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/win32/Win32Error.h"
+#include "platform/win32/Win32Handle.h"
+
+namespace mdb {
+
+std::wstring ArgumentTextOf(const std::wstring& raw) {
+  std::size_t i = 0;
+  if (!raw.empty() && raw[0] == L'"') {
+    const std::size_t close = raw.find(L'"', 1);
+    i = close == std::wstring::npos ? raw.size() : close + 1;
+  } else {
+    while (i < raw.size() && raw[i] != L' ' && raw[i] != L'\t') ++i;
+  }
+  while (i < raw.size() && (raw[i] == L' ' || raw[i] == L'\t')) ++i;
+  return raw.substr(i);
+}
+
+std::string Win32TextCodec::ToNarrow(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int wide = static_cast<int>(text.size());
+  const int size = WideCharToMultiByte(CP_ACP, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.data(), wide, &out[0], size, nullptr, nullptr);
+  return out;
+}
+
+std::wstring Win32TextCodec::FromNarrow(const std::string& bytes) {
+  if (bytes.empty()) return std::wstring();
+  const int narrow = static_cast<int>(bytes.size());
+  const int size = MultiByteToWideChar(CP_ACP, 0, bytes.data(), narrow, nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, bytes.data(), narrow, &out[0], size);
+  return out;
+}
+
+std::wstring Win32Host::CommandLineText() { return ArgumentTextOf(GetCommandLineW()); }
+
+std::wstring Win32Host::ModulePath() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) ThrowLastError();
+    if (length < buffer.size()) return std::wstring(buffer.data(), length);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::wstring Win32Host::ProgramDirectory() {
+  const std::wstring path = ModulePath();
+  const std::size_t slash = path.find_last_of(L'\\');
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+std::wstring Win32Host::ExecutableBaseName() {
+  const std::wstring path = ModulePath();
+  const std::size_t slash = path.find_last_of(L'\\');
+  std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.find_last_of(L'.');
+  if (dot != std::wstring::npos && dot != 0) name.erase(dot);
+  return name;
+}
+
+std::wstring Win32Host::ApplicationTitle() { return L"MdbSwitch"; }
+
+std::wstring Win32Host::FindEntry(const std::wstring& path, unsigned mask) {
+  WIN32_FIND_DATAW data;
+  FindHandle find(FindFirstFileW(path.c_str(), &data));
+  if (!find.valid()) {
+    const DWORD error = GetLastError();
+    // "Nothing there" in its several spellings; anything else (a drive that
+    // is not ready, a refused share) is the host's failure to report.
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+        error == ERROR_NO_MORE_FILES || error == ERROR_INVALID_NAME ||
+        error == ERROR_BAD_NETPATH || error == ERROR_BAD_PATHNAME) {
+      return std::wstring();
+    }
+    ThrowError(error);
+  }
+  const unsigned filtered = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+  if ((data.dwFileAttributes & filtered & ~mask) != 0) return std::wstring();
+  return data.cFileName;
+}
+
+void Win32Host::RemoveFile(const std::wstring& path) {
+  if (!DeleteFileW(path.c_str())) ThrowLastError();
+}
+
+void Win32Host::AppendLine(const std::wstring& path, const std::wstring& text) {
+  FileHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) ThrowLastError();
+  const std::string bytes = codec_.ToNarrow(text) + "\r\n";
+  DWORD written = 0;
+  if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+      written != bytes.size()) {
+    ThrowLastError();
+  }
+}
+
+std::wstring Win32Host::CurrentDateTime() {
+  wchar_t date[128] = L"";
+  wchar_t time[128] = L"";
+  if (GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, date, 128) == 0 ||
+      GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, time, 128) == 0) {
+    ThrowLastError();
+  }
+  return std::wstring(date) + L" " + time;
+}
+
+void Win32Host::ShowMessage(const std::wstring& text, MessageIcon icon, const std::wstring* title) {
+  const std::wstring caption = title != nullptr ? *title : ApplicationTitle();
+  MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | static_cast<UINT>(icon));
+}
+
+void Win32Host::EndProgram(int status) { ExitProcess(static_cast<UINT>(status)); }
+
+}  // namespace mdb

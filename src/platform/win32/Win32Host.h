@@ -1,0 +1,39 @@
+// The host services on Win32, wide calls throughout.
+#pragma once
+
+#include "platform/Host.h"
+#include "platform/TextCodec.h"
+
+namespace mdb {
+
+// Skips the program name of a raw command line by the rules Windows uses to
+// split it, and the blanks after it.
+std::wstring ArgumentTextOf(const std::wstring& rawCommandLine);
+
+class Win32TextCodec final : public ITextCodec {
+ public:
+  std::string ToNarrow(const std::wstring& text) override;
+  std::wstring FromNarrow(const std::string& bytes) override;
+};
+
+class Win32Host final : public IHost {
+ public:
+  explicit Win32Host(ITextCodec& codec) : codec_(codec) {}
+  std::wstring CommandLineText() override;
+  std::wstring ProgramDirectory() override;
+  std::wstring ExecutableBaseName() override;
+  std::wstring ApplicationTitle() override;
+  std::wstring FindEntry(const std::wstring& path, unsigned mask) override;
+  void RemoveFile(const std::wstring& path) override;
+  void AppendLine(const std::wstring& path, const std::wstring& text) override;
+  std::wstring CurrentDateTime() override;
+  void ShowMessage(const std::wstring& text, MessageIcon icon,
+                   const std::wstring* title) override;
+  [[noreturn]] void EndProgram(int status) override;
+
+ private:
+  std::wstring ModulePath();
+  ITextCodec& codec_;
+};
+
+}  // namespace mdb

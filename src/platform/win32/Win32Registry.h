@@ -1,0 +1,36 @@
+// advapi32's narrow registry functions and user32's SendMessageTimeoutA.
+#pragma once
+
+#include "platform/Broadcast.h"
+#include "platform/RegistryApi.h"
+
+namespace mdb {
+
+class Win32Registry final : public IRegistryApi {
+ public:
+  long OpenKeyEx(RegHandle key, const std::string& subKey, std::uint32_t options,
+                 std::uint32_t access, RegHandle* result) override;
+  long CreateKeyEx(RegHandle key, const std::string& subKey, std::uint32_t options,
+                   std::uint32_t access, RegHandle* result, std::uint32_t* disposition) override;
+  long QueryValueEx(RegHandle key, const std::string& name, std::uint32_t* type,
+                    unsigned char* data, std::uint32_t* size) override;
+  long SetValueEx(RegHandle key, const std::string& name, std::uint32_t type,
+                  const unsigned char* data, std::uint32_t size) override;
+  long EnumValue(RegHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize,
+                 std::uint32_t* type, std::uint32_t* dataSize) override;
+  long EnumKeyEx(RegHandle key, std::uint32_t index, char* name,
+                 std::uint32_t* nameSize) override;
+  long DeleteKey(RegHandle key, const std::string& subKey) override;
+  long DeleteValue(RegHandle key, const std::string& name) override;
+  long CloseKey(RegHandle key) override;
+};
+
+class Win32Broadcast final : public IBroadcast {
+ public:
+  std::intptr_t SendMessageWithTimeout(std::uintptr_t window, std::uint32_t message,
+                                   std::uintptr_t wParam, std::intptr_t lParam,
+                                   std::uint32_t flags, std::uint32_t timeoutMs,
+                                   std::uintptr_t* result) override;
+};
+
+}  // namespace mdb

@@ -1,0 +1,52 @@
+#include "startup/mMain.h"
+
+#include "association/mAccessReg.h"
+#include "launch/mSwitch.h"
+#include "startup/mLongFileName3.h"
+#include "startup/std_Func.h"
+#include "ui/frmMain.h"
+
+namespace mdb {
+
+std::wstring gLogFile;
+
+std::wstring DumpArguments(const ArgumentList& list) {
+  std::wstring dump;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    dump += L"(" + std::to_wstring(i) + L")" + list[i] + L"\r\n";
+  }
+  return dump;
+}
+
+static bool IsNetworkPath(const std::wstring& path) {
+  return path.compare(0, 2, L"\\\\") == 0;
+}
+
+void Main(Platform& platform) {
+  IHost& host = platform.host;
+  RunGuarded(host, [&] {
+    gDebugMode = false;
+    gLogFile = host.ProgramDirectory() + L"\\MdbSwitch.Log";
+    // Each log holds one run; a hidden or system log is not found with
+    // mask 0 and so is appended to instead.
+    if (!host.FindEntry(gLogFile, kEntryNormal).empty()) host.RemoveFile(gLogFile);
+    WriteDebugLog(host, L"Command()=" + host.CommandLineText(), gLogFile);
+
+    if (!RegisterLauncherClass(platform)) {
+      host.ShowMessage(L"MdbVersionSwitchのレジストリ設定に失敗しました", kIconError);
+    }
+
+    ArgumentList args;
+    if (GetCmdLine(host, args)) {
+      WriteDebugLog(host, L"GetCmdLineAfter Arg$()=" + DumpArguments(args), gLogFile);
+      if (!IsNetworkPath(args[1])) args[1] = GetLongFileName(host, args[1]);
+      WriteDebugLog(host, L"GetLongAfter Arg$(1)=" + args[1], gLogFile);
+      const int status = LaunchAccessForFile(platform, args);
+      host.EndProgram(status);
+    }
+
+    ShowFrmMain(platform);
+  });
+}
+
+}  // namespace mdb

@@ -1,0 +1,285 @@
+#include "WineTestSupport.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "MdbTestPaths.h"
+
+namespace mdbtest {
+
+std::wstring BuiltExecutable() { return MDB_TEST_EXE; }
+
+static void RemoveTreeFiles(const std::wstring& dir) {
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const std::wstring path = dir + L"\\" + name;
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      RemoveTreeFiles(path);
+      RemoveDirectoryW(path.c_str());
+    } else {
+      DeleteFileW(path.c_str());
+    }
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+}
+
+std::wstring ScratchDir(const std::wstring& name) {
+  const std::wstring root = MDB_TEST_SCRATCH;
+  CreateDirectoryW(root.c_str(), nullptr);
+  const std::wstring dir = root + L"\\" + name;
+  RemoveTreeFiles(dir);
+  CreateDirectoryW(dir.c_str(), nullptr);
+  return dir;
+}
+
+std::wstring InstallCopy(const std::wstring& dir, const std::wstring& name) {
+  const std::wstring target = dir + L"\\" + name;
+  CopyFileW(BuiltExecutable().c_str(), target.c_str(), FALSE);
+  return target;
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::string();
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+}
+
+bool FileExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring DirOf(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L'\\');
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+static std::string Convert(UINT codePage, const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], size,
+                      nullptr, nullptr);
+  return out;
+}
+
+std::string ToAnsi(const std::wstring& text) { return Convert(CP_ACP, text); }
+std::string Utf8(const std::wstring& text) { return Convert(CP_UTF8, text); }
+
+Process::~Process() {
+  if (info_.hProcess) CloseHandle(info_.hProcess);
+  if (info_.hThread) CloseHandle(info_.hThread);
+}
+
+Process::Process(Process&& other) noexcept : info_(other.info_) { other.info_ = {}; }
+
+Process& Process::operator=(Process&& other) noexcept {
+  if (this != &other) {
+    this->~Process();
+    info_ = other.info_;
+    other.info_ = {};
+  }
+  return *this;
+}
+
+bool Process::Wait(DWORD ms, DWORD* exitCode) {
+  if (!info_.hProcess) return false;
+  if (WaitForSingleObject(info_.hProcess, ms) != WAIT_OBJECT_0) return false;
+  if (exitCode) GetExitCodeProcess(info_.hProcess, exitCode);
+  return true;
+}
+
+void Process::Kill() {
+  if (info_.hProcess) {
+    TerminateProcess(info_.hProcess, 99);
+    WaitForSingleObject(info_.hProcess, 5000);
+  }
+}
+
+Process Start(const std::wstring& exe, const std::wstring& arguments) {
+  std::wstring line = L"\"" + exe + L"\"";
+  if (!arguments.empty()) line += L" " + arguments;
+  std::vector<wchar_t> buffer(line.begin(), line.end());
+  buffer.push_back(L'\0');
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      DirOf(exe).c_str(), &startup, &info)) {
+    return Process();
+  }
+  return Process(info);
+}
+
+namespace {
+
+struct Search {
+  DWORD pid;
+  const std::wstring* caption;  // null: any dialog
+  HWND found;
+};
+
+std::wstring TextOf(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  GetWindowTextW(window, &text[0], length + 1);
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+BOOL CALLBACK Visit(HWND window, LPARAM param) {
+  Search* search = reinterpret_cast<Search*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search->pid || !IsWindowVisible(window)) return TRUE;
+  if (search->caption == nullptr) {
+    wchar_t cls[64] = L"";
+    GetClassNameW(window, cls, 64);
+    if (std::wstring(cls) != L"#32770") return TRUE;
+  } else if (TextOf(window) != *search->caption) {
+    return TRUE;
+  }
+  search->found = window;
+  return FALSE;
+}
+
+HWND Poll(DWORD pid, const std::wstring* caption, DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    Search search{pid, caption, nullptr};
+    EnumWindows(Visit, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    if (GetTickCount() - start >= ms) return nullptr;
+    Sleep(50);
+  }
+}
+
+}  // namespace
+
+bool FindMessageBox(DWORD pid, DWORD ms, MessageBoxInfo* box) {
+  HWND window = Poll(pid, nullptr, ms);
+  if (!window) return false;
+  box->window = window;
+  box->caption = TextOf(window);
+  // The text of a message box is its static control 0xFFFF.
+  HWND text = GetDlgItem(window, 0xFFFF);
+  box->text = text ? TextOf(text) : std::wstring();
+  // The icon is a static control 0x14 holding the system icon.
+  box->icon = 0;
+  HWND iconControl = GetDlgItem(window, 0x14);
+  if (iconControl) {
+    HICON shown = reinterpret_cast<HICON>(SendMessageW(iconControl, STM_GETICON, 0, 0));
+    if (shown == LoadIconW(nullptr, IDI_HAND)) box->icon = MB_ICONERROR;
+    if (shown == LoadIconW(nullptr, IDI_ASTERISK)) box->icon = MB_ICONINFORMATION;
+  }
+  return true;
+}
+
+void PressOk(HWND box) {
+  HWND ok = GetDlgItem(box, IDOK);
+  if (ok) {
+    SendMessageW(ok, BM_CLICK, 0, 0);
+  } else {
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+  }
+}
+
+HWND FindTopWindow(DWORD pid, const std::wstring& caption, DWORD ms) {
+  return Poll(pid, &caption, ms);
+}
+
+bool RegWrite(HKEY root, const std::wstring& key, const std::wstring& name,
+              const std::wstring& value, DWORD type) {
+  const std::string bytes(reinterpret_cast<const char*>(value.c_str()),
+                          (value.size() + 1) * sizeof(wchar_t));
+  HKEY opened;
+  if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened,
+                      nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG status = RegSetValueExW(opened, name.c_str(), 0, type,
+                                     reinterpret_cast<const BYTE*>(bytes.data()),
+                                     static_cast<DWORD>(bytes.size()));
+  RegCloseKey(opened);
+  return status == ERROR_SUCCESS;
+}
+
+bool RegWriteBytes(HKEY root, const std::wstring& key, const std::wstring& name,
+                   const std::string& bytes, DWORD type) {
+  HKEY opened;
+  if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened,
+                      nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG status = RegSetValueExA(opened, ToAnsi(name).c_str(), 0, type,
+                                     reinterpret_cast<const BYTE*>(bytes.data()),
+                                     static_cast<DWORD>(bytes.size()));
+  RegCloseKey(opened);
+  return status == ERROR_SUCCESS;
+}
+
+std::wstring RegRead(HKEY root, const std::wstring& key, const std::wstring& name,
+                     const std::wstring& missing) {
+  HKEY opened;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return missing;
+  DWORD type = 0;
+  DWORD size = 0;
+  LONG status = RegQueryValueExW(opened, name.c_str(), nullptr, &type, nullptr, &size);
+  std::wstring value = missing;
+  if (status == ERROR_SUCCESS) {
+    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 2, L'\0');
+    status = RegQueryValueExW(opened, name.c_str(), nullptr, &type,
+                              reinterpret_cast<BYTE*>(buffer.data()), &size);
+    if (status == ERROR_SUCCESS) value = buffer.data();
+  }
+  RegCloseKey(opened);
+  return value;
+}
+
+bool RegReadRaw(HKEY root, const std::wstring& key, const std::wstring& name, std::string* bytes,
+                DWORD* type) {
+  HKEY opened;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  DWORD size = 0;
+  const std::string narrowName = ToAnsi(name);
+  LONG status = RegQueryValueExA(opened, narrowName.c_str(), nullptr, type, nullptr, &size);
+  if (status == ERROR_SUCCESS) {
+    bytes->assign(size, '\0');
+    status = RegQueryValueExA(opened, narrowName.c_str(), nullptr, type,
+                              reinterpret_cast<BYTE*>(&(*bytes)[0]), &size);
+    bytes->resize(size);
+  }
+  RegCloseKey(opened);
+  return status == ERROR_SUCCESS;
+}
+
+void RegRemoveTree(HKEY root, const std::wstring& key) { RegDeleteTreeW(root, key.c_str()); RegDeleteKeyW(root, key.c_str()); }
+
+bool RegKeyExists(HKEY root, const std::wstring& key) {
+  HKEY opened;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+  RegCloseKey(opened);
+  return true;
+}
+
+}  // namespace mdbtest

@@ -1,0 +1,79 @@
+// What the Win32 tests need to drive MdbSwitch.exe the way the shell and a
+// user do: start it with a command line, wait for it, find and answer its
+// message boxes, and read and write the registry of the Wine prefix.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace mdbtest {
+
+// The MdbSwitch.exe that the build produced.
+std::wstring BuiltExecutable();
+// A fresh, empty folder of the build tree, named after the test.
+std::wstring ScratchDir(const std::wstring& name);
+// Copies the built executable into `dir` (under `name`) and returns its path.
+std::wstring InstallCopy(const std::wstring& dir, const std::wstring& name = L"MdbSwitch.exe");
+
+std::string ReadFileBytes(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+bool FileExists(const std::wstring& path);
+std::wstring DirOf(const std::wstring& path);
+
+// Wide <-> narrow in the ANSI code page, and UTF-8 for test messages.
+std::string ToAnsi(const std::wstring& text);
+std::string Utf8(const std::wstring& text);
+
+class Process {
+ public:
+  Process() = default;
+  explicit Process(const PROCESS_INFORMATION& info) : info_(info) {}
+  ~Process();
+  Process(Process&& other) noexcept;
+  Process& operator=(Process&& other) noexcept;
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  DWORD id() const { return info_.dwProcessId; }
+  HANDLE handle() const { return info_.hProcess; }
+  // True when the process ended within `ms`; its exit code in *exitCode.
+  bool Wait(DWORD ms, DWORD* exitCode = nullptr);
+  void Kill();
+
+ private:
+  PROCESS_INFORMATION info_ = {};
+};
+
+// Starts `exe` with the raw argument text `arguments` ("\"exe\" arguments").
+Process Start(const std::wstring& exe, const std::wstring& arguments);
+
+struct MessageBoxInfo {
+  HWND window = nullptr;
+  std::wstring caption;
+  std::wstring text;
+  DWORD icon = 0;  // 16 error, 64 information, 0 when it cannot be told
+};
+
+// Waits up to `ms` for a visible dialog window of process `pid`.
+bool FindMessageBox(DWORD pid, DWORD ms, MessageBoxInfo* box);
+// Presses the box's OK button.
+void PressOk(HWND box);
+// A visible top-level window of `pid` with this caption, or null.
+HWND FindTopWindow(DWORD pid, const std::wstring& caption, DWORD ms);
+
+// Registry, wide calls on the prefix's registry. `root` is HKEY_*.
+bool RegWrite(HKEY root, const std::wstring& key, const std::wstring& name,
+              const std::wstring& value, DWORD type = REG_SZ);
+bool RegWriteBytes(HKEY root, const std::wstring& key, const std::wstring& name,
+                   const std::string& bytes, DWORD type);
+// Value text, or `missing` when the key or value does not exist.
+std::wstring RegRead(HKEY root, const std::wstring& key, const std::wstring& name,
+                     const std::wstring& missing = L"<missing>");
+bool RegReadRaw(HKEY root, const std::wstring& key, const std::wstring& name, std::string* bytes,
+                DWORD* type);
+void RegRemoveTree(HKEY root, const std::wstring& key);
+bool RegKeyExists(HKEY root, const std::wstring& key);
+
+}  // namespace mdbtest

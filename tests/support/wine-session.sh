@@ -1,0 +1,47 @@
+#!/bin/sh
+# wine-session.sh start|stop STATE_DIR WINE
+# start: a private Xvfb display and an initialised Wine prefix under STATE_DIR,
+#        with a wine server that stays up between the test programs.
+# stop:  ends the wine server and the display, so nothing outlives the suite.
+set -u
+action=$1 state=$2 wine=$3
+export WINEPREFIX="$state/prefix" WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+server=wineserver
+[ -x /usr/lib/wine/wineserver64 ] && [ "${wine##*/}" = wine64 ] && server=/usr/lib/wine/wineserver64
+
+stop() {
+  "$server" -k 2>/dev/null
+  if [ -f "$state/xvfb.pid" ]; then
+    kill "$(cat "$state/xvfb.pid")" 2>/dev/null
+    rm -f "$state/xvfb.pid" "$state/display"
+  fi
+  return 0
+}
+
+case "$action" in
+  start)
+    stop
+    mkdir -p "$state" "$state/scratch"
+    n=90
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
+    echo $! >"$state/xvfb.pid"
+    i=0
+    while [ ! -e "/tmp/.X11-unix/X$n" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
+    [ -e "/tmp/.X11-unix/X$n" ] || { echo "Xvfb did not start"; cat "$state/xvfb.log"; exit 1; }
+    echo ":$n" >"$state/display"
+    export DISPLAY=":$n"
+    "$server" -p
+    "$wine" wineboot -u >"$state/wineboot.log" 2>&1
+    [ -d "$WINEPREFIX/drive_c/windows" ] || { echo "Wine prefix was not created"; cat "$state/wineboot.log"; exit 1; }
+    echo "wine session on display :$n, prefix $WINEPREFIX"
+    ;;
+  stop)
+    stop
+    ;;
+  *)
+    echo "usage: $0 start|stop STATE_DIR WINE" >&2
+    exit 2
+    ;;
+esac
