@@ -2,7 +2,38 @@
 
 namespace mdb {
 
-// PLACEHOLDER until long path expansion lands: the path as given.
-std::wstring GetLongFileName(IHost&, const std::wstring& path) { return path; }
+namespace {
+
+const wchar_t kNotFound[] = L"ファイルが見つかりません。";
+
+// Directories, hidden and system entries are found as well as plain files.
+const unsigned kAnyEntry = kEntryDirectory | kEntrySystem | kEntryHidden;
+
+bool IsSeparator(wchar_t ch) { return ch == L'\\' || ch == L'/'; }
+
+}  // namespace
+
+std::wstring GetLongFileName(IHost& host, const std::wstring& path) {
+  // The lookup would take a wildcard as a pattern and answer with whatever
+  // entry matches first; no stored name holds one, so such a path is not
+  // there.
+  if (path.find_first_of(L"*?") != std::wstring::npos) return kNotFound;
+
+  // The appended separator makes the last component a prefix like the others.
+  const std::wstring working = path + L"\\";
+  std::wstring result = working.substr(0, 2);
+  // Separators are searched from just after the root's, "X:\".
+  std::size_t start = 3;
+  for (;;) {
+    std::size_t separator = start;
+    while (separator < working.size() && !IsSeparator(working[separator])) ++separator;
+    if (separator >= working.size()) break;
+    const std::wstring name = host.FindEntry(working.substr(0, separator), kAnyEntry);
+    if (name.empty()) return kNotFound;
+    result += L"\\" + name;
+    start = separator + 1;
+  }
+  return result;
+}
 
 }  // namespace mdb
