@@ -1,8 +1,137 @@
 #include "ui/frmMain.h"
 
+#include <memory>
+
+#include "association/mAccessReg.h"
+#include "startup/std_Func.h"
+
 namespace mdb {
 
-// PLACEHOLDER until the settings window lands: shows nothing.
-void ShowFrmMain(Platform&) {}
+namespace {
+
+constexpr Rgb kTitleBlue = MakeRgb(0, 0, 192);
+
+const FontSpec kDefaultFont{};
+const FontSpec kTitleFont{L"Lucida Sans Unicode", 20.25, 400, true, true, false, kAnsiCharset};
+const FontSpec kPathFont{L"ＭＳ ゴシック", 8.25, 400, false, false, false, kShiftJisCharset};
+
+FormSpec BuildSpec() {
+  using K = ControlKind;
+  using C = ControlId;
+  FormSpec spec;
+  spec.caption = L"Access97と2000を自動認識して起動する Varo's MdbVersionSwitch  Ver0.92β";
+  spec.clientWidth = 7935;
+  spec.clientHeight = 3885;
+  spec.controls = {
+      {C::Label1, L"Label1", K::Label, false, 1140, 120, 5775, 495,
+       L"Varo's MdbVersionSwitch", kTitleFont, true, kTitleBlue, true},
+      // The check boxes only show what loading found; the user cannot change them.
+      {C::Check1, L"Check1", K::CheckBox, false, 360, 1200, 255, 375, L"", kDefaultFont, false, 0,
+       false},
+      {C::Label2, L"Label2", K::Label, false, 360, 840, 3015, 255,
+       L"インストールされているAccess", kDefaultFont, false, 0, true},
+      {C::Check2, L"Check2", K::CheckBox, false, 360, 1560, 255, 375, L"", kDefaultFont, false, 0,
+       false},
+      {C::Label3, L"Label3", K::Label, false, 360, 2160, 3855, 255, L"mdbファイルの関連づけ",
+       kDefaultFont, false, 0, true},
+      {C::Frame1, L"Frame1", K::Frame, false, 360, 2400, 6315, 1095, L"", kDefaultFont, false, 0,
+       true},
+      {C::Option1, L"Option1", K::OptionButton, true, 240, 240, 2175, 255, L"Access(2000)に戻す",
+       kDefaultFont, false, 0, true},
+      {C::Option2, L"Option2", K::OptionButton, true, 240, 600, 3015, 255,
+       L"MdbVersionSwitchで自動判別", kDefaultFont, false, 0, true},
+      {C::Command3, L"Command3", K::CommandButton, true, 4260, 540, 1815, 375, L"変更反映して終了",
+       kDefaultFont, false, 0, true},
+      {C::Label4, L"Label4", K::Label, false, 660, 1320, 975, 255, L"Access97", kDefaultFont, false,
+       0, true},
+      {C::Label5, L"Label5", K::Label, false, 660, 1680, 1035, 255, L"Access2000", kDefaultFont,
+       false, 0, true},
+      {C::Text1, L"Text1", K::TextBox, false, 1800, 1320, 5715, 255, L"", kPathFont, false, 0,
+       true},
+      {C::Text2, L"Text2", K::TextBox, false, 1800, 1680, 5715, 255, L"", kPathFont, false, 0,
+       true},
+  };
+  return spec;
+}
+
+// The real association operations, on the program's platform.
+class AccessRegOps final : public IAssociationOps {
+ public:
+  explicit AccessRegOps(Platform& platform) : platform_(platform) {}
+  std::wstring GetBackupAccessPath(const std::wstring& code) override {
+    return mdb::GetBackupAccessPath(platform_, code);
+  }
+  bool IsAccessInstalled(const std::wstring& releaseName) override {
+    return mdb::IsAccessInstalled(platform_, releaseName);
+  }
+  std::wstring GetMdbAssociation() override { return mdb::GetMdbAssociation(platform_); }
+  bool ApplyAssociationChoice(bool restoreToAccess, bool viaMdbSwitch) override {
+    return mdb::ApplyAssociationChoice(platform_, restoreToAccess, viaMdbSwitch);
+  }
+
+ private:
+  Platform& platform_;
+};
+
+}  // namespace
+
+const FormSpec& FrmMainSpec() {
+  static const FormSpec spec = BuildSpec();
+  return spec;
+}
+
+void Form_Load(IAssociationOps& ops, IFormControls& controls) {
+  controls.UseWindowBackground(ControlId::Text1);
+  controls.UseWindowBackground(ControlId::Text2);
+
+  controls.SetText(ControlId::Text1, ops.GetBackupAccessPath(L"8"));
+  controls.SetText(ControlId::Text2, ops.GetBackupAccessPath(L"9"));
+
+  if (ops.IsAccessInstalled(L"97")) controls.SetValue(ControlId::Check1, true);
+  if (ops.IsAccessInstalled(L"2000")) controls.SetValue(ControlId::Check2, true);
+
+  if (controls.Value(ControlId::Check1) && controls.Value(ControlId::Check2)) {
+    controls.SetValue(ControlId::Option1, false);
+    controls.SetValue(ControlId::Option2, false);
+    const std::wstring association = ops.GetMdbAssociation();
+    if (association == L"Access") {
+      controls.SetValue(ControlId::Option1, true);
+    } else if (association == L"MdbSwitch") {
+      controls.SetValue(ControlId::Option2, true);
+    }
+  } else {
+    // Switching needs both generations; with one or none there is nothing to choose.
+    controls.SetEnabled(ControlId::Frame1, false);
+    controls.SetEnabled(ControlId::Option1, false);
+    controls.SetEnabled(ControlId::Option2, false);
+    controls.SetEnabled(ControlId::Command3, false);
+  }
+}
+
+void Command3_Click(IHost& host, IAssociationOps& ops, IFormControls& controls) {
+  const bool restoreToAccess = controls.Value(ControlId::Option1);
+  const bool viaMdbSwitch = controls.Value(ControlId::Option2);
+  if (!ops.ApplyAssociationChoice(restoreToAccess, viaMdbSwitch)) {
+    host.ShowMessage(L"設定に失敗しました", kIconError);
+  }
+  host.EndProgram(0);
+}
+
+void ShowFrmMain(IHost& host, IWindowToolkit& windows, std::shared_ptr<IAssociationOps> ops) {
+  // The handlers outlive this call: the window runs them from the message loop.
+  FormHandlers handlers;
+  handlers.load = [ops, &host](IFormControls& controls) {
+    RunGuarded(host, [&] { Form_Load(*ops, controls); });
+  };
+  handlers.click = [ops, &host](ControlId id, IFormControls& controls) {
+    if (id != ControlId::Command3) return;
+    RunGuarded(host, [&] { Command3_Click(host, *ops, controls); });
+  };
+  windows.ShowForm(FrmMainSpec(), std::move(handlers));
+}
+
+void ShowFrmMain(Platform& platform) {
+  ShowFrmMain(platform.host, platform.windows, std::make_shared<AccessRegOps>(platform));
+}
 
 }  // namespace mdb

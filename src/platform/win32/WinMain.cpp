@@ -2,27 +2,23 @@
 #include <windows.h>
 
 #include "platform/Platform.h"
+#include "platform/win32/Win32DaoEngine.h"
 #include "platform/win32/Win32Host.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Window.h"
 #include "startup/mMain.h"
 
-namespace {
-
-class NoEngine final : public mdb::IDatabaseEngine {};
-class NoWindows final : public mdb::IWindowToolkit {};
-
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   mdb::Win32TextCodec codec;
   mdb::Win32Host host(codec);
   mdb::Win32Registry registry;
   mdb::Win32Broadcast broadcast;
   mdb::Win32Process process;
-  NoEngine engine;
-  NoWindows windows;
+  mdb::Win32DaoEngine engine;
+  mdb::Win32Window windows(instance);
   mdb::Platform platform{host, codec, registry, broadcast, process, engine, windows};
   mdb::Main(platform);
-  return 0;
+  // Settings mode: the window keeps the process alive until it is closed.
+  return windows.RunMessageLoop();
 }

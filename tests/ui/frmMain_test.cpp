@@ -1,0 +1,238 @@
+// The settings window's logic on the in-memory toolkit: what loading shows
+// for each registry state, what pressing Command3 applies and reports, and
+// that closing the window changes nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
+
+#include "platform/fake/FakePlatform.h"
+#include "ui/frmMain.h"
+
+namespace mdb {
+namespace {
+
+// Association operations with canned answers; records what was asked.
+class FakeOps final : public IAssociationOps {
+ public:
+  std::map<std::wstring, std::wstring> backups;  // by generation code
+  std::set<std::wstring> installed;             // release names
+  std::wstring association = L"Access";
+  bool applyResult = true;
+  bool applyThrows = false;
+  std::vector<std::wstring> calls;
+
+  std::wstring GetBackupAccessPath(const std::wstring& code) override {
+    calls.push_back(L"backup:" + code);
+    auto it = backups.find(code);
+    return it == backups.end() ? std::wstring() : it->second;
+  }
+  bool IsAccessInstalled(const std::wstring& releaseName) override {
+    calls.push_back(L"installed:" + releaseName);
+    return installed.count(releaseName) != 0;
+  }
+  std::wstring GetMdbAssociation() override {
+    calls.push_back(L"association");
+    return association;
+  }
+  bool ApplyAssociationChoice(bool restoreToAccess, bool viaMdbSwitch) override {
+    calls.push_back(std::wstring(L"apply:") + (restoreToAccess ? L"1" : L"0") +
+                    (viaMdbSwitch ? L"1" : L"0"));
+    if (applyThrows) throw HostError(1450, L"システム リソースが不足しています。");
+    return applyResult;
+  }
+};
+
+class FrmMainTest : public ::testing::Test {
+ protected:
+  void Show() { ShowFrmMain(fake.host, fake.windows, ops); }
+  bool Selected(ControlId id) { return fake.windows.State(id).value; }
+  // Presses Command3 and returns the exit status, or -1 when the program went on.
+  int Press() {
+    try {
+      fake.windows.Click(ControlId::Command3);
+    } catch (const ProgramEnded& ended) {
+      return ended.status;
+    }
+    return -1;
+  }
+
+  FakePlatform fake;
+  std::shared_ptr<FakeOps> ops = std::make_shared<FakeOps>();
+};
+
+struct LoadCase {
+  const char* title;
+  std::set<std::wstring> installed;
+  std::wstring association;
+  bool check1, check2;
+  bool choiceOpen;
+  bool option1, option2;
+};
+
+class FormLoadStates : public FrmMainTest, public ::testing::WithParamInterface<LoadCase> {};
+
+TEST_P(FormLoadStates, ChecksOptionsAndEnabledState) {
+  const LoadCase& c = GetParam();
+  ops->installed = c.installed;
+  ops->association = c.association;
+  Show();
+  FakeWindows& w = fake.windows;
+  EXPECT_EQ(w.State(ControlId::Check1).value, c.check1);
+  EXPECT_EQ(w.State(ControlId::Check2).value, c.check2);
+  EXPECT_EQ(Selected(ControlId::Option1), c.option1);
+  EXPECT_EQ(Selected(ControlId::Option2), c.option2);
+  for (ControlId id : {ControlId::Frame1, ControlId::Option1, ControlId::Option2,
+                       ControlId::Command3}) {
+    EXPECT_EQ(w.State(id).enabled, c.choiceOpen) << static_cast<int>(id);
+  }
+  // The check boxes only display; the user can never change them.
+  EXPECT_FALSE(w.Usable(ControlId::Check1));
+  EXPECT_FALSE(w.Usable(ControlId::Check2));
+  EXPECT_EQ(w.shownCount, 1);
+  EXPECT_TRUE(fake.host.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Generations, FormLoadStates,
+    ::testing::Values(
+        LoadCase{"BothViaMdbSwitch", {L"97", L"2000"}, L"MdbSwitch", true, true, true, false, true},
+        LoadCase{"BothViaAccess", {L"97", L"2000"}, L"Access", true, true, true, true, false},
+        LoadCase{"Only97", {L"97"}, L"MdbSwitch", true, false, false, false, false},
+        LoadCase{"Only2000", {L"2000"}, L"Access", false, true, false, false, false},
+        LoadCase{"Neither", {}, L"MdbSwitch", false, false, false, false, false}),
+    [](const ::testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.title); });
+
+TEST_F(FrmMainTest, LoadFillsPathBoxesOnWindowBackgroundInOrder) {
+  ops->installed = {L"97", L"2000"};
+  ops->backups = {{L"8", L"\"C:\\Office\\MSACCESS.EXE\" "}, {L"9", L"C:\\Office10\\MSACCESS.EXE"}};
+  ops->association = L"MdbSwitch";
+  Show();
+  const std::vector<std::wstring> expected = {
+      L"background:Text1",
+      L"background:Text2",
+      L"text:Text1=\"C:\\Office\\MSACCESS.EXE\" ",
+      L"text:Text2=C:\\Office10\\MSACCESS.EXE",
+      L"value:Check1=1",
+      L"value:Check2=1",
+      L"value:Option1=0",
+      L"value:Option2=0",
+      L"value:Option2=1",
+  };
+  EXPECT_EQ(fake.windows.calls, expected);
+  const std::vector<std::wstring> asked = {L"backup:8", L"backup:9", L"installed:97",
+                                           L"installed:2000", L"association"};
+  EXPECT_EQ(ops->calls, asked);
+}
+
+TEST_F(FrmMainTest, ClosedChoiceDisablesInOrderAndKeepsPaths) {
+  ops->installed = {L"97"};
+  ops->backups = {{L"8", L"A"}, {L"9", L"B"}};
+  Show();
+  const std::vector<std::wstring> tail(fake.windows.calls.end() - 4, fake.windows.calls.end());
+  const std::vector<std::wstring> expected = {L"enabled:Frame1=0", L"enabled:Option1=0",
+                                              L"enabled:Option2=0", L"enabled:Command3=0"};
+  EXPECT_EQ(tail, expected);
+  EXPECT_EQ(fake.windows.State(ControlId::Text1).text, L"A");
+  EXPECT_EQ(fake.windows.State(ControlId::Text2).text, L"B");
+  // The association is not even asked when there is nothing to choose.
+  EXPECT_EQ(std::count(ops->calls.begin(), ops->calls.end(), L"association"), 0);
+}
+
+TEST_F(FrmMainTest, UnknownAssociationTextSelectsNeitherOption) {
+  ops->installed = {L"97", L"2000"};
+  ops->association = L"mdbswitch";
+  Show();
+  EXPECT_FALSE(Selected(ControlId::Option1));
+  EXPECT_FALSE(Selected(ControlId::Option2));
+}
+
+struct ClickCase {
+  const char* title;
+  ControlId select;
+  bool applyResult;
+  std::wstring apply;
+  bool message;
+};
+
+class Command3Clicks : public FrmMainTest, public ::testing::WithParamInterface<ClickCase> {};
+
+TEST_P(Command3Clicks, AppliesReportsFailureThenEnds) {
+  const ClickCase& c = GetParam();
+  ops->installed = {L"97", L"2000"};
+  ops->association = L"Access";
+  ops->applyResult = c.applyResult;
+  Show();
+  fake.windows.Click(c.select);
+  EXPECT_EQ(Press(), 0);
+  EXPECT_EQ(ops->calls.back(), c.apply);
+  std::vector<std::wstring> expected;
+  if (c.message) expected.push_back(L"message:設定に失敗しました");
+  expected.push_back(L"end:0");
+  EXPECT_EQ(fake.host.events, expected);
+  if (c.message) {
+    ASSERT_EQ(fake.host.messages.size(), 1u);
+    EXPECT_EQ(fake.host.messages[0].icon, kIconError);
+    EXPECT_EQ(fake.host.messages[0].caption, L"MdbSwitch");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Apply, Command3Clicks,
+    ::testing::Values(ClickCase{"Option1Applied", ControlId::Option1, true, L"apply:10", false},
+                      ClickCase{"Option2Applied", ControlId::Option2, true, L"apply:01", false},
+                      ClickCase{"Option1Failed", ControlId::Option1, false, L"apply:10", true},
+                      ClickCase{"Option2Failed", ControlId::Option2, false, L"apply:01", true}),
+    [](const ::testing::TestParamInfo<ClickCase>& info) { return std::string(info.param.title); });
+
+TEST_F(FrmMainTest, HostFailureDuringApplyIsShownAndEndsNonZero) {
+  ops->installed = {L"97", L"2000"};
+  ops->applyThrows = true;
+  Show();
+  EXPECT_EQ(Press(), 1450);
+  ASSERT_EQ(fake.host.messages.size(), 1u);
+  EXPECT_EQ(fake.host.messages[0].text, L"システム リソースが不足しています。");
+  EXPECT_EQ(fake.host.messages[0].icon, kIconError);
+}
+
+TEST_F(FrmMainTest, CommandInDisabledFrameCannotBePressed) {
+  ops->installed = {L"2000"};
+  Show();
+  fake.windows.Click(ControlId::Option2);
+  EXPECT_EQ(Press(), -1);
+  EXPECT_FALSE(Selected(ControlId::Option2));
+  EXPECT_EQ(std::count_if(ops->calls.begin(), ops->calls.end(),
+                          [](const std::wstring& call) { return call.rfind(L"apply", 0) == 0; }),
+            0);
+}
+
+TEST_F(FrmMainTest, ClosingAppliesNothingAndEndsNothing) {
+  ops->installed = {L"97", L"2000"};
+  Show();
+  fake.windows.Click(ControlId::Option2);
+  fake.windows.Close();
+  EXPECT_EQ(Press(), -1);
+  EXPECT_EQ(ops->calls.back(), L"association");
+  EXPECT_TRUE(fake.host.events.empty());
+}
+
+TEST(FrmMainSpecTest, ThirteenControlsNamedInTabOrderThreeInsideFrame) {
+  const FormSpec& spec = FrmMainSpec();
+  ASSERT_EQ(spec.controls.size(), static_cast<std::size_t>(kControlCount));
+  const wchar_t* names[] = {L"Label1", L"Check1", L"Label2",   L"Check2", L"Label3",
+                            L"Frame1", L"Option1", L"Option2", L"Command3", L"Label4",
+                            L"Label5", L"Text1",   L"Text2"};
+  for (int i = 0; i < kControlCount; ++i) {
+    const ControlSpec& c = spec.controls[static_cast<std::size_t>(i)];
+    EXPECT_EQ(static_cast<int>(c.id), i);
+    EXPECT_EQ(std::wstring(c.name), names[i]);
+    const bool held = c.id == ControlId::Option1 || c.id == ControlId::Option2 ||
+                      c.id == ControlId::Command3;
+    EXPECT_EQ(c.insideFrame, held) << i;
+  }
+}
+
+}  // namespace
+}  // namespace mdb
