@@ -11,7 +11,7 @@ server=wineserver
 [ -x /usr/lib/wine/wineserver64 ] && [ "${wine##*/}" = wine64 ] && server=/usr/lib/wine/wineserver64
 
 stop() {
-  "$server" -k 2>/dev/null
+  "$server" -k </dev/null >/dev/null 2>&1
   if [ -f "$state/xvfb.pid" ]; then
     kill "$(cat "$state/xvfb.pid")" 2>/dev/null
     rm -f "$state/xvfb.pid" "$state/display"
@@ -25,15 +25,17 @@ case "$action" in
     mkdir -p "$state" "$state/scratch"
     n=90
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 &
     echo $! >"$state/xvfb.pid"
     i=0
     while [ ! -e "/tmp/.X11-unix/X$n" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
     [ -e "/tmp/.X11-unix/X$n" ] || { echo "Xvfb did not start"; cat "$state/xvfb.log"; exit 1; }
     echo ":$n" >"$state/display"
     export DISPLAY=":$n"
-    "$server" -p
-    "$wine" wineboot -u >"$state/wineboot.log" 2>&1
+    # The wine server and the services wineboot leaves running outlive this
+    # script: they must not hold its output open, or CTest waits for them.
+    "$server" -p </dev/null >"$state/wineserver.log" 2>&1
+    "$wine" wineboot -u </dev/null >"$state/wineboot.log" 2>&1
     [ -d "$WINEPREFIX/drive_c/windows" ] || { echo "Wine prefix was not created"; cat "$state/wineboot.log"; exit 1; }
     echo "wine session on display :$n, prefix $WINEPREFIX"
     ;;
