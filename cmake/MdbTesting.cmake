@@ -43,6 +43,9 @@ function(mdb_wine_test name)
   target_link_libraries(${name} PRIVATE mdbtestsupport GTest::gtest_main GTest::gmock)
   add_dependencies(${name} MdbSwitch)
   gtest_add_tests(TARGET ${name} TEST_LIST tests)
+  # A filter that matches nothing (a stale or mis-parsed test list) must not
+  # pass as a test.
   set_tests_properties(${tests} PROPERTIES
-    FIXTURES_REQUIRED wine RESOURCE_LOCK wineprefix TIMEOUT 300)
+    FIXTURES_REQUIRED wine RESOURCE_LOCK wineprefix TIMEOUT 300
+    FAIL_REGULAR_EXPRESSION "Running 0 tests")
 endfunction()
