@@ -137,6 +137,7 @@ struct Search {
   DWORD pid;
   const std::wstring* caption;  // null: any dialog
   HWND found;
+  bool anyWindow = false;
 };
 
 std::wstring TextOf(HWND window) {
@@ -152,7 +153,9 @@ BOOL CALLBACK Visit(HWND window, LPARAM param) {
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
   if (owner != search->pid || !IsWindowVisible(window)) return TRUE;
-  if (search->caption == nullptr) {
+  if (search->anyWindow) {
+    // taken as it is
+  } else if (search->caption == nullptr) {
     wchar_t cls[64] = L"";
     GetClassNameW(window, cls, 64);
     if (std::wstring(cls) != L"#32770") return TRUE;
@@ -163,10 +166,10 @@ BOOL CALLBACK Visit(HWND window, LPARAM param) {
   return FALSE;
 }
 
-HWND Poll(DWORD pid, const std::wstring* caption, DWORD ms) {
+HWND Poll(DWORD pid, const std::wstring* caption, DWORD ms, bool anyWindow = false) {
   const DWORD start = GetTickCount();
   for (;;) {
-    Search search{pid, caption, nullptr};
+    Search search{pid, caption, nullptr, anyWindow};
     EnumWindows(Visit, reinterpret_cast<LPARAM>(&search));
     if (search.found) return search.found;
     if (GetTickCount() - start >= ms) return nullptr;
@@ -206,6 +209,30 @@ void PressOk(HWND box) {
 
 HWND FindTopWindow(DWORD pid, const std::wstring& caption, DWORD ms) {
   return Poll(pid, &caption, ms);
+}
+
+HWND FindAnyTopWindow(DWORD pid, DWORD ms) { return Poll(pid, nullptr, ms, true); }
+
+bool RunToEnd(const std::wstring& exe, const std::wstring& arguments, DWORD ms, DWORD* exitCode,
+              std::vector<std::wstring>* boxes) {
+  Process process = Start(exe, arguments);
+  if (process.id() == 0) return false;
+  const DWORD start = GetTickCount();
+  while (!process.Wait(100, exitCode)) {
+    if (GetTickCount() - start >= ms) {
+      process.Kill();
+      return false;
+    }
+    MessageBoxInfo box;
+    if (FindMessageBox(process.id(), 0, &box)) {
+      if (boxes) boxes->push_back(box.text);
+      PressOk(box.window);
+      Sleep(200);  // the box must be gone before it is looked for again
+    } else if (HWND window = FindAnyTopWindow(process.id(), 0)) {
+      PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+  }
+  return true;
 }
 
 bool RegWrite(HKEY root, const std::wstring& key, const std::wstring& name,

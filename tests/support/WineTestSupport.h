@@ -62,6 +62,13 @@ bool FindMessageBox(DWORD pid, DWORD ms, MessageBoxInfo* box);
 void PressOk(HWND box);
 // A visible top-level window of `pid` with this caption, or null.
 HWND FindTopWindow(DWORD pid, const std::wstring& caption, DWORD ms);
+// Any visible top-level window of `pid`, or null.
+HWND FindAnyTopWindow(DWORD pid, DWORD ms);
+// Starts `exe` with `arguments` and waits up to `ms` for it to end, pressing
+// OK on every message box it shows and closing every other window it opens.
+// The texts of the boxes in `boxes` when given; false when it did not end.
+bool RunToEnd(const std::wstring& exe, const std::wstring& arguments, DWORD ms, DWORD* exitCode,
+              std::vector<std::wstring>* boxes = nullptr);
 
 // Registry, wide calls on the prefix's registry. `root` is HKEY_*.
 bool RegWrite(HKEY root, const std::wstring& key, const std::wstring& name,
