@@ -30,7 +30,7 @@ std::vector<std::string> Messages(const std::string& bytes) {
 
 std::string LogOf(const std::wstring& dir) { return ReadFileBytes(dir + L"\\MdbSwitch.Log"); }
 
-std::string Run(const std::wstring& test, const std::wstring& arguments) {
+std::string RunAndReadLog(const std::wstring& test, const std::wstring& arguments) {
   const std::wstring dir = ScratchDir(test);
   DWORD code = 0;
   EXPECT_TRUE(RunToEnd(InstallCopy(dir), arguments, 60000, &code));
@@ -38,7 +38,7 @@ std::string Run(const std::wstring& test, const std::wstring& arguments) {
 }
 
 TEST(StartupLog, LaunchRunWritesItsEntriesInOrder) {
-  const std::string log = Run(L"launch_log", L"\"C:\\A.MDB\"");
+  const std::string log = RunAndReadLog(L"launch_log", L"\"C:\\A.MDB\"");
   const auto entries = Messages(log);
   ASSERT_GE(entries.size(), 4u) << log;
   EXPECT_EQ(entries[0], "Command()=\"C:\\A.MDB\"");
@@ -56,7 +56,7 @@ TEST(StartupLog, LaunchRunWritesItsEntriesInOrder) {
 
 TEST(StartupLog, NineQuotedArgumentsGiveElevenDumpLines) {
   const std::string log =
-      Run(L"nine_args", L"\"C:\\A.MDB\" \"\" \"\" \"\" \"\" \"\" \"\" \"\" \"\"");
+      RunAndReadLog(L"nine_args", L"\"C:\\A.MDB\" \"\" \"\" \"\" \"\" \"\" \"\" \"\" \"\"");
   const auto entries = Messages(log);
   ASSERT_GE(entries.size(), 3u) << log;
   std::string expected = "GetCmdLineAfter Arg$()=(0)\r\n(1)C:\\A.MDB\r\n";
@@ -65,12 +65,12 @@ TEST(StartupLog, NineQuotedArgumentsGiveElevenDumpLines) {
 }
 
 TEST(StartupLog, SettingsRunWritesTwoEntries) {
-  const auto entries = Messages(Run(L"settings_log", L""));
+  const auto entries = Messages(RunAndReadLog(L"settings_log", L""));
   EXPECT_EQ(entries, (std::vector<std::string>{"Command()=", "CmdL$="}));
 }
 
 TEST(StartupLog, UnquotedArgumentMeansSettingsMode) {
-  const auto entries = Messages(Run(L"unquoted", L"C:\\A.MDB"));
+  const auto entries = Messages(RunAndReadLog(L"unquoted", L"C:\\A.MDB"));
   EXPECT_EQ(entries, (std::vector<std::string>{"Command()=C:\\A.MDB", "CmdL$=C:\\A.MDB"}));
 }
 
@@ -99,7 +99,7 @@ TEST(StartupLog, AHiddenLogIsKeptAndAppendedTo) {
 
 TEST(StartupLog, JapaneseTextIsWrittenInCodePage932) {
   ASSERT_EQ(GetACP(), 932u) << "the Wine tests run with LANG=ja_JP.UTF-8";
-  const std::string log = Run(L"japanese", L"\"C:\\データ\\売上.mdb\"");
+  const std::string log = RunAndReadLog(L"japanese", L"\"C:\\データ\\売上.mdb\"");
   const auto entries = Messages(log);
   ASSERT_GE(entries.size(), 2u) << log;
   EXPECT_EQ(entries[0], "Command()=\"C:\\\x83\x66\x81\x5B\x83\x5E\\\x94\x84\x8F\xE3.mdb\"");
