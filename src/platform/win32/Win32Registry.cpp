@@ -73,11 +73,11 @@ long Win32Registry::EnumValue(RegHandle key, std::uint32_t index, char* name,
 long Win32Registry::EnumKeyEx(RegHandle key, std::uint32_t index, char* name,
                               std::uint32_t* nameSize) {
   DWORD nameLength = *nameSize;
-  char noClass[1] = "";
-  DWORD classLength = 0;
   FILETIME lastWrite;
-  const LONG status = RegEnumKeyExA(ToHkey(key), index, name, &nameLength, nullptr, noClass,
-                                    &classLength, &lastWrite);
+  // No class name is wanted. A class buffer of capacity 0 would not do:
+  // Wine then reports every sub key as too long for it.
+  const LONG status = RegEnumKeyExA(ToHkey(key), index, name, &nameLength, nullptr, nullptr,
+                                    nullptr, &lastWrite);
   *nameSize = nameLength;
   return status;
 }

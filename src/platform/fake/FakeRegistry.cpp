@@ -1,0 +1,443 @@
+#include "platform/fake/FakeRegistry.h"
+
+#include <cstring>
+#include <utility>
+
+namespace mdb {
+
+struct FakeRegistry::Node {
+  std::string name;
+  Node* parent = nullptr;
+  RegHandle root = 0;
+  bool deleted = false;
+  // Keyed by the folded name, so sub keys are listed in the sorted order
+  // Windows gives them.
+  std::map<std::string, std::shared_ptr<Node>> children;
+  // In the order they were first set, as Windows lists them.
+  std::vector<std::pair<std::string, Value>> values;
+};
+
+namespace {
+
+bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// Upper-cases ASCII letters, stepping over double-byte characters whose
+// trail byte may look like a letter or a backslash.
+std::string Fold(const std::string& text) {
+  std::string folded = text;
+  for (std::size_t i = 0; i < folded.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(folded[i]);
+    if (IsLeadByte(c)) {
+      ++i;
+    } else if (c >= 'a' && c <= 'z') {
+      folded[i] = static_cast<char>(c - 'a' + 'A');
+    }
+  }
+  return folded;
+}
+
+// Splits a key path at the backslashes that are characters of their own.
+// False for a path that begins with one, which Windows refuses.
+bool SplitPath(const std::string& path, std::vector<std::string>* parts) {
+  parts->clear();
+  if (!path.empty() && path[0] == '\\') return false;
+  std::string part;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(path[i]);
+    if (IsLeadByte(c) && i + 1 < path.size()) {
+      part += path[i];
+      part += path[++i];
+    } else if (c == '\\') {
+      if (!part.empty()) parts->push_back(part);
+      part.clear();
+    } else {
+      part += path[i];
+    }
+  }
+  if (!part.empty()) parts->push_back(part);
+  return true;
+}
+
+bool IsPredefined(RegHandle key) { return key >= 0x80000000u && key <= 0x80000006u; }
+
+std::string RootName(RegHandle root) {
+  switch (root) {
+    case 0x80000000u: return "HKCR";
+    case 0x80000001u: return "HKCU";
+    case 0x80000002u: return "HKLM";
+    case 0x80000003u: return "HKU";
+    default: return "ROOT" + std::to_string(root & 0xFF);
+  }
+}
+
+std::string Join(const std::string& base, const std::string& subKey) {
+  return subKey.empty() ? base : base + "\\" + subKey;
+}
+
+int OpIndex(FakeRegistry::Op op) { return static_cast<int>(op); }
+
+// A deleted key keeps its last path as its name, since its parent may go
+// while a handle to it is still open.
+std::string PathOf(const FakeRegistry::Node* node) {
+  if (node->deleted) return node->name;
+  if (node->parent == nullptr) return RootName(node->root);
+  return PathOf(node->parent) + "\\" + node->name;
+}
+
+void MarkDeleted(FakeRegistry::Node* node) {
+  const std::string path = PathOf(node);
+  for (auto& child : node->children) MarkDeleted(child.second.get());
+  node->children.clear();
+  node->name = path;
+  node->parent = nullptr;
+  node->deleted = true;
+}
+
+}  // namespace
+
+FakeRegistry::FakeRegistry() = default;
+FakeRegistry::~FakeRegistry() = default;
+
+std::shared_ptr<FakeRegistry::Node> FakeRegistry::RootNode(RegHandle root) const {
+  auto found = roots_.find(root);
+  if (found != roots_.end()) return found->second;
+  auto node = std::make_shared<Node>();
+  node->root = root;
+  roots_[root] = node;
+  return node;
+}
+
+std::shared_ptr<FakeRegistry::Node> FakeRegistry::Resolve(RegHandle key, long* status) const {
+  *status = kRegSuccess;
+  if (IsPredefined(key)) return RootNode(key);
+  auto found = handles_.find(key);
+  if (found == handles_.end()) {
+    *status = kInvalidHandle;
+    return nullptr;
+  }
+  if (found->second->deleted) *status = kKeyDeleted;
+  return found->second;
+}
+
+std::shared_ptr<FakeRegistry::Node> FakeRegistry::Find(RegHandle root,
+                                                       const std::string& path) const {
+  std::vector<std::string> parts;
+  if (!SplitPath(path, &parts)) return nullptr;
+  std::shared_ptr<Node> node = RootNode(root);
+  for (const std::string& part : parts) {
+    auto child = node->children.find(Fold(part));
+    if (child == node->children.end()) return nullptr;
+    node = child->second;
+  }
+  return node;
+}
+
+long FakeRegistry::Refusal(Op op, const std::string& path) const {
+  auto found = refusals_.find(std::to_string(OpIndex(op)) + "|" + Fold(path));
+  return found == refusals_.end() ? kRegSuccess : found->second;
+}
+
+RegHandle FakeRegistry::NewHandle(const std::shared_ptr<Node>& node) {
+  const RegHandle handle = nextHandle_;
+  nextHandle_ += 4;
+  handles_[handle] = node;
+  return handle;
+}
+
+long FakeRegistry::Record(Call call) {
+  const long status = call.status;
+  calls.push_back(std::move(call));
+  return status;
+}
+
+void FakeRegistry::AddKey(RegHandle root, const std::string& path) {
+  std::vector<std::string> parts;
+  SplitPath(path, &parts);
+  std::shared_ptr<Node> node = RootNode(root);
+  for (const std::string& part : parts) {
+    std::shared_ptr<Node>& child = node->children[Fold(part)];
+    if (!child) {
+      child = std::make_shared<Node>();
+      child->name = part;
+      child->parent = node.get();
+      child->root = root;
+    }
+    node = child;
+  }
+}
+
+void FakeRegistry::SetRaw(RegHandle root, const std::string& path, const std::string& name,
+                          std::uint32_t type, const std::string& bytes) {
+  AddKey(root, path);
+  std::shared_ptr<Node> node = Find(root, path);
+  for (auto& value : node->values) {
+    if (Fold(value.first) == Fold(name)) {
+      value.second = Value{type, bytes};
+      return;
+    }
+  }
+  node->values.emplace_back(name, Value{type, bytes});
+}
+
+void FakeRegistry::SetText(RegHandle root, const std::string& path, const std::string& name,
+                           const std::string& text) {
+  SetRaw(root, path, name, kRegSz, text + std::string(1, '\0'));
+}
+
+bool FakeRegistry::HasKey(RegHandle root, const std::string& path) const {
+  return Find(root, path) != nullptr;
+}
+
+bool FakeRegistry::GetRaw(RegHandle root, const std::string& path, const std::string& name,
+                          Value* value) const {
+  std::shared_ptr<Node> node = Find(root, path);
+  if (!node) return false;
+  for (const auto& stored : node->values) {
+    if (Fold(stored.first) == Fold(name)) {
+      *value = stored.second;
+      return true;
+    }
+  }
+  return false;
+}
+
+void FakeRegistry::Refuse(Op op, RegHandle root, const std::string& path, long status) {
+  refusals_[std::to_string(OpIndex(op)) + "|" + Fold(Join(RootName(root), path))] = status;
+}
+
+long FakeRegistry::OpenKeyEx(RegHandle key, const std::string& subKey, std::uint32_t,
+                             std::uint32_t access, RegHandle* result) {
+  *result = 0;
+  Call call{Op::OpenKey, "", "", access, 0, 0, "", kRegSuccess};
+  std::shared_ptr<Node> base = Resolve(key, &call.status);
+  if (call.status != kRegSuccess) return Record(call);
+  call.path = Join(PathOf(base.get()), subKey);
+  std::vector<std::string> parts;
+  if (!SplitPath(subKey, &parts)) {
+    call.status = kBadPathname;
+    return Record(call);
+  }
+  std::shared_ptr<Node> node = base;
+  for (const std::string& part : parts) {
+    auto child = node->children.find(Fold(part));
+    if (child == node->children.end()) {
+      call.status = kRegFileNotFound;
+      return Record(call);
+    }
+    node = child->second;
+  }
+  call.status = Refusal(Op::OpenKey, call.path);
+  if (call.status == kRegSuccess) *result = NewHandle(node);
+  return Record(call);
+}
+
+long FakeRegistry::CreateKeyEx(RegHandle key, const std::string& subKey, std::uint32_t,
+                               std::uint32_t access, RegHandle* result,
+                               std::uint32_t* disposition) {
+  *result = 0;
+  Call call{Op::CreateKey, "", "", access, 0, 0, "", kRegSuccess};
+  std::shared_ptr<Node> base = Resolve(key, &call.status);
+  if (call.status != kRegSuccess) return Record(call);
+  call.path = Join(PathOf(base.get()), subKey);
+  std::vector<std::string> parts;
+  if (!SplitPath(subKey, &parts)) {
+    call.status = kBadPathname;
+    return Record(call);
+  }
+  call.status = Refusal(Op::CreateKey, call.path);
+  if (call.status != kRegSuccess) return Record(call);
+  bool created = false;
+  std::shared_ptr<Node> node = base;
+  for (const std::string& part : parts) {
+    std::shared_ptr<Node>& child = node->children[Fold(part)];
+    if (!child) {
+      child = std::make_shared<Node>();
+      child->name = part;
+      child->parent = node.get();
+      child->root = node->root;
+      created = true;
+    }
+    node = child;
+  }
+  if (disposition != nullptr) *disposition = created ? 1 : 2;
+  *result = NewHandle(node);
+  return Record(call);
+}
+
+long FakeRegistry::QueryValueEx(RegHandle key, const std::string& name, std::uint32_t* type,
+                                unsigned char* data, std::uint32_t* size) {
+  Call call{Op::QueryValue, "", name, 0, size != nullptr ? *size : 0, 0, "", kRegSuccess};
+  std::shared_ptr<Node> node = Resolve(key, &call.status);
+  if (call.status != kRegSuccess) return Record(call);
+  call.path = PathOf(node.get());
+  call.status = Refusal(Op::QueryValue, call.path);
+  if (call.status != kRegSuccess) return Record(call);
+  const Value* found = nullptr;
+  for (const auto& value : node->values) {
+    if (Fold(value.first) == Fold(name)) found = &value.second;
+  }
+  if (found == nullptr) {
+    call.status = kRegFileNotFound;
+    return Record(call);
+  }
+  if (data != nullptr && size == nullptr) {
+    call.status = kRegInvalidParameter;
+    return Record(call);
+  }
+  if (type != nullptr) *type = found->type;
+  const std::uint32_t needed = static_cast<std::uint32_t>(found->bytes.size());
+  if (data != nullptr) {
+    if (*size < needed) {
+      *size = needed;
+      call.status = kRegMoreData;
+      return Record(call);
+    }
+    std::memcpy(data, found->bytes.data(), needed);
+  }
+  if (size != nullptr) *size = needed;
+  return Record(call);
+}
+
+long FakeRegistry::SetValueEx(RegHandle key, const std::string& name, std::uint32_t type,
+                              const unsigned char* data, std::uint32_t size) {
+  Call call{Op::SetValue, "", name, 0, size, type, "", kRegSuccess};
+  if (data != nullptr) call.data.assign(reinterpret_cast<const char*>(data), size);
+  std::shared_ptr<Node> node = Resolve(key, &call.status);
+  if (call.status != kRegSuccess) return Record(call);
+  call.path = PathOf(node.get());
+  if (data == nullptr && size > 0) call.status = kRegInvalidParameter;
+  if (call.status == kRegSuccess) call.status = Refusal(Op::SetValue, call.path);
+  if (call.status != kRegSuccess) return Record(call);
+  bool replaced = false;
+  for (auto& value : node->values) {
+    if (Fold(value.first) == Fold(name)) {
+      value.second = Value{type, call.data};
+      replaced = true;
+    }
+  }
+  if (!replaced) node->values.emplace_back(name, Value{type, call.data});
+  return Record(call);
+}
+
+namespace {
+
+// Copies a listed name the way the A functions do: a name that does not fit
+// with its terminator is not given at all.
+long CopyName(const std::string& listed, char* name, std::uint32_t* nameSize) {
+  if (listed.size() >= *nameSize) return kRegMoreData;
+  std::memcpy(name, listed.data(), listed.size());
+  name[listed.size()] = '\0';
+  *nameSize = static_cast<std::uint32_t>(listed.size());
+  return kRegSuccess;
+}
+
+}  // namespace
+
+long FakeRegistry::EnumValue(RegHandle key, std::uint32_t index, char* name,
+                             std::uint32_t* nameSize, std::uint32_t* type,
+                             std::uint32_t* dataSize) {
+  Call call{Op::EnumValue, "", "", 0, *nameSize, 0, "", kRegSuccess};
+  std::shared_ptr<Node> node = Resolve(key, &call.status);
+  if (call.status != kRegSuccess) return Record(call);
+  call.path = PathOf(node.get());
+  call.status = Refusal(Op::EnumValue, call.path);
+  if (call.status != kRegSuccess) return Record(call);
+  if (index >= node->values.size()) {
+    call.status = kRegNoMoreItems;
+    return Record(call);
+  }
+  const auto& value = node->values[index];
+  call.name = value.first;
+  call.status = CopyName(value.first, name, nameSize);
+  if (call.status == kRegSuccess) {
+    if (type != nullptr) *type = value.second.type;
+    if (dataSize != nullptr) *dataSize = static_cast<std::uint32_t>(value.second.bytes.size());
+  }
+  return Record(call);
+}
+
+long FakeRegistry::EnumKeyEx(RegHandle key, std::uint32_t index, char* name,
+                             std::uint32_t* nameSize) {
+  Call call{Op::EnumKey, "", "", 0, *nameSize, 0, "", kRegSuccess};
+  std::shared_ptr<Node> node = Resolve(key, &call.status);
+  if (call.status != kRegSuccess) return Record(call);
+  call.path = PathOf(node.get());
+  call.status = Refusal(Op::EnumKey, call.path);
+  if (call.status != kRegSuccess) return Record(call);
+  if (index >= node->children.size()) {
+    call.status = kRegNoMoreItems;
+    return Record(call);
+  }
+  auto child = node->children.begin();
+  std::advance(child, index);
+  call.name = child->second->name;
+  call.status = CopyName(child->second->name, name, nameSize);
+  return Record(call);
+}
+
+long FakeRegistry::DeleteKey(RegHandle key, const std::string& subKey) {
+  Call call{Op::DeleteKey, "", "", 0, 0, 0, "", kRegSuccess};
+  std::shared_ptr<Node> base = Resolve(key, &call.status);
+  if (call.status != kRegSuccess) return Record(call);
+  call.path = Join(PathOf(base.get()), subKey);
+  std::vector<std::string> parts;
+  if (!SplitPath(subKey, &parts)) {
+    call.status = kBadPathname;
+    return Record(call);
+  }
+  std::shared_ptr<Node> node = base;
+  for (const std::string& part : parts) {
+    auto child = node->children.find(Fold(part));
+    if (child == node->children.end()) {
+      call.status = kRegFileNotFound;
+      return Record(call);
+    }
+    node = child->second;
+  }
+  // A root cannot go, and a key with sub keys of its own is refused as
+  // Windows refuses it.
+  if (node->parent == nullptr || !node->children.empty()) {
+    call.status = kRegAccessDenied;
+    return Record(call);
+  }
+  call.status = Refusal(Op::DeleteKey, call.path);
+  if (call.status != kRegSuccess) return Record(call);
+  node->parent->children.erase(Fold(node->name));
+  MarkDeleted(node.get());
+  return Record(call);
+}
+
+long FakeRegistry::DeleteValue(RegHandle key, const std::string& name) {
+  Call call{Op::DeleteValue, "", name, 0, 0, 0, "", kRegSuccess};
+  std::shared_ptr<Node> node = Resolve(key, &call.status);
+  if (call.status != kRegSuccess) return Record(call);
+  call.path = PathOf(node.get());
+  call.status = Refusal(Op::DeleteValue, call.path);
+  if (call.status != kRegSuccess) return Record(call);
+  for (auto value = node->values.begin(); value != node->values.end(); ++value) {
+    if (Fold(value->first) == Fold(name)) {
+      node->values.erase(value);
+      return Record(call);
+    }
+  }
+  call.status = kRegFileNotFound;
+  return Record(call);
+}
+
+long FakeRegistry::CloseKey(RegHandle key) {
+  Call call{Op::CloseKey, "", "", 0, 0, 0, "", kRegSuccess};
+  if (IsPredefined(key)) {
+    call.path = RootName(key);
+    return Record(call);
+  }
+  auto found = handles_.find(key);
+  if (found == handles_.end()) {
+    call.status = kInvalidHandle;
+    return Record(call);
+  }
+  call.path = PathOf(found->second.get());
+  handles_.erase(found);
+  return Record(call);
+}
+
+}  // namespace mdb

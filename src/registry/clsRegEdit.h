@@ -1,0 +1,50 @@
+// The program's one gateway to the association keys. Every method opens (or
+// creates) its key, does one thing, closes it and returns; nothing is kept
+// between calls. Registry failures come back as "", 0 or false and are never
+// raised; mRegSetString also turns any other failure inside it into false.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/RegistryApi.h"
+#include "platform/TextCodec.h"
+
+namespace mdb {
+
+class clsRegEdit {
+ public:
+  clsRegEdit(IRegistryApi& registry, ITextCodec& codec) : registry_(registry), codec_(codec) {}
+
+  // Fill the list with the names under the key and return how many were
+  // stored. A key that cannot be opened, or has no name to list, leaves the
+  // list as it was. A name of 80 narrow bytes or more ends the listing.
+  std::int32_t mEnumRegValueName(std::vector<std::wstring>& strlpEnumValueName,
+                                 RegistryRoot enumRegKey, const std::wstring& strSubKey);
+  std::int32_t mEnumRegSubKey(std::vector<std::wstring>& strlpEnumKey, RegistryRoot enumRegKey,
+                              const std::wstring& strSubKey);
+  // True when the parent key could be opened, whether or not the child or
+  // value was there to delete.
+  bool mRegDeleteSubKey(RegistryRoot enumRegKey, const std::wstring& strSubKey,
+                        const std::wstring& strDstKey);
+  bool mRegDeleteString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
+                        const std::wstring& strDstValueName);
+  // The REG_SZ text of the value when it fits 256 bytes with its
+  // terminator; "" for anything else.
+  std::wstring mRegGetString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
+                             const std::wstring& strValueName);
+  // Creates the key and any keys above it, and stores the text as REG_SZ.
+  bool mRegSetString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
+                     const std::wstring& strValueName, const std::wstring& strNewValue);
+
+ private:
+  template <typename Lister>
+  std::int32_t ListNames(std::vector<std::wstring>& names, RegistryRoot root,
+                         const std::wstring& subKey, Lister list);
+
+  IRegistryApi& registry_;
+  ITextCodec& codec_;
+};
+
+}  // namespace mdb

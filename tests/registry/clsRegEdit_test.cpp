@@ -1,0 +1,171 @@
+// clsRegEdit on the in-memory registry: the shared contract, and what only
+// the in-memory registry can show — the arguments handed to the platform,
+// handles left open, and failures the real registry cannot be made to give.
+#include <gtest/gtest.h>
+
+#include <new>
+
+#include "RegEditContract.h"
+#include "platform/fake/Cp932Codec.h"
+#include "platform/fake/FakeRegistry.h"
+
+using mdb::FakeRegistry;
+using Op = mdb::FakeRegistry::Op;
+
+namespace {
+
+struct InMemoryRegistry {
+  mdb::FakeRegistry registry;
+  mdb::Cp932Codec codec;
+  mdb::RegistryRoot root = mdb::HKEY_CURRENT_USER_;
+  std::wstring scratch = L"Software\\MdbSwitchTest\\RegEdit";
+};
+
+}  // namespace
+
+namespace mdbcontract {
+INSTANTIATE_TYPED_TEST_SUITE_P(InMemory, RegEditContract, InMemoryRegistry);
+}  // namespace mdbcontract
+
+namespace {
+
+constexpr mdb::RegistryRoot kRoot = mdb::HKEY_CLASSES_ROOT_;
+
+class RegEditOnFake : public ::testing::Test {
+ protected:
+  FakeRegistry registry;
+  mdb::Cp932Codec codec;
+  mdb::clsRegEdit edit{registry, codec};
+
+  void SetUp() override {
+    registry.SetText(kRoot, "Key", "", "text");
+    registry.SetText(kRoot, "Key", "Other", "more");
+    registry.AddKey(kRoot, "Key\\Child");
+  }
+
+  // Runs every method once on "Key" (and a child of it).
+  void CallEveryMethod() {
+    std::vector<std::wstring> list;
+    edit.mEnumRegValueName(list, kRoot, L"Key");
+    edit.mEnumRegSubKey(list, kRoot, L"Key");
+    edit.mRegGetString(kRoot, L"Key", L"");
+    edit.mRegSetString(kRoot, L"Key", L"Written", L"w");
+    edit.mRegDeleteString(kRoot, L"Key", L"Written");
+    edit.mRegDeleteSubKey(kRoot, L"Key", L"Child");
+  }
+};
+
+TEST_F(RegEditOnFake, EveryKeyIsOpenedWithTheSixSpecificRightsAndClosed) {
+  CallEveryMethod();
+  int opens = 0;
+  for (const FakeRegistry::Call& call : registry.calls) {
+    if (call.op == Op::OpenKey || call.op == Op::CreateKey) {
+      ++opens;
+      EXPECT_EQ(call.access, 63u) << call.path;
+      EXPECT_EQ(call.path, "HKCR\\Key");
+    }
+  }
+  EXPECT_EQ(opens, 6);
+  EXPECT_EQ(registry.OpenHandleCount(), 0u);
+}
+
+TEST_F(RegEditOnFake, BuffersHaveTheFixedSizes) {
+  CallEveryMethod();
+  for (const FakeRegistry::Call& call : registry.calls) {
+    if (call.op == Op::QueryValue) {
+      EXPECT_EQ(call.size, 256u);
+    }
+    if (call.op == Op::EnumValue || call.op == Op::EnumKey) {
+      EXPECT_EQ(call.size, 80u);
+    }
+    if (call.op == Op::SetValue) {
+      EXPECT_EQ(call.type, mdb::kRegSz);
+      EXPECT_EQ(call.data, std::string("w\0", 2));
+      EXPECT_EQ(call.size, 2u);
+    }
+  }
+}
+
+TEST_F(RegEditOnFake, AKeyThatRefusesTheOpenBehavesLikeAMissingOne) {
+  registry.Refuse(Op::OpenKey, kRoot, "Key");
+  std::vector<std::wstring> list = {L"kept"};
+  EXPECT_EQ(edit.mRegGetString(kRoot, L"Key", L""), L"");
+  EXPECT_EQ(edit.mEnumRegValueName(list, kRoot, L"Key"), 0);
+  EXPECT_EQ(edit.mEnumRegSubKey(list, kRoot, L"Key"), 0);
+  EXPECT_EQ(list, std::vector<std::wstring>{L"kept"});
+  EXPECT_FALSE(edit.mRegDeleteString(kRoot, L"Key", L"Other"));
+  EXPECT_FALSE(edit.mRegDeleteSubKey(kRoot, L"Key", L"Child"));
+  EXPECT_TRUE(registry.HasKey(kRoot, "Key\\Child"));
+  EXPECT_EQ(registry.OpenHandleCount(), 0u);
+}
+
+TEST_F(RegEditOnFake, RefusedWritesAreFalseAndLeaveNothingOpen) {
+  struct Case {
+    Op op;
+    const char* key;
+  };
+  for (const Case& c : {Case{Op::CreateKey, "Key"}, Case{Op::SetValue, "Key"},
+                        Case{Op::CreateKey, "Key\\New"}}) {
+    FakeRegistry fresh;
+    fresh.SetText(kRoot, "Key", "", "text");
+    fresh.Refuse(c.op, kRoot, c.key);
+    mdb::clsRegEdit freshEdit(fresh, codec);
+    const std::string key = c.key;
+    EXPECT_FALSE(freshEdit.mRegSetString(kRoot, std::wstring(key.begin(), key.end()), L"",
+                                         L"new"))
+        << c.key;
+    FakeRegistry::Value value;
+    if (fresh.GetRaw(kRoot, c.key, "", &value)) {
+      EXPECT_EQ(value.bytes, std::string("text\0", 5));
+    }
+    EXPECT_EQ(fresh.OpenHandleCount(), 0u);
+  }
+}
+
+TEST_F(RegEditOnFake, FailuresInsideAnOpenedKeyAreFoldedAway) {
+  registry.Refuse(Op::QueryValue, kRoot, "Key");
+  registry.Refuse(Op::DeleteValue, kRoot, "Key");
+  registry.Refuse(Op::DeleteKey, kRoot, "Key\\Child");
+  registry.Refuse(Op::EnumValue, kRoot, "Key");
+  std::vector<std::wstring> list = {L"kept"};
+  EXPECT_EQ(edit.mRegGetString(kRoot, L"Key", L""), L"");
+  EXPECT_TRUE(edit.mRegDeleteString(kRoot, L"Key", L"Other"));
+  EXPECT_TRUE(edit.mRegDeleteSubKey(kRoot, L"Key", L"Child"));
+  EXPECT_EQ(edit.mEnumRegValueName(list, kRoot, L"Key"), 0);
+  EXPECT_EQ(list, std::vector<std::wstring>{L"kept"});
+  EXPECT_TRUE(registry.HasKey(kRoot, "Key\\Child"));
+  EXPECT_EQ(registry.OpenHandleCount(), 0u);
+}
+
+TEST_F(RegEditOnFake, AValueFillingTheWholeBufferWithoutTerminatorReadsAll256Bytes) {
+  registry.SetRaw(kRoot, "Key", "Full", mdb::kRegSz, std::string(256, 'f'));
+  EXPECT_EQ(edit.mRegGetString(kRoot, L"Key", L"Full"), std::wstring(256, L'f'));
+  registry.SetRaw(kRoot, "Key", "Cut", mdb::kRegSz, std::string("front\0back\0", 11));
+  EXPECT_EQ(edit.mRegGetString(kRoot, L"Key", L"Cut"), L"front");
+}
+
+// A codec that runs out of memory on the text "boom" and on every read,
+// after the key has been opened.
+class ExhaustedCodec final : public mdb::ITextCodec {
+ public:
+  std::string ToNarrow(const std::wstring& text) override {
+    if (text == L"boom") throw std::bad_alloc();
+    return inner.ToNarrow(text);
+  }
+  std::wstring FromNarrow(const std::string&) override { throw std::bad_alloc(); }
+  mdb::Cp932Codec inner;
+};
+
+TEST_F(RegEditOnFake, OnlyTheWriteTurnsOtherFailuresIntoFalseAndKeysAreClosedEitherWay) {
+  ExhaustedCodec exhausted;
+  mdb::clsRegEdit failing(registry, exhausted);
+  EXPECT_FALSE(failing.mRegSetString(kRoot, L"Key", L"", L"boom"));
+  EXPECT_EQ(registry.OpenHandleCount(), 0u);
+  EXPECT_THROW(failing.mRegGetString(kRoot, L"Key", L""), std::bad_alloc);
+  EXPECT_EQ(registry.OpenHandleCount(), 0u);
+  FakeRegistry::Value value;
+  ASSERT_TRUE(registry.GetRaw(kRoot, "Key", "", &value));
+  EXPECT_EQ(value.bytes, std::string("text\0", 5));
+}
+
+}  // namespace
