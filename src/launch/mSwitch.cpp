@@ -4,8 +4,82 @@ namespace mdb {
 
 // ---- version probe ---------------------------------------------------------
 
-// PLACEHOLDER until the version probe lands: recognises nothing.
-std::wstring GetMdbAccessVersion(Platform&, const std::wstring&) { return std::wstring(); }
+namespace {
+
+// One object lent by the engine, given back on every path.
+class EngineObject {
+ public:
+  explicit EngineObject(IDatabaseEngine& engine) : engine_(engine) {}
+  ~EngineObject() { Reset(); }
+  EngineObject(const EngineObject&) = delete;
+  EngineObject& operator=(const EngineObject&) = delete;
+
+  DaoObject get() const { return object_; }
+  DaoObject* Receive() {
+    Reset();
+    return &object_;
+  }
+  void Reset() {
+    if (object_ != 0) engine_.Release(object_);
+    object_ = 0;
+  }
+
+ private:
+  IDatabaseEngine& engine_;
+  DaoObject object_ = 0;
+};
+
+// Workspaces(0).OpenDatabase(path); the collection and the workspace are
+// given back as soon as OpenDatabase has returned. 0 when any call failed.
+void OpenThroughDefaultWorkspace(IDatabaseEngine& engine, const std::wstring& path,
+                                 EngineObject& database) {
+  EngineObject workspaces(engine);
+  EngineObject workspace(engine);
+  if (!DaoSucceeded(engine.GetWorkspaces(workspaces.Receive()))) return;
+  if (!DaoSucceeded(engine.GetItem(workspaces.get(), 0, workspace.Receive()))) return;
+  engine.OpenDatabase(workspace.get(), path, database.Receive());
+}
+
+// The engine's Version text for `path`; "" for every failure. Each failing
+// step leaves its result empty and the later steps go on without it.
+std::wstring ReadDatabaseVersion(IDatabaseEngine& engine, const std::wstring& path) {
+  std::wstring version;
+  try {
+    if (!engine.HasEngine()) {
+      const DaoStatus created = engine.CreateEngine();
+      if (created == kDaoClassNotRegistered) {
+        engine.ReadHeaderVersion(path, &version);
+        return version;
+      }
+      if (!DaoSucceeded(created)) return version;
+    }
+    EngineObject database(engine);
+    OpenThroughDefaultWorkspace(engine, path, database);
+    std::wstring read;
+    if (database.get() != 0 && DaoSucceeded(engine.GetVersion(database.get(), &read))) {
+      version = read;
+    }
+  } catch (...) {
+    // The probe answers "" rather than let anything out; a version already
+    // read is kept.
+  }
+  return version;
+}
+
+}  // namespace
+
+std::wstring GetMdbAccessVersion(Platform& platform, const std::wstring& path) {
+  return GetMdbAccessVersion(platform.engine, path);
+}
+
+std::wstring GetMdbAccessVersion(IDatabaseEngine& engine, const std::wstring& path) {
+  // The database has been given back before the text is looked at.
+  const std::wstring version = ReadDatabaseVersion(engine, path);
+  if (version == L"4.0") return L"9";
+  if (version == L"3.0") return L"8";
+  if (version == L"3.5") return L"8";
+  return std::wstring();
+}
 
 // ---- launch ----------------------------------------------------------------
 

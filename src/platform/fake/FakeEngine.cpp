@@ -1,0 +1,99 @@
+#include "platform/fake/FakeEngine.h"
+
+#include <stdexcept>
+
+#include "platform/MdbHeader.h"
+
+namespace mdb {
+
+namespace {
+
+const std::wstring kDatabasePrefix = L"database:";
+
+}  // namespace
+
+std::wstring FakeEngine::KindOf(DaoObject object) const {
+  const auto found = kinds_.find(object);
+  return found == kinds_.end() ? std::wstring() : found->second;
+}
+
+DaoStatus FakeEngine::Check(const std::string& call) const {
+  if (throwing.count(call) != 0) throw std::runtime_error("engine call threw: " + call);
+  const auto found = failing.find(call);
+  return found == failing.end() ? kDaoOk : found->second;
+}
+
+DaoObject FakeEngine::HandOut(const std::wstring& kind) {
+  const DaoObject object = next_++;
+  live_[object] = kind;
+  kinds_[object] = kind;
+  return object;
+}
+
+DaoStatus FakeEngine::CreateEngine() {
+  calls.push_back(L"create");
+  const DaoStatus status = Check("create");
+  if (DaoSucceeded(status)) created_ = true;
+  return status;
+}
+
+DaoStatus FakeEngine::GetWorkspaces(DaoObject* workspaces) {
+  calls.push_back(L"workspaces");
+  *workspaces = 0;
+  const DaoStatus status = created_ ? Check("workspaces") : kDaoFailed;
+  if (DaoSucceeded(status)) *workspaces = HandOut(L"workspaces");
+  return status;
+}
+
+DaoStatus FakeEngine::GetItem(DaoObject collection, std::int16_t index, DaoObject* item) {
+  calls.push_back(L"item:" + std::to_wstring(collection) + L"|" + std::to_wstring(index));
+  *item = 0;
+  DaoStatus status = Check("item");
+  if (live_.count(collection) == 0 || live_[collection] != L"workspaces" || index != 0) {
+    status = kDaoFailed;
+  }
+  if (DaoSucceeded(status)) *item = HandOut(L"workspace");
+  return status;
+}
+
+DaoStatus FakeEngine::OpenDatabase(DaoObject workspace, const std::wstring& path,
+                                   DaoObject* database) {
+  calls.push_back(L"open:" + std::to_wstring(workspace) + L"|" + path);
+  *database = 0;
+  DaoStatus status = Check("open");
+  if (live_.count(workspace) == 0 || live_[workspace] != L"workspace" ||
+      versions.count(path) == 0) {
+    status = kDaoFailed;
+  }
+  if (DaoSucceeded(status)) *database = HandOut(kDatabasePrefix + path);
+  return status;
+}
+
+DaoStatus FakeEngine::GetVersion(DaoObject database, std::wstring* version) {
+  calls.push_back(L"version:" + std::to_wstring(database));
+  const DaoStatus status = Check("version");
+  const auto found = live_.find(database);
+  if (!DaoSucceeded(status) || found == live_.end() ||
+      found->second.compare(0, kDatabasePrefix.size(), kDatabasePrefix) != 0) {
+    return DaoSucceeded(status) ? kDaoFailed : status;
+  }
+  *version = versions.at(found->second.substr(kDatabasePrefix.size()));
+  return kDaoOk;
+}
+
+void FakeEngine::Release(DaoObject object) {
+  calls.push_back(L"release:" + std::to_wstring(object));
+  live_.erase(object);
+}
+
+DaoStatus FakeEngine::ReadHeaderVersion(const std::wstring& path, std::wstring* version) {
+  calls.push_back(L"header:" + path);
+  const DaoStatus status = Check("header");
+  if (!DaoSucceeded(status)) return status;
+  const auto found = headerFiles.find(path);
+  if (found == headerFiles.end()) return kDaoFailed;
+  const std::string firstPage = found->second.substr(0, kMdbLargestPage);
+  return MdbVersionFromFirstPage(firstPage, version) ? kDaoOk : kDaoFailed;
+}
+
+}  // namespace mdb

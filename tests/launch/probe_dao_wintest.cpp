@@ -1,0 +1,216 @@
+// The version probe under Wine against the real COM and file APIs: through a
+// stand-in DAO engine registered under the DBEngine class id for the length
+// of a test, and, with the class not registered, through the database file's
+// own header.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "WineTestSupport.h"
+#include "launch/mSwitch.h"
+#include "platform/win32/Win32DaoEngine.h"
+#include "probe_samples.h"
+
+using namespace mdbtest;
+
+namespace {
+
+const std::wstring kClassKey = L"CLSID\\{00000100-0000-0010-8000-00AA006D2EA4}";
+
+std::wstring ServerDll() {
+  wchar_t self[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  return DirOf(std::wstring(self, length)) + L"\\probe_dao_server.dll";
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
+// Each test starts with the class unregistered, as the rest of the suite
+// expects it, and leaves it so.
+class ProbeWine : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, kClassKey)) << "left behind by an earlier run";
+    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    dir_ = ScratchDir(L"probe_" + std::wstring(name.begin(), name.end()));
+    log_ = dir_ + L"\\dao.log";
+    SetEnvironmentVariableW(L"PROBE_DAO_LOG", log_.c_str());
+    SetEnvironmentVariableW(L"PROBE_DAO_REFUSE", nullptr);
+  }
+  void TearDown() override {
+    RegRemoveTree(HKEY_CLASSES_ROOT, kClassKey);
+    SetEnvironmentVariableW(L"PROBE_DAO_LOG", nullptr);
+    SetEnvironmentVariableW(L"PROBE_DAO_REFUSE", nullptr);
+  }
+  void RegisterServer() {
+    ASSERT_TRUE(FileExists(ServerDll())) << Utf8(ServerDll());
+    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kClassKey + L"\\InprocServer32", L"", ServerDll()));
+    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kClassKey + L"\\InprocServer32", L"ThreadingModel",
+                         L"Apartment"));
+  }
+  std::wstring File(const std::wstring& name, const std::string& bytes) {
+    const std::wstring path = dir_ + L"\\" + name;
+    WriteFileBytes(path, bytes);
+    return path;
+  }
+  std::vector<std::string> Log() { return Lines(ReadFileBytes(log_)); }
+
+  std::wstring dir_;
+  std::wstring log_;
+  mdb::Win32DaoEngine engine_;
+};
+
+// ---- through the engine -----------------------------------------------------
+
+TEST_F(ProbeWine, EngineVersionsMapToTheirGenerations) {
+  RegisterServer();
+  struct Case {
+    const char* version;
+    std::wstring code;
+  };
+  const Case cases[] = {{"4.0", L"9"}, {"3.0", L"8"},  {"3.5", L"8"},
+                        {"2.0", L""},  {"4.00", L""}, {"4.0 ", L""}};
+  int i = 0;
+  for (const Case& c : cases) {
+    const std::wstring path = File(L"db" + std::to_wstring(i++) + L".mdb", c.version);
+    EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), c.code) << "Version " << c.version;
+  }
+  // One engine served every probe.
+  int created = 0;
+  for (const std::string& line : Log()) created += line.rfind("create", 0) == 0 ? 1 : 0;
+  EXPECT_EQ(created, 1);
+}
+
+TEST_F(ProbeWine, PassesThePathTheOmittedArgumentsAndAShortIndex) {
+  RegisterServer();
+  const std::wstring path = File(L"Sales 2000 \u00e4\u3042.mdb", "4.0");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"9");
+  const std::string omitted = "{vt=10 scode=80020004}";
+  const std::vector<std::string> expected = {
+      "create DBEngine",
+      "workspaces flags=2 args=0",
+      "item flags=3 args=1 index vt=2 value=0",
+      "open flags=1 args=4 connect" + omitted + " readonly" + omitted + " options" + omitted +
+          " name{vt=8 text=" + Utf8(path) + "}",
+      "release workspace",
+      "release workspaces",
+      "version flags=2 args=0 is 4.0",
+      "release database"};
+  // The database is given back before the probe returns; the engine is kept.
+  EXPECT_EQ(Log(), expected);
+}
+
+TEST_F(ProbeWine, FailingOpenDatabaseYieldsNothingSilently) {
+  RegisterServer();
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, dir_ + L"\\missing.mdb"), L"");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, L""), L"");
+  const std::vector<std::string> log = Log();
+  for (const std::string& line : log) EXPECT_EQ(line.rfind("version", 0), std::string::npos) << line;
+  ASSERT_GE(log.size(), 4u);
+  EXPECT_EQ(log[log.size() - 2], "release workspace");
+  EXPECT_EQ(log[log.size() - 1], "release workspaces");
+  MessageBoxInfo box;
+  EXPECT_FALSE(FindMessageBox(GetCurrentProcessId(), 0, &box));
+}
+
+TEST_F(ProbeWine, FailedCreationIsTriedAgainByTheNextProbe) {
+  RegisterServer();
+  const std::wstring path = File(L"a.mdb", "3.0");
+  SetEnvironmentVariableW(L"PROBE_DAO_REFUSE", L"1");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"");
+  EXPECT_FALSE(engine_.HasEngine());
+  SetEnvironmentVariableW(L"PROBE_DAO_REFUSE", nullptr);
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"8");
+  const std::vector<std::string> log = Log();
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log[0], "create refused");
+  EXPECT_EQ(log[1], "create DBEngine");
+}
+
+// ---- without the engine: the file header -----------------------------------
+
+TEST_F(ProbeWine, WithoutTheEngineTheFileHeaderAnswers) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::wstring code;
+  };
+  const Case cases[] = {
+      {"jet3", probe_samples::Jet3File(), L"8"},
+      {"jet4", probe_samples::Jet4File(), L"9"},
+      {"access2", probe_samples::OldJetFile(9), L""},
+      {"accdb", probe_samples::AceFile(), L""},
+      {"text", "Standard Jet DB is what this text file says.\r\n", L""},
+      {"empty", "", L""},
+      {"truncated", probe_samples::Jet4File().substr(0, 4000), L""},
+  };
+  for (const Case& c : cases) {
+    const std::wstring path = File(std::wstring(c.name, c.name + strlen(c.name)) + L".mdb", c.bytes);
+    EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), c.code) << c.name;
+  }
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, dir_ + L"\\missing.mdb"), L"");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, dir_), L"");
+  EXPECT_FALSE(engine_.HasEngine());
+  EXPECT_FALSE(FileExists(log_));
+}
+
+TEST_F(ProbeWine, HeaderIsReadUnderAFolderOutsideTheAnsiCodePage) {
+  const std::wstring folder = dir_ + L"\\\uD55C\uAE00 \u00e4";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  const std::wstring path = folder + L"\\\u00fcbung.mdb";
+  WriteFileBytes(path, probe_samples::Jet3File());
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"8");
+}
+
+TEST_F(ProbeWine, HeaderReadSharesTheFileWithAnOpenDatabase) {
+  const std::wstring path = File(L"open.mdb", probe_samples::Jet4File());
+  // Access holds its database open for reading and writing, sharing both.
+  HANDLE access = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+  ASSERT_NE(access, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"9");
+  CloseHandle(access);
+  // Nothing is held afterwards: the file can be had exclusively, and deleted.
+  HANDLE exclusive = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(exclusive, INVALID_HANDLE_VALUE);
+  if (exclusive != INVALID_HANDLE_VALUE) CloseHandle(exclusive);
+}
+
+TEST_F(ProbeWine, HeaderReadOfAnExclusivelyHeldFileFailsAtOnce) {
+  const std::wstring path = File(L"held.mdb", probe_samples::Jet3File());
+  HANDLE holder = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  CloseHandle(holder);
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"8");
+}
+
+TEST_F(ProbeWine, RegisteringTheEngineLaterIsNoticedByTheNextProbe) {
+  const std::wstring path = File(L"later.mdb", probe_samples::Jet4File());
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"9");
+  EXPECT_FALSE(engine_.HasEngine());
+  RegisterServer();
+  // The stand-in reads the file's content as its Version: not "4.0" here.
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"");
+  EXPECT_TRUE(engine_.HasEngine());
+  EXPECT_EQ(Log().front(), "create DBEngine");
+}
+
+}  // namespace

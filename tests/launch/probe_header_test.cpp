@@ -1,0 +1,99 @@
+// Reading a database's Version from the first page of its file.
+#include <gtest/gtest.h>
+
+#include "platform/MdbHeader.h"
+#include "probe_samples.h"
+
+using namespace probe_samples;
+
+namespace {
+
+struct Recognised {
+  const char* name;
+  std::string bytes;
+  std::size_t pageSize;
+  std::wstring version;
+};
+
+class HeaderRecognises : public ::testing::TestWithParam<Recognised> {};
+
+TEST_P(HeaderRecognises, AnnouncesItsPageAndVersion) {
+  const Recognised& c = GetParam();
+  EXPECT_EQ(mdb::MdbFirstPageSize(c.bytes.substr(0, mdb::kMdbPrefixSize)), c.pageSize);
+  std::wstring version = L"untouched";
+  ASSERT_TRUE(mdb::MdbVersionFromFirstPage(c.bytes.substr(0, c.pageSize), &version));
+  EXPECT_EQ(version, c.version);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, HeaderRecognises,
+    ::testing::Values(Recognised{"Jet3", Jet3File(), kJet3Page, L"3.0"},
+                      Recognised{"Jet4", Jet4File(), kJet4Page, L"4.0"},
+                      Recognised{"Access10", OldJetFile(7), kJet3Page, L"1.0"},
+                      Recognised{"Access11", OldJetFile(8), kJet3Page, L"1.1"},
+                      Recognised{"Access20", OldJetFile(9), kJet3Page, L"2.0"},
+                      Recognised{"Ace12", AceFile(2), kJet4Page, L"12.0"},
+                      Recognised{"Ace14", AceFile(3), kJet4Page, L"14.0"},
+                      Recognised{"Ace15", AceFile(4), kJet4Page, L"15.0"},
+                      Recognised{"Ace16", AceFile(5), kJet4Page, L"16.0"},
+                      Recognised{"Ace17", AceFile(6), kJet4Page, L"17.0"}),
+    [](const ::testing::TestParamInfo<Recognised>& info) { return std::string(info.param.name); });
+
+TEST(HeaderRecognises, LooksNoFurtherThanTheFirstPage) {
+  // A whole file reads the same as its first page alone: nothing past it
+  // decides the answer.
+  std::string jet3 = Jet3File();
+  jet3[kJet3Page + kOldJetGenerationOffset] = 9;
+  std::wstring version;
+  ASSERT_TRUE(mdb::MdbVersionFromFirstPage(jet3, &version));
+  EXPECT_EQ(version, L"3.0");
+}
+
+std::string With(std::string bytes, std::size_t offset, char value) {
+  bytes[offset] = value;
+  return bytes;
+}
+
+struct Refused {
+  const char* name;
+  std::string bytes;
+};
+
+class HeaderRefuses : public ::testing::TestWithParam<Refused> {};
+
+TEST_P(HeaderRefuses, AndLeavesTheVersionAlone) {
+  std::wstring version = L"untouched";
+  EXPECT_FALSE(mdb::MdbVersionFromFirstPage(GetParam().bytes, &version));
+  EXPECT_EQ(version, L"untouched");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, HeaderRefuses,
+    ::testing::Values(
+        Refused{"Empty", ""},
+        Refused{"TextNamedLikeADatabase", "Standard Jet DB\r\nthis is a text file\r\n"},
+        Refused{"ShorterThanTheHeader", Jet3File().substr(0, 0x17)},
+        Refused{"HeaderOnly", Jet3File().substr(0, 0x18)},
+        Refused{"Jet3PageTruncated", Jet3File().substr(0, kJet3Page - 1)},
+        Refused{"Jet4PageTruncatedToJet3Size", Jet4File().substr(0, kJet3Page)},
+        Refused{"AcePageTruncated", AceFile().substr(0, kJet4Page - 1)},
+        Refused{"PageTypeNotDefinition", With(Jet3File(), 0, 0x01)},
+        Refused{"MagicDamaged", With(Jet4File(), 1, 0x00)},
+        Refused{"EngineNameDamaged", With(Jet4File(), 16, 'd')},
+        Refused{"EngineNameNotEnded", With(Jet3File(), 19, 'X')},
+        Refused{"JetWithAceFormatCode", DatabaseFile("Standard Jet DB", 2, kJet4Page)},
+        Refused{"JetFormatCodeHighBytes", With(Jet3File(), 0x15, 0x01)},
+        Refused{"AceWithJet3Code", DatabaseFile("Standard ACE DB", 0, kJet4Page)},
+        Refused{"AceWithJet4Code", DatabaseFile("Standard ACE DB", 1, kJet4Page)},
+        Refused{"AceUnknownCode", AceFile(7)},
+        Refused{"OtherEngine", DatabaseFile("MSISAM Database", 1, kJet4Page)}),
+    [](const ::testing::TestParamInfo<Refused>& info) { return std::string(info.param.name); });
+
+TEST(HeaderPageSize, IsZeroForAnythingButAKnownHeader) {
+  EXPECT_EQ(mdb::MdbFirstPageSize(""), 0u);
+  EXPECT_EQ(mdb::MdbFirstPageSize(Jet3File().substr(0, 0x17)), 0u);
+  EXPECT_EQ(mdb::MdbFirstPageSize(With(Jet3File(), 4, 's').substr(0, 0x18)), 0u);
+  EXPECT_EQ(mdb::MdbFirstPageSize(AceFile(9).substr(0, 0x18)), 0u);
+}
+
+}  // namespace
