@@ -1,5 +1,10 @@
 #include "launch/mSwitch.h"
 
+#include "association/mAccessReg.h"
+#include "launch/mWaitShell.h"
+#include "startup/mMain.h"
+#include "startup/std_Func.h"
+
 namespace mdb {
 
 // ---- version probe ---------------------------------------------------------
@@ -83,7 +88,41 @@ std::wstring GetMdbAccessVersion(IDatabaseEngine& engine, const std::wstring& pa
 
 // ---- launch ----------------------------------------------------------------
 
-// PLACEHOLDER until the launcher lands: starts nothing.
-int LaunchAccessForFile(Platform&, ArgumentList&) { return 0; }
+std::optional<std::wstring> ComposeAccessCommandLine(const std::wstring& registeredCommand,
+                                                     const ArgumentList& args) {
+  // The last four characters are the quoted "%1"; they are dropped unread.
+  const std::size_t placeholderLength = 4;
+  if (registeredCommand.size() < placeholderLength) return std::nullopt;
+  std::wstring commandLine =
+      registeredCommand.substr(0, registeredCommand.size() - placeholderLength);
+  for (std::size_t i = 1; i <= 9; ++i) {
+    const std::wstring& slot = ArgumentAt(args, i);
+    if (slot.empty()) continue;
+    // Only the database path is quoted; further arguments go on as given.
+    commandLine += i == 1 ? L" \"" + slot + L"\"" : L" " + slot;
+  }
+  return commandLine;
+}
+
+int LaunchAccessForFile(Platform& platform, ArgumentList& args) {
+  IHost& host = platform.host;
+  const std::wstring& path = ArgumentAt(args, 1);
+  const std::wstring code = GetMdbAccessVersion(platform, path);
+  if (code.empty()) {
+    host.ShowMessage(path + L"はAccess97、または2000のファイルではありません", kIconError);
+    return 0;
+  }
+  const std::optional<std::wstring> commandLine =
+      ComposeAccessCommandLine(GetAccessOpenCommand(platform, code), args);
+  if (!commandLine) {
+    host.ShowMessage(L"BakReg取得失敗", kIconError);
+    return 0;
+  }
+  WriteDebugLog(host, L"strShell$=" + *commandLine, gLogFile);
+  const int exitCode = ShellAndWait(platform.process, *commandLine);
+  // Access may have taken .mdb over while it ran.
+  SetMdbAssociation(platform, L"MdbSwitch");
+  return exitCode;
+}
 
 }  // namespace mdb

@@ -1,6 +1,7 @@
 // The launcher: which Access a database needs, and running it.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/Platform.h"
@@ -13,6 +14,13 @@ namespace mdb {
 std::wstring GetMdbAccessVersion(Platform& platform, const std::wstring& path);
 // The same with the engine alone, which is all the probe uses.
 std::wstring GetMdbAccessVersion(IDatabaseEngine& engine, const std::wstring& path);
+
+// The command line that runs `registeredCommand` (an Access open command
+// ending in the quoted "%1") for the database in slot 1 and the further
+// arguments in slots 2 to 9; none when the command is too short to have a
+// base command (empty or under four characters).
+std::optional<std::wstring> ComposeAccessCommandLine(const std::wstring& registeredCommand,
+                                                     const ArgumentList& args);
 
 // Starts the Access generation the database in slot 1 belongs to and waits
 // for it. Returns the exit status for the process: the started program's

@@ -1,0 +1,450 @@
+// MdbSwitch.exe opening databases the way the shell starts it (the path and
+// eight empty quoted arguments), with stand-in Access programs registered as
+// the open commands of Access.Application.8 and Access.Application.9.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "WineTestSupport.h"
+
+using namespace mdbtest;
+
+namespace {
+
+const std::wstring kNotAccessFile = L"はAccess97、または2000のファイルではありません";
+const std::wstring kNotFound = L"ファイルが見つかりません。";
+const std::wstring kSentinel = L"Sentinel.Before";
+
+// Every HKEY_CLASSES_ROOT key the launch touches: the tests' own set-up and
+// MdbSwitch's writes at start-up and after the launch.
+const wchar_t* const kTouchedKeys[] = {
+    L".mdb",
+    L"Access.Application.8\\shell\\open\\command",
+    L"Access.Application.9\\shell\\open\\command",
+    L"MdbSwitch\\shell\\open\\command",
+    L"MdbSwitch\\DefaultIcon",
+    L"MdbSwitch\\ac8regcommand",
+    L"MdbSwitch\\ac9regcommand",
+};
+const wchar_t* const kTouchedTrees[] = {L"Access.Application.8", L"Access.Application.9",
+                                        L"MdbSwitch"};
+const wchar_t kMissing[] = L"<missing>";
+
+// Puts the default values of the touched keys back as they were, and
+// removes the trees that did not exist before.
+class RegistrySnapshot {
+ public:
+  RegistrySnapshot() {
+    for (const wchar_t* key : kTouchedKeys) values_[key] = RegRead(HKEY_CLASSES_ROOT, key, L"");
+    for (const wchar_t* tree : kTouchedTrees) trees_[tree] = RegKeyExists(HKEY_CLASSES_ROOT, tree);
+  }
+  ~RegistrySnapshot() {
+    for (const auto& tree : trees_) {
+      if (!tree.second) RegRemoveTree(HKEY_CLASSES_ROOT, tree.first);
+    }
+    for (const auto& value : values_) {
+      if (value.second != kMissing) {
+        RegWrite(HKEY_CLASSES_ROOT, value.first, L"", value.second);
+      } else if (RegKeyExists(HKEY_CLASSES_ROOT, value.first)) {
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, value.first.c_str(), 0, KEY_SET_VALUE, &key) ==
+            ERROR_SUCCESS) {
+          RegDeleteValueW(key, nullptr);
+          RegCloseKey(key);
+        }
+      }
+    }
+  }
+
+ private:
+  std::map<std::wstring, std::wstring> values_;
+  std::map<std::wstring, bool> trees_;
+};
+
+// The first page of a database file: page type 0, 01 00 00, the engine name,
+// the format code at 0x14; zeros elsewhere.
+std::string FirstPage(const char* engineName, unsigned char formatCode, std::size_t pageSize) {
+  std::string page(pageSize, '\0');
+  page[1] = 0x01;
+  page.replace(4, 15, engineName);
+  page[0x14] = static_cast<char>(formatCode);
+  return page;
+}
+std::string Jet3() { return FirstPage("Standard Jet DB", 0, 2048); }
+std::string Jet4() { return FirstPage("Standard Jet DB", 1, 4096); }
+std::string Ace() { return FirstPage("Standard ACE DB", 2, 4096); }
+
+std::wstring FromUtf8(const std::string& bytes) {
+  if (bytes.empty()) return std::wstring();
+  const int size = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                       nullptr, 0);
+  std::wstring text(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], size);
+  return text;
+}
+
+std::wstring ShellArguments(const std::wstring& path) {
+  std::wstring arguments = L"\"" + path + L"\"";
+  for (int i = 2; i <= 9; ++i) arguments += L" \"\"";
+  return arguments;
+}
+
+// Log entries: a line that begins with a digit and holds a TAB starts one;
+// other lines continue the entry before.
+std::vector<std::string> LogMessages(const std::string& bytes) {
+  std::vector<std::string> messages;
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    std::size_t end = bytes.find("\r\n", pos);
+    if (end == std::string::npos) end = bytes.size();
+    const std::string line = bytes.substr(pos, end - pos);
+    const std::size_t tab = line.find('\t');
+    if (tab != std::string::npos && tab > 0 && line[0] >= '0' && line[0] <= '9') {
+      messages.push_back(line.substr(tab + 1));
+    } else if (!messages.empty()) {
+      messages.back() += "\r\n" + line;
+    }
+    pos = end + 2;
+  }
+  return messages;
+}
+
+std::string SystemText(DWORD code) {
+  wchar_t* buffer = nullptr;
+  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::wstring text = buffer ? buffer : L"";
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
+    text.pop_back();
+  }
+  return Utf8(text);
+}
+
+// Which standard icon a message box of another process shows. Icon handles
+// do not cross processes under Wine, so the icon control's pixels on the
+// screen are compared with the two candidates drawn here on the same
+// background; 0 when the box has no icon control.
+std::vector<COLORREF> Pixels(HDC dc, int width, int height) {
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(dc, x, y));
+  }
+  return pixels;
+}
+
+DWORD IconMatching(HWND box) {
+  HWND control = nullptr;
+  for (int id : {0x14, 0x440}) {
+    if ((control = GetDlgItem(box, id)) != nullptr) break;
+  }
+  if (!control) return 0;
+  RECT rect;
+  GetWindowRect(control, &rect);
+  const int width = GetSystemMetrics(SM_CXICON);
+  const int height = GetSystemMetrics(SM_CYICON);
+  HDC screen = GetDC(nullptr);
+  HDC shown = CreateCompatibleDC(screen);
+  HBITMAP shownBitmap = CreateCompatibleBitmap(screen, width, height);
+  SelectObject(shown, shownBitmap);
+  BitBlt(shown, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  const std::vector<COLORREF> actual = Pixels(shown, width, height);
+  const COLORREF background = actual.empty() ? 0 : actual.front();
+
+  DWORD best = 0;
+  std::size_t bestDiff = actual.size() / 4;  // demand a clear match
+  for (const auto& candidate : {std::make_pair(IDI_HAND, static_cast<DWORD>(MB_ICONERROR)),
+                                std::make_pair(IDI_ASTERISK, static_cast<DWORD>(MB_ICONINFORMATION))}) {
+    HDC drawn = CreateCompatibleDC(screen);
+    HBITMAP drawnBitmap = CreateCompatibleBitmap(screen, width, height);
+    SelectObject(drawn, drawnBitmap);
+    HBRUSH brush = CreateSolidBrush(background);
+    RECT all = {0, 0, width, height};
+    FillRect(drawn, &all, brush);
+    DeleteObject(brush);
+    DrawIconEx(drawn, 0, 0, LoadIconW(nullptr, candidate.first), width, height, 0, nullptr, DI_NORMAL);
+    const std::vector<COLORREF> expected = Pixels(drawn, width, height);
+    std::size_t diff = 0;
+    for (std::size_t i = 0; i < actual.size(); ++i) diff += actual[i] != expected[i] ? 1 : 0;
+    if (diff < bestDiff) {
+      bestDiff = diff;
+      best = candidate.second;
+    }
+    DeleteDC(drawn);
+    DeleteObject(drawnBitmap);
+  }
+  DeleteDC(shown);
+  DeleteObject(shownBitmap);
+  ReleaseDC(nullptr, screen);
+  return best;
+}
+
+// The box may not have painted itself yet when it is first found.
+DWORD IconShownIn(HWND box) {
+  DWORD icon = 0;
+  for (int attempt = 0; attempt < 20 && icon == 0; ++attempt) {
+    Sleep(100);
+    icon = IconMatching(box);
+  }
+  return icon;
+}
+
+class LaunchEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string name = std::string("launch_") + info->name();
+    dir_ = ScratchDir(std::wstring(name.begin(), name.end()));
+    exe_ = InstallCopy(dir_);
+    ac8_ = InstallStandin(L"ac8");
+    ac9_ = InstallStandin(L"ac9");
+    Register(L"8", L"\"" + ac8_ + L"\\msaccess.exe\" /NOSTARTUP \"%1\"");
+    Register(L"9", L"\"" + ac9_ + L"\\msaccess.exe\" /NOSTARTUP \"%1\"");
+    RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", kSentinel);
+  }
+
+  std::wstring InstallStandin(const std::wstring& name) {
+    const std::wstring dir = dir_ + L"\\" + name;
+    CreateDirectoryW(dir.c_str(), nullptr);
+    const std::wstring standin = DirOf(BuiltExecutable()) + L"\\standin\\msaccess.exe";
+    EXPECT_TRUE(CopyFileW(standin.c_str(), (dir + L"\\msaccess.exe").c_str(), FALSE));
+    return dir;
+  }
+
+  static void Register(const std::wstring& code, const std::wstring& command) {
+    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT,
+                         L"Access.Application." + code + L"\\shell\\open\\command", L"", command));
+  }
+
+  static void Configure(const std::wstring& standinDir, const std::string& settings) {
+    WriteFileBytes(standinDir + L"\\standin.ini", "[standin]\r\n" + settings);
+  }
+
+  std::wstring MakeFile(const std::wstring& name, const std::string& bytes) {
+    const std::wstring path = dir_ + L"\\" + name;
+    WriteFileBytes(path, bytes);
+    return path;
+  }
+
+  // The command line a stand-in received, or "" when it never ran.
+  static std::wstring Received(const std::wstring& standinDir) {
+    std::wstring text = FromUtf8(ReadFileBytes(standinDir + L"\\received.txt"));
+    if (!text.empty() && text.back() == L'\n') text.pop_back();
+    return text;
+  }
+
+  // What a registered command with the quoted "%1" makes of `path`.
+  static std::wstring Expected(const std::wstring& standinDir, const std::wstring& path) {
+    return L"\"" + standinDir + L"\\msaccess.exe\" /NOSTARTUP  \"" + path + L"\"";
+  }
+
+  std::vector<std::string> Log() const { return LogMessages(ReadFileBytes(dir_ + L"\\MdbSwitch.Log")); }
+
+  static std::wstring Mdb() { return RegRead(HKEY_CLASSES_ROOT, L".mdb", L""); }
+
+  // Opens `path` as the shell would and waits for MdbSwitch to end; no
+  // message box may appear.
+  DWORD Open(const std::wstring& path) {
+    Process process = Start(exe_, ShellArguments(path));
+    EXPECT_NE(process.id(), 0u);
+    DWORD code = 0xDEAD;
+    for (int i = 0; i < 300 && !process.Wait(100, &code); ++i) {
+      MessageBoxInfo box;
+      if (FindMessageBox(process.id(), 0, &box)) {
+        ADD_FAILURE() << "unexpected message box: " << Utf8(box.text);
+        PressOk(box.window);
+      }
+    }
+    return code;
+  }
+
+  // Opens `path` and expects exactly one message box; answers it and
+  // returns it. *exitCode gets MdbSwitch's exit status.
+  MessageBoxInfo OpenExpectingBox(const std::wstring& path, DWORD* exitCode) {
+    Process process = Start(exe_, ShellArguments(path));
+    MessageBoxInfo box;
+    EXPECT_TRUE(FindMessageBox(process.id(), 20000, &box)) << "no message box";
+    if (box.window && box.icon == 0) box.icon = IconShownIn(box.window);
+    if (box.window) PressOk(box.window);
+    EXPECT_TRUE(process.Wait(20000, exitCode)) << "MdbSwitch did not end after the box";
+    return box;
+  }
+
+  void ExpectNothingStarted() {
+    EXPECT_EQ(Received(ac8_), L"");
+    EXPECT_EQ(Received(ac9_), L"");
+  }
+
+  // The five entries of a launch run, in order, the last naming `commandLine`.
+  void ExpectLaunchLog(const std::wstring& path, const std::wstring& commandLine) {
+    const auto log = Log();
+    ASSERT_EQ(log.size(), 5u);
+    const char* prefixes[] = {"Command()=", "CmdL$=", "GetCmdLineAfter Arg$()=",
+                              "GetLongAfter Arg$(1)="};
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(log[i].rfind(prefixes[i], 0), 0u) << log[i];
+    EXPECT_EQ(log[3], "GetLongAfter Arg$(1)=" + ToAnsi(path));
+    EXPECT_EQ(log[4], "strShell$=" + ToAnsi(commandLine));
+  }
+
+  RegistrySnapshot snapshot_;
+  std::wstring dir_, exe_, ac8_, ac9_;
+};
+
+TEST_F(LaunchEndToEnd, Jet3OpensInAccess97AndMdbIsReclaimedOnlyAfterItEnds) {
+  const std::wstring db = MakeFile(L"Sales 97.mdb", Jet3());
+  Configure(ac8_, "mdb=Access.Application.8\r\nhold=1\r\nexit=7\r\n");
+  Process process = Start(exe_, ShellArguments(db));
+  ASSERT_NE(process.id(), 0u);
+  for (int i = 0; i < 300 && !FileExists(ac8_ + L"\\running.flag"); ++i) Sleep(100);
+  ASSERT_TRUE(FileExists(ac8_ + L"\\running.flag")) << "the Access 97 stand-in never ran";
+
+  // Access runs and has taken .mdb over; MdbSwitch waits and leaves it be.
+  Sleep(500);
+  EXPECT_FALSE(process.Wait(0));
+  EXPECT_EQ(Mdb(), L"Access.Application.8");
+
+  WriteFileBytes(ac8_ + L"\\release.flag", "go");
+  DWORD code = 0xDEAD;
+  ASSERT_TRUE(process.Wait(30000, &code));
+  EXPECT_EQ(code, 7u);
+  EXPECT_EQ(Mdb(), L"MdbSwitch");
+  EXPECT_EQ(Received(ac8_), Expected(ac8_, db));
+  EXPECT_EQ(Received(ac9_), L"");
+  ExpectLaunchLog(db, Expected(ac8_, db));
+}
+
+TEST_F(LaunchEndToEnd, Jet4OpensInAccess2000AndEndsWithItsExitCode) {
+  const std::wstring db = MakeFile(L"Orders 2000.mdb", Jet4());
+  Configure(ac9_, "mdb=Access.Application.9\r\ndelay=700\r\nexit=3\r\n");
+  EXPECT_EQ(Open(db), 3u);
+  EXPECT_EQ(Mdb(), L"MdbSwitch");
+  EXPECT_EQ(Received(ac9_), Expected(ac9_, db));
+  EXPECT_EQ(Received(ac8_), L"");
+  ExpectLaunchLog(db, Expected(ac9_, db));
+}
+
+TEST_F(LaunchEndToEnd, ShortPathReachesAccessInItsLongForm) {
+  const std::wstring folder = dir_ + L"\\Long Folder Name";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring db = folder + L"\\Sales Database 2000.mdb";
+  WriteFileBytes(db, Jet4());
+  wchar_t buffer[MAX_PATH] = L"";
+  const DWORD length = GetShortPathNameW(db.c_str(), buffer, MAX_PATH);
+  std::wstring given(buffer, length);
+  if (length == 0 || given == db) {
+    // No short names on this file system: a path in other letter case is
+    // expanded to the stored form the same way.
+    given = db;
+    for (std::size_t i = dir_.size(); i < given.size(); ++i) given[i] = towupper(given[i]);
+    std::printf("no 8.3 names here; using %s\n", Utf8(given).c_str());
+  }
+  ASSERT_NE(given, db);
+  Configure(ac9_, "exit=0\r\n");
+  EXPECT_EQ(Open(given), 0u);
+  EXPECT_EQ(Received(ac9_), Expected(ac9_, db));
+  ExpectLaunchLog(db, Expected(ac9_, db));
+}
+
+TEST_F(LaunchEndToEnd, FolderOutsideTheAnsiCodePageReachesAccessIntact) {
+  const std::wstring folder = dir_ + L"\\Ünïcødé ✓";
+  ASSERT_NE(ToAnsi(folder).find('?'), std::string::npos) << "the name fits code page 932";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  const std::wstring db = folder + L"\\Ledger.mdb";
+  WriteFileBytes(db, Jet3());
+  Configure(ac8_, "exit=0\r\n");
+  EXPECT_EQ(Open(db), 0u);
+  EXPECT_EQ(Received(ac8_), Expected(ac8_, db));
+  EXPECT_EQ(Mdb(), L"MdbSwitch");
+}
+
+TEST_F(LaunchEndToEnd, NetworkStylePathReachesAccessUnchanged) {
+  const std::wstring db = MakeFile(L"Shared.mdb", Jet3());
+  // Long path expansion would turn this into the not-found text.
+  const std::wstring given = L"\\\\?\\" + db;
+  Configure(ac8_, "exit=0\r\n");
+  EXPECT_EQ(Open(given), 0u);
+  EXPECT_EQ(Received(ac8_), Expected(ac8_, given));
+  ExpectLaunchLog(given, Expected(ac8_, given));
+}
+
+TEST_F(LaunchEndToEnd, UnrecognisedFilesAreReportedAndStartNothing) {
+  struct Case {
+    const wchar_t* name;
+    bool exists;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {L"Notes.mdb", true, "not a database, just text\r\n"},
+      {L"Modern.mdb", true, Ace()},
+      {L"Empty.mdb", true, ""},
+      {L"Missing.mdb", false, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf8(c.name));
+    const std::wstring path = dir_ + L"\\" + c.name;
+    if (c.exists) WriteFileBytes(path, c.bytes);
+    // A missing file already fails long path expansion.
+    const std::wstring shown = c.exists ? path : kNotFound;
+    DeleteFileW((dir_ + L"\\MdbSwitch.Log").c_str());
+    DWORD code = 0xDEAD;
+    const MessageBoxInfo box = OpenExpectingBox(path, &code);
+    EXPECT_EQ(Utf8(box.text), Utf8(shown + kNotAccessFile));
+    EXPECT_EQ(Utf8(box.caption), "MdbSwitch");
+    EXPECT_EQ(box.icon, static_cast<DWORD>(MB_ICONERROR));
+    EXPECT_EQ(code, 0u);
+    ExpectNothingStarted();
+    EXPECT_EQ(Mdb(), kSentinel);
+    EXPECT_EQ(Log().size(), 4u);
+  }
+}
+
+TEST_F(LaunchEndToEnd, MissingOpenCommandIsReportedAndStartsNothing) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::wstring code;
+    const wchar_t* command;  // null: no key at all
+  };
+  const Case cases[] = {
+      {"no Access 97 key", Jet3(), L"8", nullptr},
+      {"empty Access 2000 command", Jet4(), L"9", L""},
+      {"command shorter than the placeholder", Jet3(), L"8", L"ab"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetUp();  // fresh folder, stand-ins and commands for each case
+    const std::wstring db = MakeFile(L"Data.mdb", c.bytes);
+    if (c.command) {
+      Register(c.code, c.command);
+    } else {
+      RegRemoveTree(HKEY_CLASSES_ROOT, L"Access.Application." + c.code);
+    }
+    DWORD code = 0xDEAD;
+    const MessageBoxInfo box = OpenExpectingBox(db, &code);
+    EXPECT_EQ(Utf8(box.text), Utf8(L"BakReg取得失敗"));
+    EXPECT_EQ(box.icon, static_cast<DWORD>(MB_ICONERROR));
+    EXPECT_EQ(code, 0u);
+    ExpectNothingStarted();
+    EXPECT_EQ(Mdb(), kSentinel);
+    EXPECT_EQ(Log().size(), 4u);
+  }
+}
+
+TEST_F(LaunchEndToEnd, StartFailureShowsTheSystemTextAndDoesNotReclaimMdb) {
+  const std::wstring db = MakeFile(L"Orphan.mdb", Jet3());
+  const std::wstring gone = dir_ + L"\\gone\\msaccess.exe";
+  Register(L"8", L"\"" + gone + L"\" /NOSTARTUP \"%1\"");
+  DWORD code = 0;
+  const MessageBoxInfo box = OpenExpectingBox(db, &code);
+  const std::string text = Utf8(box.text);
+  EXPECT_TRUE(text == SystemText(ERROR_FILE_NOT_FOUND) || text == SystemText(ERROR_PATH_NOT_FOUND))
+      << text;
+  EXPECT_EQ(box.icon, static_cast<DWORD>(MB_ICONERROR));
+  EXPECT_NE(code, 0u);
+  EXPECT_EQ(Mdb(), kSentinel);
+  const std::wstring commandLine = L"\"" + gone + L"\" /NOSTARTUP  \"" + db + L"\"";
+  ExpectLaunchLog(db, commandLine);
+}
+
+}  // namespace

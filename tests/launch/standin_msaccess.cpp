@@ -1,0 +1,72 @@
+// A stand-in for msaccess.exe, started by MdbSwitch.exe in the launch tests.
+// It records the command line it was given (UTF-8, so names outside the ANSI
+// code page survive) in received.txt beside itself, and follows standin.ini
+// there:
+//   [standin]
+//   mdb=<class>   rewrites HKEY_CLASSES_ROOT\.mdb, as an Access may
+//   hold=1        after rewriting, waits for release.flag to appear
+//   delay=<ms>    then sleeps this long
+//   exit=<code>   and ends with this exit code
+// running.flag is created once the rewrite is done.
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+std::wstring Directory() {
+  wchar_t path[MAX_PATH] = L"";
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring dir = path;
+  return dir.substr(0, dir.find_last_of(L'\\'));
+}
+
+void AppendUtf8(const std::wstring& file, const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
+  bytes.resize(bytes.size() - 1);  // the NUL
+  bytes += "\n";
+  HANDLE handle = CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(handle);
+}
+
+std::wstring Setting(const std::wstring& ini, const wchar_t* name) {
+  wchar_t value[512] = L"";
+  GetPrivateProfileStringW(L"standin", name, L"", value, 512, ini.c_str());
+  return value;
+}
+
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  const std::wstring dir = Directory();
+  AppendUtf8(dir + L"\\received.txt", GetCommandLineW());
+
+  const std::wstring ini = dir + L"\\standin.ini";
+  const std::wstring mdbClass = Setting(ini, L"mdb");
+  if (!mdbClass.empty()) {
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L".mdb", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+      RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(mdbClass.c_str()),
+                     static_cast<DWORD>((mdbClass.size() + 1) * sizeof(wchar_t)));
+      RegCloseKey(key);
+    }
+  }
+  AppendUtf8(dir + L"\\running.flag", L"running");
+
+  if (Setting(ini, L"hold") == L"1") {
+    for (int i = 0; i < 600 && !Exists(dir + L"\\release.flag"); ++i) Sleep(100);
+  }
+  Sleep(static_cast<DWORD>(_wtoi(Setting(ini, L"delay").c_str())));
+  return _wtoi(Setting(ini, L"exit").c_str());
+}
