@@ -117,6 +117,9 @@ void Win32Window::ShowForm(const FormSpec& spec, FormHandlers handlers) {
                             CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
                             nullptr, nullptr, instance_, this);
   if (window_ == nullptr) ThrowLastError();
+  // Set on the window as well, so that others asking it for its icon get it.
+  SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+  SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
 
   // The window's own font must show the Japanese captions.
   FontSpec windowFont;

@@ -1,0 +1,377 @@
+// MdbSwitch.exe started without arguments, under Wine: the settings window as
+// a user sees it (every control's kind, text, state and place), the choice
+// applied through its button, and the window closed without a change.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "WineTestSupport.h"
+#include "platform/WindowToolkit.h"
+
+using namespace mdbtest;
+using mdb::ControlId;
+
+namespace {
+
+const wchar_t kCaption[] =
+    L"Access97と2000を自動認識して起動する Varo's MdbVersionSwitch  Ver0.92β";
+const wchar_t kAccess8[] = L"Access.Application.8\\shell\\open\\command";
+const wchar_t kAccess9[] = L"Access.Application.9\\shell\\open\\command";
+const wchar_t kCommand8[] =
+    L"\"C:\\Program Files\\Microsoft Office\\Office\\MSACCESS.EXE\" /NOSTARTUP \"%1\"";
+const wchar_t kCommand9[] =
+    L"\"C:\\Program Files\\Microsoft Office\\Office10\\MSACCESS.EXE\" /NOSTARTUP \"%1\"";
+const wchar_t kMetrics[] = L"Control Panel\\Desktop\\WindowMetrics";
+
+// Puts a default value back as it was when the guard was made.
+class ValueGuard {
+ public:
+  ValueGuard(HKEY root, std::wstring key, std::wstring name = L"")
+      : root_(root), key_(std::move(key)), name_(std::move(name)) {
+    keyExisted_ = RegKeyExists(root_, key_);
+    had_ = RegReadRaw(root_, key_, name_, &bytes_, &type_);
+  }
+  ~ValueGuard() {
+    if (!keyExisted_) {
+      RegRemoveTree(root_, key_);
+    } else if (had_) {
+      RegWriteBytes(root_, key_, name_, bytes_, type_);
+    } else {
+      HKEY key;
+      if (RegOpenKeyExW(root_, key_.c_str(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        RegDeleteValueW(key, name_.c_str());
+        RegCloseKey(key);
+      }
+    }
+  }
+  ValueGuard(const ValueGuard&) = delete;
+  ValueGuard& operator=(const ValueGuard&) = delete;
+
+ private:
+  HKEY root_;
+  std::wstring key_, name_;
+  bool keyExisted_ = false;
+  bool had_ = false;
+  std::string bytes_;
+  DWORD type_ = 0;
+};
+
+struct FoundControl {
+  HWND window = nullptr;
+  int id = 0;
+};
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM param) {
+  auto* found = reinterpret_cast<std::vector<FoundControl>*>(param);
+  found->push_back(FoundControl{window, GetDlgCtrlID(window)});
+  return TRUE;
+}
+
+// Every control of the window, those inside the frame included.
+std::vector<FoundControl> AllControls(HWND window) {
+  std::vector<FoundControl> found;
+  EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+HWND Control(HWND window, ControlId id) {
+  for (const FoundControl& c : AllControls(window)) {
+    if (c.id == mdb::DialogIdOf(id)) return c.window;
+  }
+  return nullptr;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = L"";
+  GetClassNameW(window, name, 64);
+  std::wstring text(name);
+  for (wchar_t& ch : text) ch = static_cast<wchar_t>(towlower(ch));
+  return text;
+}
+
+std::wstring TextOfControl(HWND window) {
+  wchar_t text[512] = L"";
+  SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+bool Checked(HWND window) { return SendMessageW(window, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+// What the controls table says, independently of the program's own copy.
+struct Expected {
+  ControlId id;
+  const wchar_t* className;
+  DWORD buttonType;  // low style bits, for buttons
+  bool insideFrame;
+  int left, top, width, height;
+  const wchar_t* text;
+};
+
+const Expected kTable[] = {
+    {ControlId::Label1, L"static", 0, false, 1140, 120, 5775, 495, L"Varo's MdbVersionSwitch"},
+    {ControlId::Check1, L"button", BS_AUTOCHECKBOX, false, 360, 1200, 255, 375, L""},
+    {ControlId::Label2, L"static", 0, false, 360, 840, 3015, 255, L"インストールされているAccess"},
+    {ControlId::Check2, L"button", BS_AUTOCHECKBOX, false, 360, 1560, 255, 375, L""},
+    {ControlId::Label3, L"static", 0, false, 360, 2160, 3855, 255, L"mdbファイルの関連づけ"},
+    {ControlId::Frame1, L"button", BS_GROUPBOX, false, 360, 2400, 6315, 1095, L""},
+    {ControlId::Option1, L"button", BS_AUTORADIOBUTTON, true, 240, 240, 2175, 255,
+     L"Access(2000)に戻す"},
+    {ControlId::Option2, L"button", BS_AUTORADIOBUTTON, true, 240, 600, 3015, 255,
+     L"MdbVersionSwitchで自動判別"},
+    {ControlId::Command3, L"button", BS_PUSHBUTTON, true, 4260, 540, 1815, 375,
+     L"変更反映して終了"},
+    {ControlId::Label4, L"static", 0, false, 660, 1320, 975, 255, L"Access97"},
+    {ControlId::Label5, L"static", 0, false, 660, 1680, 1035, 255, L"Access2000"},
+    {ControlId::Text1, L"edit", 0, false, 1800, 1320, 5715, 255,
+     L"\"C:\\Program Files\\Microsoft Office\\Office\\MSACCESS.EXE\" "},
+    {ControlId::Text2, L"edit", 0, false, 1800, 1680, 5715, 255,
+     L"\"C:\\Program Files\\Microsoft Office\\Office10\\MSACCESS.EXE\" "},
+};
+
+class SettingsWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetProcessDPIAware();
+    HDC screen = GetDC(nullptr);
+    dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
+    dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    iconSizeBefore_ = RegRead(HKEY_CURRENT_USER, kMetrics, L"Shell Icon Size");
+  }
+  void TearDown() override {
+    if (process_.id() != 0 && !process_.Wait(0)) process_.Kill();
+  }
+
+  void RegisterBoth() {
+    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kAccess8, L"", kCommand8));
+    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kAccess9, L"", kCommand9));
+  }
+
+  // Starts a copy without arguments and waits for its window.
+  HWND Open(const std::wstring& test) {
+    const std::wstring exe = InstallCopy(ScratchDir(test));
+    process_ = Start(exe, L"");
+    EXPECT_NE(process_.id(), 0u);
+    HWND window = FindTopWindow(process_.id(), kCaption, 20000);
+    EXPECT_NE(window, nullptr) << "no settings window";
+    return window;
+  }
+
+  // Waits for the process to end; its exit code.
+  DWORD Ended() {
+    DWORD code = 12345;
+    EXPECT_TRUE(process_.Wait(30000, &code)) << "the program did not end";
+    return code;
+  }
+
+  int Px(int twips) const { return MulDiv(twips, dpiX_, 1440); }
+  int Py(int twips) const { return MulDiv(twips, dpiY_, 1440); }
+
+  int dpiX_ = 96, dpiY_ = 96;
+  std::wstring iconSizeBefore_;
+  Process process_;
+  ValueGuard mdb_{HKEY_CLASSES_ROOT, L".mdb"};
+  ValueGuard access8_{HKEY_CLASSES_ROOT, kAccess8};
+  ValueGuard access9_{HKEY_CLASSES_ROOT, kAccess9};
+  ValueGuard backup8_{HKEY_CLASSES_ROOT, L"MdbSwitch\\ac8regcommand"};
+  ValueGuard backup9_{HKEY_CLASSES_ROOT, L"MdbSwitch\\ac9regcommand"};
+};
+
+TEST_F(SettingsWindow, ShowsEveryControlAsLaidOut) {
+  RegisterBoth();
+  ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", L"Access.Application.9"));
+  HWND window = Open(L"ui_layout");
+  ASSERT_NE(window, nullptr);
+
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, Px(7935));
+  EXPECT_EQ(client.bottom, Py(3885));
+  EXPECT_EQ(GetMenu(window), nullptr);
+  EXPECT_EQ(AllControls(window).size(), 13u);
+
+  HWND frame = Control(window, ControlId::Frame1);
+  ASSERT_NE(frame, nullptr);
+  for (const Expected& e : kTable) {
+    SCOPED_TRACE(mdb::DialogIdOf(e.id));
+    HWND control = Control(window, e.id);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(ClassOf(control), e.className);
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE));
+    if (std::wstring(e.className) == L"button") {
+      EXPECT_EQ(style & BS_TYPEMASK, e.buttonType);
+    }
+    EXPECT_EQ(GetParent(control), e.insideFrame ? frame : window);
+    EXPECT_EQ(TextOfControl(control), e.text);
+
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    EXPECT_EQ(rect.left, Px(e.left));
+    EXPECT_EQ(rect.top, Py(e.top));
+    EXPECT_EQ(rect.right - rect.left, Px(e.width));
+    EXPECT_EQ(rect.bottom - rect.top, Py(e.height));
+  }
+
+  // Both generations found, the choice open, the current association chosen.
+  EXPECT_TRUE(Checked(Control(window, ControlId::Check1)));
+  EXPECT_TRUE(Checked(Control(window, ControlId::Check2)));
+  EXPECT_FALSE(IsWindowEnabled(Control(window, ControlId::Check1)));
+  EXPECT_FALSE(IsWindowEnabled(Control(window, ControlId::Check2)));
+  for (ControlId id : {ControlId::Frame1, ControlId::Option1, ControlId::Option2,
+                       ControlId::Command3, ControlId::Text1, ControlId::Text2}) {
+    EXPECT_TRUE(IsWindowEnabled(Control(window, id))) << mdb::DialogIdOf(id);
+  }
+  EXPECT_TRUE(Checked(Control(window, ControlId::Option1)));
+  EXPECT_FALSE(Checked(Control(window, ControlId::Option2)));
+
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(Ended(), 0u);
+}
+
+TEST_F(SettingsWindow, Option2AppliedClaimsMdbAndRestoresIconSize) {
+  RegisterBoth();
+  ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", L"Access.Application.9"));
+  HWND window = Open(L"ui_option2");
+  ASSERT_NE(window, nullptr);
+  HWND option1 = Control(window, ControlId::Option1);
+  HWND option2 = Control(window, ControlId::Option2);
+  SendMessageW(option2, BM_CLICK, 0, 0);
+  EXPECT_TRUE(Checked(option2));
+  EXPECT_FALSE(Checked(option1)) << "the options are not one group";
+  PostMessageW(Control(window, ControlId::Command3), BM_CLICK, 0, 0);
+  EXPECT_EQ(Ended(), 0u);
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"MdbSwitch");
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kMetrics, L"Shell Icon Size"), iconSizeBefore_);
+}
+
+TEST_F(SettingsWindow, Option1AppliedReturnsMdbToAccess2000) {
+  RegisterBoth();
+  ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", L"MdbSwitch"));
+  HWND window = Open(L"ui_option1");
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(Checked(Control(window, ControlId::Option2)));
+  SendMessageW(Control(window, ControlId::Option1), BM_CLICK, 0, 0);
+  PostMessageW(Control(window, ControlId::Command3), BM_CLICK, 0, 0);
+  EXPECT_EQ(Ended(), 0u);
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"Access.Application.9");
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kMetrics, L"Shell Icon Size"), iconSizeBefore_);
+}
+
+TEST_F(SettingsWindow, ClosedWindowChangesNothing) {
+  RegisterBoth();
+  ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", L"Other.Class"));
+  HWND window = Open(L"ui_close");
+  ASSERT_NE(window, nullptr);
+  SendMessageW(Control(window, ControlId::Option2), BM_CLICK, 0, 0);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(Ended(), 0u);
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"Other.Class");
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kMetrics, L"Shell Icon Size"), iconSizeBefore_);
+}
+
+TEST_F(SettingsWindow, OneGenerationClosesTheChoice) {
+  ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kAccess8, L"", kCommand8));
+  RegRemoveTree(HKEY_CLASSES_ROOT, L"Access.Application.9");
+  HWND window = Open(L"ui_one_generation");
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(Checked(Control(window, ControlId::Check1)));
+  EXPECT_FALSE(Checked(Control(window, ControlId::Check2)));
+  for (ControlId id : {ControlId::Frame1, ControlId::Option1, ControlId::Option2,
+                       ControlId::Command3}) {
+    EXPECT_FALSE(IsWindowEnabled(Control(window, id))) << mdb::DialogIdOf(id);
+  }
+  EXPECT_FALSE(Checked(Control(window, ControlId::Option1)));
+  EXPECT_FALSE(Checked(Control(window, ControlId::Option2)));
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(Ended(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// The control that has the keyboard focus in the window's thread.
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof(info);
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+// Waits until the focus settles on `expected`, as keys are handled in turn.
+HWND FocusBecomes(HWND window, HWND expected) {
+  HWND focus = nullptr;
+  for (int i = 0; i < 40; ++i) {
+    focus = FocusOf(window);
+    if (focus == expected) break;
+    Sleep(50);
+  }
+  return focus;
+}
+
+void Key(HWND window, WPARAM key) {
+  HWND target = FocusOf(window);
+  PostMessageW(target, WM_KEYDOWN, key, 1);
+  PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+}
+
+class SettingsKeyboard : public SettingsWindow {
+ protected:
+  // Opens with Option1 chosen and walks the tab order once round.
+  HWND OpenAndTabRound(const std::wstring& test) {
+    RegisterBoth();
+    EXPECT_TRUE(RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", L"Access.Application.9"));
+    HWND window = Open(test);
+    if (window == nullptr) return nullptr;
+    HWND option1 = Control(window, ControlId::Option1);
+    // Labels and the disabled check boxes are skipped; the group is entered
+    // at its chosen option.
+    EXPECT_EQ(FocusBecomes(window, option1), option1);
+    const ControlId order[] = {ControlId::Command3, ControlId::Text1, ControlId::Text2,
+                               ControlId::Option1};
+    for (ControlId id : order) {
+      Key(window, VK_TAB);
+      EXPECT_EQ(FocusBecomes(window, Control(window, id)), Control(window, id))
+          << mdb::DialogIdOf(id);
+    }
+    return window;
+  }
+};
+
+TEST_F(SettingsKeyboard, ArrowsMoveTheChoiceEscapeAndEnterElsewhereDoNothingSpacePresses) {
+  HWND window = OpenAndTabRound(L"ui_keys_space");
+  ASSERT_NE(window, nullptr);
+  HWND option2 = Control(window, ControlId::Option2);
+  Key(window, VK_DOWN);
+  EXPECT_EQ(FocusBecomes(window, option2), option2);
+  EXPECT_TRUE(Checked(option2));
+  EXPECT_FALSE(Checked(Control(window, ControlId::Option1)));
+
+  Key(window, VK_ESCAPE);
+  Key(window, VK_RETURN);
+  EXPECT_FALSE(process_.Wait(1000)) << "Escape or Enter on an option ended the program";
+  EXPECT_TRUE(IsWindow(window));
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"Access.Application.9");
+
+  Key(window, VK_TAB);
+  HWND command3 = Control(window, ControlId::Command3);
+  ASSERT_EQ(FocusBecomes(window, command3), command3);
+  Key(window, VK_SPACE);
+  EXPECT_EQ(Ended(), 0u);
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"MdbSwitch");
+}
+
+TEST_F(SettingsKeyboard, EnterOnCommand3PressesIt) {
+  HWND window = OpenAndTabRound(L"ui_keys_enter");
+  ASSERT_NE(window, nullptr);
+  Key(window, VK_TAB);
+  HWND command3 = Control(window, ControlId::Command3);
+  ASSERT_EQ(FocusBecomes(window, command3), command3);
+  Key(window, VK_RETURN);
+  EXPECT_EQ(Ended(), 0u);
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"Access.Application.9");
+}
+
+}  // namespace
