@@ -1,0 +1,188 @@
+// LaunchAccessForFile against the in-memory platform: what it shows, logs,
+// starts and writes, and in which order.
+#include <gtest/gtest.h>
+
+#include "launch/mSwitch.h"
+#include "platform/fake/FakePlatform.h"
+#include "startup/mMain.h"
+
+namespace mdb {
+namespace {
+
+const std::wstring kDb = L"C:\\Data\\Sales 97.mdb";
+const std::string kAccess8Key = "Access.Application.8\\shell\\open\\command";
+const std::string kAccess9Key = "Access.Application.9\\shell\\open\\command";
+const std::string kAccess8 = "\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP \"%1\"";
+const std::wstring kAccess8Line = L"\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP  \"" + kDb + L"\"";
+const std::wstring kNotAccessFile = L"はAccess97、または2000のファイルではありません";
+
+class Launch : public ::testing::Test {
+ protected:
+  Launch() {
+    gLogFile = L"C:\\Tools\\MdbSwitch.Log";
+    fake.registry.SetText(HKEY_CLASSES_ROOT_, kAccess8Key, "", kAccess8);
+    fake.registry.SetText(HKEY_CLASSES_ROOT_, ".mdb", "", "Before");
+    args = ArgumentList(11);
+    args[1] = kDb;
+  }
+
+  std::string Mdb() const {
+    FakeRegistry::Value value;
+    if (!fake.registry.GetRaw(HKEY_CLASSES_ROOT_, ".mdb", "", &value)) return "<missing>";
+    std::string text = value.bytes;
+    while (!text.empty() && text.back() == '\0') text.pop_back();
+    return text;
+  }
+
+  std::vector<std::wstring> LogEntries() const {
+    std::vector<std::wstring> entries;
+    for (const auto& event : fake.host.events) {
+      if (event.rfind(L"append:", 0) == 0) entries.push_back(event.substr(7));
+    }
+    return entries;
+  }
+
+  // Nothing logged, started or written, and one error box with `text`.
+  void ExpectReportedOnly(const std::wstring& text) {
+    ASSERT_EQ(fake.host.messages.size(), 1u);
+    EXPECT_EQ(fake.host.messages[0].text, text);
+    EXPECT_EQ(fake.host.messages[0].icon, kIconError);
+    EXPECT_EQ(fake.host.messages[0].caption, L"MdbSwitch");
+    EXPECT_TRUE(LogEntries().empty());
+    EXPECT_TRUE(fake.process.calls.empty());
+    EXPECT_EQ(Mdb(), "Before");
+  }
+
+  FakePlatform fake;
+  ArgumentList args;
+};
+
+TEST_F(Launch, Access97DatabaseRunsLoggedThenWaitedForThenReclaims) {
+  fake.engine.versions[kDb] = L"3.5";
+  fake.process.exitCode = 4;
+  bool waited = false;
+  fake.process.whileWaiting = [&] {
+    waited = true;
+    // By now the database is given back and the command line is logged,
+    // and .mdb is not yet re-claimed: Access takes it over meanwhile.
+    EXPECT_TRUE(fake.engine.LiveObjects().empty());
+    EXPECT_EQ(LogEntries(), std::vector<std::wstring>{L"2001/02/03 14:05:06\tstrShell$=" + kAccess8Line});
+    EXPECT_EQ(Mdb(), "Before");
+    fake.registry.SetText(HKEY_CLASSES_ROOT_, ".mdb", "", "Access.Application.8");
+  };
+  EXPECT_EQ(LaunchAccessForFile(fake.platform, args), 4);
+  EXPECT_TRUE(waited);
+  EXPECT_EQ(fake.process.calls.front(), L"start:" + kAccess8Line + L"|1");
+  EXPECT_EQ(Mdb(), "MdbSwitch");
+  EXPECT_TRUE(fake.host.messages.empty());
+  EXPECT_TRUE(fake.process.OpenHandles().empty());
+}
+
+TEST_F(Launch, Access2000DatabaseUsesTheAccess2000Command) {
+  fake.registry.SetText(HKEY_CLASSES_ROOT_, kAccess9Key, "", "C:\\Office\\msaccess.exe \"%1\"");
+  fake.engine.versions[kDb] = L"4.0";
+  args[2] = L"/ro";
+  LaunchAccessForFile(fake.platform, args);
+  ASSERT_FALSE(fake.process.calls.empty());
+  EXPECT_EQ(fake.process.calls.front(),
+            L"start:C:\\Office\\msaccess.exe  \"" + kDb + L"\" /ro|1");
+  EXPECT_EQ(Mdb(), "MdbSwitch");
+}
+
+TEST_F(Launch, UnrecognisedDatabaseIsReportedWithItsPath) {
+  for (const wchar_t* version : {L"2.0", L"4.00", L""}) {
+    fake.host.messages.clear();
+    fake.host.events.clear();
+    fake.engine.versions[kDb] = version;
+    EXPECT_EQ(LaunchAccessForFile(fake.platform, args), 0);
+    ExpectReportedOnly(kDb + kNotAccessFile);
+  }
+}
+
+TEST_F(Launch, ShortListStillLaunches) {
+  fake.engine.versions[kDb] = L"3.0";
+  ArgumentList two = {L"", kDb};
+  LaunchAccessForFile(fake.platform, two);
+  ASSERT_FALSE(fake.process.calls.empty());
+  EXPECT_EQ(fake.process.calls.front(), L"start:" + kAccess8Line + L"|1");
+}
+
+TEST_F(Launch, MissingOrTooShortOpenCommandIsBakRegFailure) {
+  fake.engine.versions[kDb] = L"3.0";
+  const struct {
+    const char* what;
+    bool present;
+    std::string command;
+  } cases[] = {{"empty", true, ""}, {"three characters", true, "\"%1"}, {"missing", false, ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fake.host.messages.clear();
+    fake.host.events.clear();
+    if (c.present) {
+      fake.registry.SetText(HKEY_CLASSES_ROOT_, kAccess8Key, "", c.command);
+    } else {
+      fake.registry.Refuse(FakeRegistry::Op::OpenKey, HKEY_CLASSES_ROOT_, kAccess8Key,
+                           kRegFileNotFound);
+    }
+    EXPECT_EQ(LaunchAccessForFile(fake.platform, args), 0);
+    ExpectReportedOnly(L"BakReg取得失敗");
+  }
+}
+
+TEST_F(Launch, ProcessThatCannotBeOpenedIsReclaimedAtOnce) {
+  fake.engine.versions[kDb] = L"3.0";
+  fake.process.openHandle = 0;
+  fake.process.exitCode = 9;
+  EXPECT_EQ(LaunchAccessForFile(fake.platform, args), 0);
+  for (const auto& call : fake.process.calls) EXPECT_NE(call.rfind(L"wait:", 0), 0u) << call;
+  EXPECT_EQ(Mdb(), "MdbSwitch");
+}
+
+TEST_F(Launch, FailedStartLeavesTheLogLineAndDoesNotReclaim) {
+  fake.engine.versions[kDb] = L"3.0";
+  fake.process.startError.reset(new HostError(2, L"指定されたファイルが見つかりません。"));
+  EXPECT_THROW(LaunchAccessForFile(fake.platform, args), HostError);
+  EXPECT_EQ(LogEntries().size(), 1u);
+  EXPECT_EQ(Mdb(), "Before");
+}
+
+// The whole launch run as Main drives it: the exit status of the process is
+// the started program's, and a failed start ends it with the system's text.
+class MainLaunch : public Launch {
+ protected:
+  MainLaunch() {
+    fake.host.commandLine = L"\"C:\\DATA\\SALES~1.MDB\" \"\" \"\" \"\" \"\" \"\" \"\" \"\" \"\"";
+    fake.host.AddEntry(L"C:\\DATA", L"Data", kEntryDirectory);
+    fake.host.AddEntry(L"C:\\DATA\\SALES~1.MDB", L"Sales 97.mdb");
+    fake.engine.versions[kDb] = L"3.0";
+  }
+  int RunMain() {
+    try {
+      Main(fake.platform);
+    } catch (const ProgramEnded& ended) {
+      return ended.status;
+    }
+    ADD_FAILURE() << "Main returned in launch mode";
+    return -1;
+  }
+};
+
+TEST_F(MainLaunch, EndsWithTheStartedProgramsExitCode) {
+  fake.process.exitCode = 42;
+  EXPECT_EQ(RunMain(), 42);
+  EXPECT_EQ(fake.process.calls.front(), L"start:" + kAccess8Line + L"|1");
+  EXPECT_EQ(Mdb(), "MdbSwitch");
+}
+
+TEST_F(MainLaunch, FailedStartShowsTheSystemTextAndEndsNonZero) {
+  fake.process.startError.reset(new HostError(2, L"指定されたファイルが見つかりません。"));
+  EXPECT_EQ(RunMain(), 2);
+  ASSERT_EQ(fake.host.messages.size(), 1u);
+  EXPECT_EQ(fake.host.messages[0].text, L"指定されたファイルが見つかりません。");
+  EXPECT_EQ(fake.host.messages[0].icon, kIconError);
+  EXPECT_EQ(LogEntries().back(), L"2001/02/03 14:05:06\tstrShell$=" + kAccess8Line);
+  EXPECT_EQ(Mdb(), "Before");
+}
+
+}  // namespace
+}  // namespace mdb
