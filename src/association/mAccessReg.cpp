@@ -1,18 +1,133 @@
 #include "association/mAccessReg.h"
 
+#include "association/mIconCacheRefresh.h"
+#include "registry/clsRegEdit.h"
+
 namespace mdb {
 
-// PLACEHOLDERS until the association keys land: nothing is read or written.
-bool IsAccessInstalled(Platform&, const std::wstring&) { return false; }
-std::wstring GetMdbAssociation(Platform&) { return L"Access"; }
-bool RegisterLauncherClass(Platform&) { return true; }
-void BackupAccessCommand(Platform&, const std::wstring&) {}
-std::wstring GetAccessOpenCommand(Platform&, const std::wstring&) { return std::wstring(); }
-bool IsMsAccessCommand(const std::wstring&) { return false; }
-bool ApplyAssociationChoice(Platform&, bool, bool) { return true; }
-void SetAssociationMode(Platform&, const std::wstring&) {}
-void SetMdbAssociation(Platform&, const std::wstring&) {}
-std::wstring GetBackupAccessPath(Platform&, const std::wstring&) { return std::wstring(); }
-std::wstring GetBackupAccessCommand(Platform&, const std::wstring&) { return std::wstring(); }
+namespace {
+
+const wchar_t kOwnClass[] = L"MdbSwitch";
+const wchar_t kMdbKey[] = L".mdb";
+
+std::wstring OpenCommandKey(const std::wstring& code) {
+  return L"Access.Application." + code + L"\\shell\\open\\command";
+}
+
+std::wstring BackupKey(const std::wstring& code) {
+  return L"MdbSwitch\\ac" + code + L"regcommand";
+}
+
+std::wstring ReadDefault(Platform& platform, const std::wstring& key) {
+  return clsRegEdit(platform.registry, platform.codec).mRegGetString(HKEY_CLASSES_ROOT_, key, L"");
+}
+
+bool WriteDefault(Platform& platform, const std::wstring& key, const std::wstring& text) {
+  return clsRegEdit(platform.registry, platform.codec)
+      .mRegSetString(HKEY_CLASSES_ROOT_, key, L"", text);
+}
+
+std::wstring LowerAscii(std::wstring text) {
+  for (wchar_t& c : text) {
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  }
+  return text;
+}
+
+std::wstring ProgramPath(IHost& host) {
+  std::wstring path = host.ProgramDirectory() + L"\\" + host.ExecutableBaseName();
+  const std::wstring tail = path.size() >= 4 ? path.substr(path.size() - 4) : path;
+  if (LowerAscii(tail) != L".exe") path += L".exe";
+  return path;
+}
+
+// The class a mode stands for, or "" for a mode that changes nothing.
+std::wstring ClassOfMode(const std::wstring& mode) {
+  if (mode == L"Restore") return L"Access.Application.9";
+  if (mode == L"MdbSwitch") return kOwnClass;
+  return std::wstring();
+}
+
+}  // namespace
+
+bool IsAccessInstalled(Platform& platform, const std::wstring& releaseName) {
+  std::wstring code;
+  if (releaseName == L"97") {
+    code = L"8";
+  } else if (releaseName == L"2000") {
+    code = L"9";
+  } else {
+    return false;
+  }
+  return !ReadDefault(platform, OpenCommandKey(code)).empty();
+}
+
+std::wstring GetMdbAssociation(Platform& platform) {
+  return ReadDefault(platform, kMdbKey) == kOwnClass ? kOwnClass : L"Access";
+}
+
+bool RegisterLauncherClass(Platform& platform) {
+  const std::wstring path = ProgramPath(platform.host);
+  std::wstring placeholders;
+  for (wchar_t digit = L'1'; digit <= L'9'; ++digit) {
+    placeholders += L" \"%";
+    placeholders += digit;
+    placeholders += L"\"";
+  }
+  bool result = true;
+  if (!WriteDefault(platform, L"MdbSwitch\\shell\\open\\command", path + placeholders)) {
+    result = false;
+  }
+  if (!WriteDefault(platform, L"MdbSwitch\\DefaultIcon", path + L",0")) result = false;
+  BackupAccessCommand(platform, L"9");
+  BackupAccessCommand(platform, L"8");
+  return result;
+}
+
+void BackupAccessCommand(Platform& platform, const std::wstring& code) {
+  const std::wstring command = GetAccessOpenCommand(platform, code);
+  // Only a command that really starts Access is worth keeping; anything
+  // else leaves the last good copy in place.
+  if (IsMsAccessCommand(command)) WriteDefault(platform, BackupKey(code), command);
+}
+
+std::wstring GetAccessOpenCommand(Platform& platform, const std::wstring& code) {
+  return ReadDefault(platform, OpenCommandKey(code));
+}
+
+bool IsMsAccessCommand(const std::wstring& command) {
+  return LowerAscii(command).find(L"msaccess.exe") != std::wstring::npos;
+}
+
+bool ApplyAssociationChoice(Platform& platform, bool restoreToAccess, bool viaMdbSwitch) {
+  bool applied = true;
+  const std::wstring mode =
+      restoreToAccess ? L"Restore" : (viaMdbSwitch ? L"MdbSwitch" : std::wstring());
+  const std::wstring className = ClassOfMode(mode);
+  // The window needs to know whether the write of ".mdb" held, which
+  // SetAssociationMode does not hand on; the same single write is made here.
+  if (!className.empty()) applied = WriteDefault(platform, kMdbKey, className);
+  RefreshIconCache(platform);
+  return applied;
+}
+
+void SetAssociationMode(Platform& platform, const std::wstring& mode) {
+  const std::wstring className = ClassOfMode(mode);
+  if (!className.empty()) SetMdbAssociation(platform, className);
+}
+
+void SetMdbAssociation(Platform& platform, const std::wstring& className) {
+  WriteDefault(platform, kMdbKey, className);
+}
+
+std::wstring GetBackupAccessPath(Platform& platform, const std::wstring& code) {
+  const std::wstring command = GetBackupAccessCommand(platform, code);
+  const std::size_t slash = command.find(L'/');
+  return slash == std::wstring::npos ? command : command.substr(0, slash);
+}
+
+std::wstring GetBackupAccessCommand(Platform& platform, const std::wstring& code) {
+  return ReadDefault(platform, BackupKey(code));
+}
 
 }  // namespace mdb

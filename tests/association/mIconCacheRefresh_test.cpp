@@ -1,0 +1,202 @@
+// The icon refresh on the in-memory registry: what is written, in which
+// order against the two announcements, and when nothing happens at all.
+#include <gtest/gtest.h>
+
+#include "association/mIconCacheRefresh.h"
+#include "platform/fake/FakePlatform.h"
+
+namespace {
+
+using mdb::FakeRegistry;
+using Op = FakeRegistry::Op;
+
+const char kMetrics[] = "Control Panel\\Desktop\\WindowMetrics";
+const char kIconSize[] = "Shell Icon Size";
+
+// Records each announcement together with the bytes stored in the icon size
+// at the moment it was sent.
+class SnoopingBroadcast final : public mdb::IBroadcast {
+ public:
+  explicit SnoopingBroadcast(FakeRegistry& registry) : registry_(registry) {}
+  struct Seen {
+    std::uintptr_t window;
+    std::uint32_t message;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+    std::uint32_t flags;
+    std::uint32_t timeoutMs;
+    std::string storedThen;
+  };
+  std::vector<Seen> seen;
+
+  std::intptr_t SendMessageWithTimeout(std::uintptr_t window, std::uint32_t message,
+                                       std::uintptr_t wParam, std::intptr_t lParam,
+                                       std::uint32_t flags, std::uint32_t timeoutMs,
+                                       std::uintptr_t* result) override {
+    FakeRegistry::Value value;
+    registry_.GetRaw(mdb::HKEY_CURRENT_USER_, kMetrics, kIconSize, &value);
+    seen.push_back(Seen{window, message, wParam, lParam, flags, timeoutMs, value.bytes});
+    if (result != nullptr) *result = 0;
+    return 1;
+  }
+
+ private:
+  FakeRegistry& registry_;
+};
+
+class IconRefresh : public ::testing::Test {
+ protected:
+  mdb::FakePlatform fake;
+  SnoopingBroadcast broadcast{fake.registry};
+  mdb::Platform platform{fake.host,    fake.codec,  fake.registry, broadcast,
+                         fake.process, fake.engine, fake.windows};
+
+  std::vector<std::string> Writes() const {
+    std::vector<std::string> writes;
+    for (const FakeRegistry::Call& call : fake.registry.calls) {
+      if (call.op == Op::SetValue) writes.push_back(call.data);
+    }
+    return writes;
+  }
+
+  std::string Stored() const {
+    FakeRegistry::Value value;
+    return fake.registry.GetRaw(mdb::HKEY_CURRENT_USER_, kMetrics, kIconSize, &value)
+               ? value.bytes
+               : "<missing>";
+  }
+};
+
+struct Lowered {
+  const char* label;
+  std::string stored;
+  std::string lowered;   // bytes written first, terminator included
+  std::string restored;  // bytes written back
+};
+
+void PrintTo(const Lowered& c, std::ostream* os) { *os << c.label; }
+
+class IconRefreshLowers : public IconRefresh, public ::testing::WithParamInterface<Lowered> {};
+
+TEST_P(IconRefreshLowers, WritesLowerAnnouncesRestoresAnnounces) {
+  const Lowered& c = GetParam();
+  fake.registry.SetRaw(mdb::HKEY_CURRENT_USER_, kMetrics, kIconSize, mdb::kRegSz, c.stored);
+  mdb::RefreshIconCache(platform);
+
+  EXPECT_EQ(Writes(), (std::vector<std::string>{c.lowered, c.restored}));
+  ASSERT_EQ(broadcast.seen.size(), 2u);
+  EXPECT_EQ(broadcast.seen[0].storedThen, c.lowered);
+  EXPECT_EQ(broadcast.seen[1].storedThen, c.restored);
+  for (const auto& sent : broadcast.seen) {
+    EXPECT_EQ(sent.window, 0xFFFFu);
+    EXPECT_EQ(sent.message, 0x001Au);
+    EXPECT_EQ(sent.wParam, 42u);
+    EXPECT_EQ(sent.lParam, 0);
+    EXPECT_EQ(sent.flags, 2u);
+    EXPECT_EQ(sent.timeoutMs, 10000u);
+  }
+  EXPECT_EQ(Stored(), c.restored);
+  EXPECT_EQ(fake.registry.OpenHandleCount(), 0u);
+}
+
+const std::string Z(1, '\0');
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, IconRefreshLowers,
+    ::testing::Values(Lowered{"usual", "32" + Z, "31" + Z, "32" + Z},
+                      Lowered{"one", "1" + Z, "0" + Z, "1" + Z},
+                      Lowered{"zero", "0" + Z, "-1" + Z, "0" + Z},
+                      Lowered{"blanks", " 7 " + Z, "6" + Z, " 7 " + Z},
+                      Lowered{"leading zeros", "048" + Z, "47" + Z, "048" + Z},
+                      Lowered{"largest", "2147483647" + Z, "2147483646" + Z, "2147483647" + Z},
+                      Lowered{"one above smallest", "-2147483647" + Z, "-2147483648" + Z,
+                              "-2147483647" + Z},
+                      Lowered{"bytes after a zero", "12" + Z + "junk" + Z, "11" + Z, "12" + Z},
+                      Lowered{"no terminator", "16", "15" + Z, "16" + Z}),
+    [](const ::testing::TestParamInfo<Lowered>& info) {
+      std::string name = info.param.label;
+      for (char& c : name) {
+        if (c == ' ') c = '_';
+      }
+      return name;
+    });
+
+struct Untouched {
+  const char* label;
+  std::uint32_t type;
+  std::string stored;
+};
+
+void PrintTo(const Untouched& c, std::ostream* os) { *os << c.label; }
+
+class IconRefreshLeavesAlone : public IconRefresh,
+                               public ::testing::WithParamInterface<Untouched> {};
+
+TEST_P(IconRefreshLeavesAlone, WritesNothingAndSendsNothing) {
+  const Untouched& c = GetParam();
+  fake.registry.SetRaw(mdb::HKEY_CURRENT_USER_, kMetrics, kIconSize, c.type, c.stored);
+  mdb::RefreshIconCache(platform);
+  EXPECT_TRUE(Writes().empty());
+  EXPECT_TRUE(broadcast.seen.empty());
+  EXPECT_EQ(Stored(), c.stored);
+  EXPECT_EQ(fake.registry.OpenHandleCount(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, IconRefreshLeavesAlone,
+    ::testing::Values(Untouched{"empty", mdb::kRegSz, Z}, Untouched{"no bytes", mdb::kRegSz, ""},
+                      Untouched{"text", mdb::kRegSz, "large" + Z},
+                      Untouched{"digits then text", mdb::kRegSz, "32px" + Z},
+                      Untouched{"two numbers", mdb::kRegSz, "3 2" + Z},
+                      Untouched{"sign alone", mdb::kRegSz, "-" + Z},
+                      Untouched{"smallest", mdb::kRegSz, "-2147483648" + Z},
+                      Untouched{"too large", mdb::kRegSz, "2147483648" + Z},
+                      Untouched{"number value", mdb::kRegDword, std::string("\x20\0\0\0", 4)},
+                      Untouched{"expandable text", mdb::kRegExpandSz, "32" + Z},
+                      Untouched{"leading zero byte", mdb::kRegSz, Z + "32" + Z}),
+    [](const ::testing::TestParamInfo<Untouched>& info) {
+      std::string name = info.param.label;
+      for (char& c : name) {
+        if (c == ' ') c = '_';
+      }
+      return name;
+    });
+
+TEST_F(IconRefresh, MissingKeyOrValueDoesNothingAndCreatesNothing) {
+  mdb::RefreshIconCache(platform);
+  EXPECT_FALSE(fake.registry.HasKey(mdb::HKEY_CURRENT_USER_, kMetrics));
+
+  fake.registry.SetText(mdb::HKEY_CURRENT_USER_, kMetrics, "Other Value", "32");
+  mdb::RefreshIconCache(platform);
+  EXPECT_TRUE(Writes().empty());
+  EXPECT_TRUE(broadcast.seen.empty());
+  EXPECT_EQ(Stored(), "<missing>");
+  for (const FakeRegistry::Call& call : fake.registry.calls) {
+    EXPECT_NE(call.op, Op::CreateKey);
+    if (call.op == Op::OpenKey) {
+      EXPECT_EQ(call.access, 63u);
+    }
+  }
+  EXPECT_EQ(fake.registry.OpenHandleCount(), 0u);
+}
+
+TEST_F(IconRefresh, RefusedFirstWriteSendsNothingAndWritesNothingBack) {
+  fake.registry.SetText(mdb::HKEY_CURRENT_USER_, kMetrics, kIconSize, "32");
+  fake.registry.Refuse(Op::SetValue, mdb::HKEY_CURRENT_USER_, kMetrics);
+  mdb::RefreshIconCache(platform);
+  EXPECT_EQ(Writes().size(), 1u);
+  EXPECT_TRUE(broadcast.seen.empty());
+  EXPECT_EQ(Stored(), "32" + Z);
+  EXPECT_EQ(fake.registry.OpenHandleCount(), 0u);
+}
+
+TEST_F(IconRefresh, UnopenableKeyDoesNothing) {
+  fake.registry.SetText(mdb::HKEY_CURRENT_USER_, kMetrics, kIconSize, "32");
+  fake.registry.Refuse(Op::OpenKey, mdb::HKEY_CURRENT_USER_, kMetrics);
+  mdb::RefreshIconCache(platform);
+  EXPECT_TRUE(Writes().empty());
+  EXPECT_TRUE(broadcast.seen.empty());
+  EXPECT_EQ(fake.registry.OpenHandleCount(), 0u);
+}
+
+}  // namespace
