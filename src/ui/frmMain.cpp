@@ -75,6 +75,10 @@ class AccessRegOps final : public IAssociationOps {
 
 }  // namespace
 
+std::shared_ptr<IAssociationOps> AccessRegOperations(Platform& platform) {
+  return std::make_shared<AccessRegOps>(platform);
+}
+
 const FormSpec& FrmMainSpec() {
   static const FormSpec spec = BuildSpec();
   return spec;
@@ -131,7 +135,7 @@ void ShowFrmMain(IHost& host, IWindowToolkit& windows, std::shared_ptr<IAssociat
 }
 
 void ShowFrmMain(Platform& platform) {
-  ShowFrmMain(platform.host, platform.windows, std::make_shared<AccessRegOps>(platform));
+  ShowFrmMain(platform.host, platform.windows, AccessRegOperations(platform));
 }
 
 }  // namespace mdb

@@ -21,6 +21,9 @@ class IAssociationOps {
   virtual bool ApplyAssociationChoice(bool restoreToAccess, bool viaMdbSwitch) = 0;
 };
 
+// The real operations of mAccessReg on `platform`.
+std::shared_ptr<IAssociationOps> AccessRegOperations(Platform& platform);
+
 // The window's caption, size, controls and their attributes.
 const FormSpec& FrmMainSpec();
 

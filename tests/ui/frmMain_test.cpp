@@ -71,6 +71,7 @@ struct LoadCase {
   bool choiceOpen;
   bool option1, option2;
 };
+void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.title; }
 
 class FormLoadStates : public FrmMainTest, public ::testing::WithParamInterface<LoadCase> {};
 
@@ -156,6 +157,7 @@ struct ClickCase {
   std::wstring apply;
   bool message;
 };
+void PrintTo(const ClickCase& c, std::ostream* os) { *os << c.title; }
 
 class Command3Clicks : public FrmMainTest, public ::testing::WithParamInterface<ClickCase> {};
 
@@ -232,6 +234,162 @@ TEST(FrmMainSpecTest, ThirteenControlsNamedInTabOrderThreeInsideFrame) {
                       c.id == ControlId::Command3;
     EXPECT_EQ(c.insideFrame, held) << i;
   }
+}
+
+// The same window on the real association operations and the in-memory
+// registry, as the program runs it.
+class FrmMainOnRegistry : public ::testing::Test {
+ protected:
+  static constexpr RegHandle kRoot = HKEY_CLASSES_ROOT_;
+
+  void InstallBoth() {
+    fake.registry.SetText(kRoot, "Access.Application.8\\shell\\open\\command", "",
+                          "\"C:\\Office\\MSACCESS.EXE\" /NOSTARTUP \"%1\"");
+    fake.registry.SetText(kRoot, "Access.Application.9\\shell\\open\\command", "",
+                          "\"C:\\Office10\\MSACCESS.EXE\" /NOSTARTUP \"%1\"");
+  }
+  std::string MdbClass() {
+    FakeRegistry::Value value;
+    if (!fake.registry.GetRaw(kRoot, ".mdb", "", &value)) return "<missing>";
+    return std::string(value.bytes.c_str());
+  }
+  int Press() {
+    try {
+      fake.windows.Click(ControlId::Command3);
+    } catch (const ProgramEnded& ended) {
+      return ended.status;
+    }
+    return -1;
+  }
+  bool Selected(ControlId id) { return fake.windows.State(id).value; }
+
+  FakePlatform fake;
+};
+
+TEST_F(FrmMainOnRegistry, OnlyTheExactOwnClassSelectsOption2) {
+  const struct {
+    const char* mdb;  // null: no ".mdb" key
+    bool option2;
+  } cases[] = {{nullptr, false}, {"", false}, {"Access.Application.9", false},
+               {"mdbswitch", false}, {"MdbSwitch", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mdb ? c.mdb : "<missing>");
+    FakePlatform local;
+    local.registry.SetText(kRoot, "Access.Application.8\\shell\\open\\command", "", "a");
+    local.registry.SetText(kRoot, "Access.Application.9\\shell\\open\\command", "", "b");
+    if (c.mdb) local.registry.SetText(kRoot, ".mdb", "", c.mdb);
+    ShowFrmMain(local.platform);
+    EXPECT_EQ(local.windows.State(ControlId::Option1).value, !c.option2);
+    EXPECT_EQ(local.windows.State(ControlId::Option2).value, c.option2);
+    EXPECT_TRUE(local.windows.Usable(ControlId::Command3));
+  }
+}
+
+TEST_F(FrmMainOnRegistry, PathBoxesShowBackupsCutBeforeFirstSlash) {
+  InstallBoth();
+  fake.registry.SetText(kRoot, "MdbSwitch\\ac8regcommand", "",
+                        "C:\\A\\msaccess.exe /NOSTARTUP \"%1\"");
+  fake.registry.SetText(kRoot, "MdbSwitch\\ac9regcommand", "", "C:\\B\\MSACCESS.EXE");
+  ShowFrmMain(fake.platform);
+  EXPECT_EQ(fake.windows.State(ControlId::Text1).text, L"C:\\A\\msaccess.exe ");
+  EXPECT_EQ(fake.windows.State(ControlId::Text2).text, L"C:\\B\\MSACCESS.EXE");
+  EXPECT_TRUE(fake.windows.State(ControlId::Text1).windowBackground);
+  EXPECT_TRUE(fake.windows.State(ControlId::Text2).windowBackground);
+}
+
+TEST_F(FrmMainOnRegistry, MissingGenerationClosesChoiceButShowsBackups) {
+  fake.registry.SetText(kRoot, "Access.Application.8\\shell\\open\\command", "", "x");
+  fake.registry.SetText(kRoot, "MdbSwitch\\ac9regcommand", "", "C:\\B\\MSACCESS.EXE /x");
+  fake.registry.SetText(kRoot, ".mdb", "", "MdbSwitch");
+  ShowFrmMain(fake.platform);
+  EXPECT_TRUE(Selected(ControlId::Check1));
+  EXPECT_FALSE(Selected(ControlId::Check2));
+  EXPECT_FALSE(Selected(ControlId::Option1));
+  EXPECT_FALSE(Selected(ControlId::Option2));
+  EXPECT_FALSE(fake.windows.Usable(ControlId::Command3));
+  EXPECT_EQ(fake.windows.State(ControlId::Text1).text, L"");
+  EXPECT_EQ(fake.windows.State(ControlId::Text2).text, L"C:\\B\\MSACCESS.EXE ");
+}
+
+TEST_F(FrmMainOnRegistry, ChosenOptionIsWrittenAndProgramEnds) {
+  const struct {
+    const char* before;
+    ControlId select;
+    const char* after;
+  } cases[] = {{"Access.Application.9", ControlId::Option2, "MdbSwitch"},
+               {"MdbSwitch", ControlId::Option1, "Access.Application.9"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.after);
+    FakePlatform local;
+    local.registry.SetText(kRoot, "Access.Application.8\\shell\\open\\command", "", "a");
+    local.registry.SetText(kRoot, "Access.Application.9\\shell\\open\\command", "", "b");
+    local.registry.SetText(kRoot, ".mdb", "", c.before);
+    local.registry.SetText(HKEY_CURRENT_USER_, "Control Panel\\Desktop\\WindowMetrics",
+                           "Shell Icon Size", "32");
+    ShowFrmMain(local.platform);
+    local.windows.Click(c.select);
+    int status = -1;
+    try {
+      local.windows.Click(ControlId::Command3);
+    } catch (const ProgramEnded& ended) {
+      status = ended.status;
+    }
+    EXPECT_EQ(status, 0);
+    FakeRegistry::Value value;
+    ASSERT_TRUE(local.registry.GetRaw(kRoot, ".mdb", "", &value));
+    EXPECT_EQ(std::string(value.bytes.c_str()), c.after);
+    EXPECT_FALSE(local.broadcast.sent.empty()) << "the icons were not refreshed";
+    EXPECT_TRUE(local.host.messages.empty());
+  }
+}
+
+TEST_F(FrmMainOnRegistry, RefusedWriteIsReportedBeforeTheEnd) {
+  InstallBoth();
+  fake.registry.SetText(kRoot, ".mdb", "", "Access.Application.9");
+  fake.registry.Refuse(FakeRegistry::Op::SetValue, kRoot, ".mdb");
+  ShowFrmMain(fake.platform);
+  fake.windows.Click(ControlId::Option2);
+  EXPECT_EQ(Press(), 0);
+  const std::vector<std::wstring> expected = {L"message:設定に失敗しました", L"end:0"};
+  EXPECT_EQ(fake.host.events, expected);
+  EXPECT_EQ(MdbClass(), "Access.Application.9");
+}
+
+// Option buttons that both claim to be selected, which the real group never allows.
+class BothSelected final : public IFormControls {
+ public:
+  void SetText(ControlId, const std::wstring&) override {}
+  void SetValue(ControlId, bool) override {}
+  bool Value(ControlId id) override {
+    return id == ControlId::Option1 || id == ControlId::Option2;
+  }
+  void SetEnabled(ControlId, bool) override {}
+  void UseWindowBackground(ControlId) override {}
+};
+
+TEST_F(FrmMainOnRegistry, FirstOptionWinsWhenBothAreSet) {
+  InstallBoth();
+  fake.registry.SetText(kRoot, ".mdb", "", "MdbSwitch");
+  BothSelected controls;
+  auto ops = AccessRegOperations(fake.platform);
+  EXPECT_THROW(Command3_Click(fake.host, *ops, controls), ProgramEnded);
+  EXPECT_EQ(MdbClass(), "Access.Application.9");
+}
+
+TEST_F(FrmMainOnRegistry, ClosingWritesNothingAndBroadcastsNothing) {
+  InstallBoth();
+  fake.registry.SetText(kRoot, ".mdb", "", "Other.Class");
+  fake.registry.SetText(HKEY_CURRENT_USER_, "Control Panel\\Desktop\\WindowMetrics",
+                        "Shell Icon Size", "32");
+  ShowFrmMain(fake.platform);
+  fake.windows.Click(ControlId::Option2);
+  const std::size_t callsBeforeClose = fake.registry.calls.size();
+  fake.windows.Close();
+  EXPECT_EQ(Press(), -1);
+  EXPECT_EQ(fake.registry.calls.size(), callsBeforeClose);
+  EXPECT_EQ(MdbClass(), "Other.Class");
+  EXPECT_TRUE(fake.broadcast.sent.empty());
+  EXPECT_TRUE(fake.host.events.empty());
 }
 
 }  // namespace
