@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# The main job, shown end to end: builds MdbSwitch.exe (x64 to run here, and
+# the 32-bit product), prepares a throwaway Wine prefix with two stand-in
+# Access programs registered as Access 97 and Access 2000, makes a sample
+# database of each generation, opens each through MdbSwitch.exe as the shell
+# does, and prints which stand-in received which command line, with the log.
+#   scripts/main-job.sh
+# Everything it makes lives under build/main-job/; its wine server and Xvfb
+# are ended on exit.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+state="$root/build/main-job"
+wine=/usr/lib/wine/wine64
+[ -x "$wine" ] || wine=$(command -v wine64 || command -v wine)
+
+echo "== building"
+cmake --preset win64 -B "$state/win64" >/dev/null
+cmake --build "$state/win64" -j2 --target MdbSwitch standin_msaccess >/dev/null
+cmake --preset win32 -B "$state/win32" >/dev/null
+cmake --build "$state/win32" -j2 --target MdbSwitch >/dev/null
+echo "product (32-bit): $state/win32/MdbSwitch.exe"
+echo "run here (x64):   $state/win64/MdbSwitch.exe"
+
+session="$state/wine"
+rm -rf "$session"
+finish() {
+  sh "$root/tests/support/wine-session.sh" stop "$session" "$wine" >/dev/null 2>&1
+  return 0
+}
+trap finish EXIT
+sh "$root/tests/support/wine-session.sh" start "$session" "$wine" >/dev/null
+
+export WINEPREFIX="$session/prefix" WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+DISPLAY=$(cat "$session/display")
+export DISPLAY
+
+work="$session/work"
+mkdir -p "$work/ac8" "$work/ac9"
+windows() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+cp "$state/win64/MdbSwitch.exe" "$work/MdbSwitch.exe"
+for ac in ac8 ac9; do cp "$state/win64/standin/msaccess.exe" "$work/$ac/msaccess.exe"; done
+# Each stand-in takes .mdb over while it runs, as an Access installation
+# may, and ends after a second.
+printf '[standin]\r\nmdb=Access.Application.8\r\ndelay=1000\r\nexit=0\r\n' >"$work/ac8/standin.ini"
+printf '[standin]\r\nmdb=Access.Application.9\r\ndelay=1000\r\nexit=0\r\n' >"$work/ac9/standin.ini"
+
+reg() { "$wine" reg "$@" 2>/dev/null; }
+reg add 'HKCR\Access.Application.8\shell\open\command' /ve /f \
+  /d "\"$(windows "$work/ac8/msaccess.exe")\" /NOSTARTUP \"%1\"" >/dev/null
+reg add 'HKCR\Access.Application.9\shell\open\command' /ve /f \
+  /d "\"$(windows "$work/ac9/msaccess.exe")\" /NOSTARTUP \"%1\"" >/dev/null
+reg add 'HKCR\.mdb' /ve /d MdbSwitch /f >/dev/null
+
+# A database file as far as its first page goes: page type 0, 01 00 00,
+# "Standard Jet DB", and the format code at 0x14 (0 Jet 3, 1 Jet 4).
+sample() {
+  local path=$1 code=$2 page=$3
+  {
+    printf '\000\001\000\000Standard Jet DB\000'
+    printf "\\$(printf '%03o' "$code")\\000\\000\\000"
+    head -c $((page - 24)) /dev/zero
+  } >"$path"
+}
+sample "$work/Sales 97.mdb" 0 2048
+sample "$work/Orders 2000.mdb" 1 4096
+
+# reg prints the name of the default value in the console's code page.
+default_value() { reg query "$1" /ve | tr -d '\r' | LC_ALL=C sed -n 's/.*REG_SZ *//p'; }
+
+report() {
+  echo "-- MdbSwitch.exe exit status: $1"
+  for ac in ac8 ac9; do
+    if [ -f "$work/$ac/received.txt" ]; then
+      echo "-- $ac/msaccess.exe received: $(cat "$work/$ac/received.txt")"
+      rm -f "$work/$ac/received.txt" "$work/$ac/running.flag"
+    fi
+  done
+  echo "-- .mdb afterwards: $(default_value 'HKCR\.mdb')"
+  echo "-- MdbSwitch.Log:"
+  iconv -f CP932 -t UTF-8 "$work/MdbSwitch.Log" | tr -d '\r' | sed 's/^/   /'
+}
+
+echo
+echo "== Access 97 sample, started with the path and eight empty quoted arguments"
+status=0
+"$wine" "$work/MdbSwitch.exe" "$(windows "$work/Sales 97.mdb")" "" "" "" "" "" "" "" "" || status=$?
+report "$status"
+
+# That start registered MdbSwitch's own open command; the shell now finds it
+# through .mdb, as a double-click would.
+echo
+echo "== Access 2000 sample, opened through the .mdb association (start /wait)"
+echo "-- open command of MdbSwitch: $(default_value 'HKCR\MdbSwitch\shell\open\command')"
+status=0
+"$wine" start /wait "$(windows "$work/Orders 2000.mdb")" || status=$?
+report "$status"
