@@ -144,6 +144,9 @@ class SettingsWindow : public ::testing::Test {
   }
 
   void RegisterBoth() {
+    // A known icon size, so that one left lowered by the refresh shows.
+    ASSERT_TRUE(RegWrite(HKEY_CURRENT_USER, kMetrics, L"Shell Icon Size", L"32"));
+    iconSizeBefore_ = L"32";
     ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kAccess8, L"", kCommand8));
     ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kAccess9, L"", kCommand9));
   }
@@ -171,6 +174,7 @@ class SettingsWindow : public ::testing::Test {
   int dpiX_ = 96, dpiY_ = 96;
   std::wstring iconSizeBefore_;
   Process process_;
+  ValueGuard iconSize_{HKEY_CURRENT_USER, kMetrics, L"Shell Icon Size"};
   ValueGuard mdb_{HKEY_CLASSES_ROOT, L".mdb"};
   ValueGuard access8_{HKEY_CLASSES_ROOT, kAccess8};
   ValueGuard access9_{HKEY_CLASSES_ROOT, kAccess9};
