@@ -139,6 +139,46 @@ TEST_F(ProbeWine, FailedCreationIsTriedAgainByTheNextProbe) {
   EXPECT_EQ(log[1], "create DBEngine");
 }
 
+// ---- the executable, started as the shell starts it -------------------------
+
+// Runs a copy of MdbSwitch.exe on `path` with the shell's nine quoted
+// arguments and returns the text of the one message box it shows.
+std::wstring MessageOfRun(const std::wstring& dir, const std::wstring& path) {
+  const std::wstring exe = InstallCopy(dir);
+  std::wstring arguments = L"\"" + path + L"\"";
+  for (int i = 2; i <= 9; ++i) arguments += L" \"\"";
+  Process process = Start(exe, arguments);
+  MessageBoxInfo box;
+  const bool shown = FindMessageBox(process.id(), 20000, &box);
+  if (shown) PressOk(box.window);
+  EXPECT_TRUE(process.Wait(20000)) << "MdbSwitch did not end";
+  return shown ? box.text : L"<no message box>";
+}
+
+TEST_F(ProbeWine, ExecutableAsksTheRegisteredEngine) {
+  RegisterServer();
+  // With no Access registered, a recognised database ends in "BakReg取得失敗";
+  // the files are plain text, which only the stand-in engine takes for
+  // databases.
+  RegRemoveTree(HKEY_CLASSES_ROOT, L"Access.Application.8");
+  RegRemoveTree(HKEY_CLASSES_ROOT, L"Access.Application.9");
+  const std::wstring access2000 = File(L"a2000.mdb", "4.0");
+  const std::wstring access2 = File(L"a2.mdb", "2.0");
+  EXPECT_EQ(MessageOfRun(dir_, access2000), L"BakReg取得失敗");
+  EXPECT_EQ(MessageOfRun(dir_, access2),
+            access2 + L"はAccess97、または2000のファイルではありません");
+  // Each run created the engine and gave its database back before it went on.
+  const std::vector<std::string> log = Log();
+  int created = 0;
+  int released = 0;
+  for (const std::string& line : log) {
+    created += line == "create DBEngine" ? 1 : 0;
+    released += line == "release database" ? 1 : 0;
+  }
+  EXPECT_EQ(created, 2);
+  EXPECT_EQ(released, 2);
+}
+
 // ---- without the engine: the file header -----------------------------------
 
 TEST_F(ProbeWine, WithoutTheEngineTheFileHeaderAnswers) {
