@@ -39,7 +39,7 @@ enum class ControlKind { Label, CheckBox, TextBox, Frame, OptionButton, CommandB
 // Character sets, as the Win32 *_CHARSET values.
 enum FontCharset : int { kAnsiCharset = 0, kShiftJisCharset = 128 };
 
-struct FontSpec {
+struct FontStyle {
   const wchar_t* face = nullptr;  // null: the window's default font
   double points = 0;
   int weight = 400;
@@ -55,23 +55,23 @@ constexpr Rgb MakeRgb(int r, int g, int b) {
   return static_cast<Rgb>(r) | (static_cast<Rgb>(g) << 8) | (static_cast<Rgb>(b) << 16);
 }
 
-struct ControlSpec {
+struct ControlLayout {
   ControlId id;
   const wchar_t* name;
   ControlKind kind;
   bool insideFrame;  // positioned from Frame1's corner and held by it
   int left, top, width, height;  // twips
   const wchar_t* caption;
-  FontSpec font;
+  FontStyle font;
   bool hasTextColor;
   Rgb textColor;
   bool enabled;
 };
 
-struct FormSpec {
+struct FormLayout {
   const wchar_t* caption;
   int clientWidth, clientHeight;  // twips
-  std::vector<ControlSpec> controls;  // in tab order
+  std::vector<ControlLayout> controls;  // in tab order
 };
 
 // The state of the window's controls, by name. "Value" is a check box's
@@ -101,7 +101,7 @@ class IWindowToolkit {
   virtual ~IWindowToolkit() = default;
   // Creates the window and its controls, runs `handlers.load` and shows the
   // window modeless, without an owner. Closing the window runs no handler.
-  virtual void ShowForm(const FormSpec& spec, FormHandlers handlers) = 0;
+  virtual void ShowForm(const FormLayout& layout, FormHandlers handlers) = 0;
 };
 
 }  // namespace mdb

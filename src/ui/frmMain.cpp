@@ -11,18 +11,18 @@ namespace {
 
 constexpr Rgb kTitleBlue = MakeRgb(0, 0, 192);
 
-const FontSpec kDefaultFont{};
-const FontSpec kTitleFont{L"Lucida Sans Unicode", 20.25, 400, true, true, false, kAnsiCharset};
-const FontSpec kPathFont{L"ＭＳ ゴシック", 8.25, 400, false, false, false, kShiftJisCharset};
+const FontStyle kDefaultFont{};
+const FontStyle kTitleFont{L"Lucida Sans Unicode", 20.25, 400, true, true, false, kAnsiCharset};
+const FontStyle kPathFont{L"ＭＳ ゴシック", 8.25, 400, false, false, false, kShiftJisCharset};
 
-FormSpec BuildSpec() {
+FormLayout BuildLayout() {
   using K = ControlKind;
   using C = ControlId;
-  FormSpec spec;
-  spec.caption = L"Access97と2000を自動認識して起動する Varo's MdbVersionSwitch  Ver0.92β";
-  spec.clientWidth = 7935;
-  spec.clientHeight = 3885;
-  spec.controls = {
+  FormLayout layout;
+  layout.caption = L"Access97と2000を自動認識して起動する Varo's MdbVersionSwitch  Ver0.92β";
+  layout.clientWidth = 7935;
+  layout.clientHeight = 3885;
+  layout.controls = {
       {C::Label1, L"Label1", K::Label, false, 1140, 120, 5775, 495,
        L"Varo's MdbVersionSwitch", kTitleFont, true, kTitleBlue, true},
       // The check boxes only show what loading found; the user cannot change them.
@@ -51,7 +51,7 @@ FormSpec BuildSpec() {
       {C::Text2, L"Text2", K::TextBox, false, 1800, 1680, 5715, 255, L"", kPathFont, false, 0,
        true},
   };
-  return spec;
+  return layout;
 }
 
 // The real association operations, on the program's platform.
@@ -79,9 +79,9 @@ std::shared_ptr<IAssociationOps> AccessRegOperations(Platform& platform) {
   return std::make_shared<AccessRegOps>(platform);
 }
 
-const FormSpec& FrmMainSpec() {
-  static const FormSpec spec = BuildSpec();
-  return spec;
+const FormLayout& FrmMainLayout() {
+  static const FormLayout layout = BuildLayout();
+  return layout;
 }
 
 void Form_Load(IAssociationOps& ops, IFormControls& controls) {
@@ -131,7 +131,7 @@ void ShowFrmMain(IHost& host, IWindowToolkit& windows, std::shared_ptr<IAssociat
     if (id != ControlId::Command3) return;
     RunGuarded(host, [&] { Command3_Click(host, *ops, controls); });
   };
-  windows.ShowForm(FrmMainSpec(), std::move(handlers));
+  windows.ShowForm(FrmMainLayout(), std::move(handlers));
 }
 
 void ShowFrmMain(Platform& platform) {

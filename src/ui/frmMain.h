@@ -25,7 +25,7 @@ class IAssociationOps {
 std::shared_ptr<IAssociationOps> AccessRegOperations(Platform& platform);
 
 // The window's caption, size, controls and their attributes.
-const FormSpec& FrmMainSpec();
+const FormLayout& FrmMainLayout();
 
 void Form_Load(IAssociationOps& ops, IFormControls& controls);
 // Applies the chosen option, reports a failed apply, and ends the program.

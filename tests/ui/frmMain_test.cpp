@@ -220,14 +220,14 @@ TEST_F(FrmMainTest, ClosingAppliesNothingAndEndsNothing) {
   EXPECT_TRUE(fake.host.events.empty());
 }
 
-TEST(FrmMainSpecTest, ThirteenControlsNamedInTabOrderThreeInsideFrame) {
-  const FormSpec& spec = FrmMainSpec();
-  ASSERT_EQ(spec.controls.size(), static_cast<std::size_t>(kControlCount));
+TEST(FrmMainLayoutTest, ThirteenControlsNamedInTabOrderThreeInsideFrame) {
+  const FormLayout& layout = FrmMainLayout();
+  ASSERT_EQ(layout.controls.size(), static_cast<std::size_t>(kControlCount));
   const wchar_t* names[] = {L"Label1", L"Check1", L"Label2",   L"Check2", L"Label3",
                             L"Frame1", L"Option1", L"Option2", L"Command3", L"Label4",
                             L"Label5", L"Text1",   L"Text2"};
   for (int i = 0; i < kControlCount; ++i) {
-    const ControlSpec& c = spec.controls[static_cast<std::size_t>(i)];
+    const ControlLayout& c = layout.controls[static_cast<std::size_t>(i)];
     EXPECT_EQ(static_cast<int>(c.id), i);
     EXPECT_EQ(std::wstring(c.name), names[i]);
     const bool held = c.id == ControlId::Option1 || c.id == ControlId::Option2 ||

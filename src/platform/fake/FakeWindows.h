@@ -16,7 +16,7 @@ namespace mdb {
 class FakeWindows final : public IWindowToolkit, public IFormControls {
  public:
   struct Control {
-    ControlSpec spec;
+    ControlLayout layout;
     std::wstring text;
     bool value = false;
     bool enabled = true;  // the control's own setting
@@ -31,12 +31,12 @@ class FakeWindows final : public IWindowToolkit, public IFormControls {
   bool closed = false;
   std::wstring caption;
 
-  void ShowForm(const FormSpec& spec, FormHandlers handlers) override {
-    caption = spec.caption;
+  void ShowForm(const FormLayout& layout, FormHandlers handlers) override {
+    caption = layout.caption;
     controls_.clear();
-    for (const ControlSpec& c : spec.controls) {
+    for (const ControlLayout& c : layout.controls) {
       Control control;
-      control.spec = c;
+      control.layout = c;
       control.text = c.caption;
       control.enabled = c.enabled;
       controls_[c.id] = control;
@@ -53,9 +53,9 @@ class FakeWindows final : public IWindowToolkit, public IFormControls {
   }
   void SetValue(ControlId id, bool value) override {
     Control& control = At(id);
-    if (value && control.spec.kind == ControlKind::OptionButton) {
+    if (value && control.layout.kind == ControlKind::OptionButton) {
       for (auto& entry : controls_) {
-        if (entry.second.spec.kind == ControlKind::OptionButton) entry.second.value = false;
+        if (entry.second.layout.kind == ControlKind::OptionButton) entry.second.value = false;
       }
     }
     control.value = value;
@@ -76,13 +76,13 @@ class FakeWindows final : public IWindowToolkit, public IFormControls {
   bool Usable(ControlId id) {
     const Control& control = At(id);
     if (!control.enabled) return false;
-    return !control.spec.insideFrame || At(ControlId::Frame1).enabled;
+    return !control.layout.insideFrame || At(ControlId::Frame1).enabled;
   }
   // The user clicks `id`: an option button is selected, a command button
   // runs the click handler.
   void Click(ControlId id) {
     if (closed || !Usable(id)) return;
-    const ControlKind kind = At(id).spec.kind;
+    const ControlKind kind = At(id).layout.kind;
     if (kind == ControlKind::OptionButton) {
       SetValue(id, true);
     } else if (kind == ControlKind::CommandButton && handlers_.click) {
@@ -101,7 +101,7 @@ class FakeWindows final : public IWindowToolkit, public IFormControls {
     if (it == controls_.end()) throw std::logic_error("no such control on the window");
     return it->second;
   }
-  std::wstring Name(ControlId id) { return At(id).spec.name; }
+  std::wstring Name(ControlId id) { return At(id).layout.name; }
 
   std::map<ControlId, Control> controls_;
   FormHandlers handlers_;

@@ -81,7 +81,7 @@ void Win32Window::RegisterWindowClass() {
   if (RegisterClassExW(&windowClass) == 0) ThrowLastError();
 }
 
-HFONT Win32Window::MakeFont(const FontSpec& font) {
+HFONT Win32Window::MakeFont(const FontStyle& font) {
   LOGFONTW logFont = {};
   logFont.lfHeight = FontHeight(font.points, dpiY_);
   logFont.lfWeight = font.weight;
@@ -100,7 +100,7 @@ HFONT Win32Window::MakeFont(const FontSpec& font) {
   return handle;
 }
 
-void Win32Window::ShowForm(const FormSpec& spec, FormHandlers handlers) {
+void Win32Window::ShowForm(const FormLayout& layout, FormHandlers handlers) {
   RegisterWindowClass();
   handlers_ = std::move(handlers);
 
@@ -110,10 +110,10 @@ void Win32Window::ShowForm(const FormSpec& spec, FormHandlers handlers) {
     dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
   }
-  RECT frame = {0, 0, TwipsToPixels(spec.clientWidth, dpiX_),
-                TwipsToPixels(spec.clientHeight, dpiY_)};
+  RECT frame = {0, 0, TwipsToPixels(layout.clientWidth, dpiX_),
+                TwipsToPixels(layout.clientHeight, dpiY_)};
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
-  window_ = CreateWindowExW(0, kWindowClass, spec.caption, kWindowStyle, CW_USEDEFAULT,
+  window_ = CreateWindowExW(0, kWindowClass, layout.caption, kWindowStyle, CW_USEDEFAULT,
                             CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
                             nullptr, nullptr, instance_, this);
   if (window_ == nullptr) ThrowLastError();
@@ -122,12 +122,12 @@ void Win32Window::ShowForm(const FormSpec& spec, FormHandlers handlers) {
   SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
 
   // The window's own font must show the Japanese captions.
-  FontSpec windowFont;
+  FontStyle windowFont;
   windowFont.face = L"MS UI Gothic";
   windowFont.points = 9;
   windowFont.charset = kShiftJisCharset;
   HFONT defaultFont = MakeFont(windowFont);
-  for (const ControlSpec& control : spec.controls) CreateControl(control, defaultFont);
+  for (const ControlLayout& control : layout.controls) CreateControl(control, defaultFont);
 
   if (handlers_.load) handlers_.load(*this);
   ShowWindow(window_, SW_SHOWNORMAL);
@@ -135,36 +135,36 @@ void Win32Window::ShowForm(const FormSpec& spec, FormHandlers handlers) {
   SetFocus(GetNextDlgTabItem(window_, nullptr, FALSE));
 }
 
-void Win32Window::CreateControl(const ControlSpec& spec, HFONT defaultFont) {
-  const ControlClass kind = ClassOf(spec.kind);
+void Win32Window::CreateControl(const ControlLayout& layout, HFONT defaultFont) {
+  const ControlClass kind = ClassOf(layout.kind);
   DWORD style = WS_CHILD | WS_VISIBLE | kind.style;
   // The option buttons are one group, closed by the button after them.
-  if (spec.id == ControlId::Option1 || spec.id == ControlId::Command3) style |= WS_GROUP;
-  HWND parent = spec.insideFrame ? frame_ : window_;
+  if (layout.id == ControlId::Option1 || layout.id == ControlId::Command3) style |= WS_GROUP;
+  HWND parent = layout.insideFrame ? frame_ : window_;
   HWND window = CreateWindowExW(
-      kind.exStyle, kind.className, spec.caption, style, TwipsToPixels(spec.left, dpiX_),
-      TwipsToPixels(spec.top, dpiY_), TwipsToPixels(spec.width, dpiX_),
-      TwipsToPixels(spec.height, dpiY_), parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(DialogIdOf(spec.id))), instance_, nullptr);
+      kind.exStyle, kind.className, layout.caption, style, TwipsToPixels(layout.left, dpiX_),
+      TwipsToPixels(layout.top, dpiY_), TwipsToPixels(layout.width, dpiX_),
+      TwipsToPixels(layout.height, dpiY_), parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(DialogIdOf(layout.id))), instance_, nullptr);
   if (window == nullptr) ThrowLastError();
 
   Control control;
-  control.spec = spec;
+  control.layout = layout;
   control.window = window;
-  control.enabled = spec.enabled;
+  control.enabled = layout.enabled;
   HFONT font = defaultFont;
-  if (spec.font.face != nullptr) font = control.ownFont = MakeFont(spec.font);
+  if (layout.font.face != nullptr) font = control.ownFont = MakeFont(layout.font);
   SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
-  if (spec.kind == ControlKind::Frame) {
+  if (layout.kind == ControlKind::Frame) {
     // A group box drops what its children tell it; pass it on to the window.
     frame_ = window;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     groupBoxProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FrameProc)));
   }
-  controls_[spec.id] = control;
-  ApplyEnabled(controls_[spec.id]);
+  controls_[layout.id] = control;
+  ApplyEnabled(controls_[layout.id]);
 }
 
 Win32Window::Control& Win32Window::At(ControlId id) {
@@ -186,9 +186,9 @@ void Win32Window::SetText(ControlId id, const std::wstring& text) {
 
 void Win32Window::SetValue(ControlId id, bool value) {
   Control& control = At(id);
-  if (value && control.spec.kind == ControlKind::OptionButton) {
+  if (value && control.layout.kind == ControlKind::OptionButton) {
     for (auto& entry : controls_) {
-      if (entry.second.spec.kind == ControlKind::OptionButton && entry.first != id) {
+      if (entry.second.layout.kind == ControlKind::OptionButton && entry.first != id) {
         SendMessageW(entry.second.window, BM_SETCHECK, BST_UNCHECKED, 0);
       }
     }
@@ -202,7 +202,7 @@ bool Win32Window::Value(ControlId id) {
 
 void Win32Window::ApplyEnabled(Control& control) {
   bool effective = control.enabled;
-  if (control.spec.insideFrame) effective = effective && At(ControlId::Frame1).enabled;
+  if (control.layout.insideFrame) effective = effective && At(ControlId::Frame1).enabled;
   EnableWindow(control.window, effective ? TRUE : FALSE);
 }
 
@@ -210,9 +210,9 @@ void Win32Window::SetEnabled(ControlId id, bool enabled) {
   Control& control = At(id);
   control.enabled = enabled;
   ApplyEnabled(control);
-  if (control.spec.kind != ControlKind::Frame) return;
+  if (control.layout.kind != ControlKind::Frame) return;
   for (auto& entry : controls_) {
-    if (entry.second.spec.insideFrame) ApplyEnabled(entry.second);
+    if (entry.second.layout.insideFrame) ApplyEnabled(entry.second);
   }
 }
 
@@ -266,10 +266,10 @@ LRESULT CALLBACK Win32Window::FrameProc(HWND window, UINT message, WPARAM wParam
 LRESULT Win32Window::ColorControl(HDC dc, HWND window, UINT message, WPARAM wParam,
                                   LPARAM lParam) {
   const Control* control = FindByWindow(window);
-  if (control == nullptr || (!control->spec.hasTextColor && !control->windowBackground)) {
+  if (control == nullptr || (!control->layout.hasTextColor && !control->windowBackground)) {
     return DefWindowProcW(window_, message, wParam, lParam);
   }
-  if (control->spec.hasTextColor) SetTextColor(dc, control->spec.textColor);
+  if (control->layout.hasTextColor) SetTextColor(dc, control->layout.textColor);
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
@@ -279,7 +279,7 @@ void Win32Window::OnCommand(WPARAM wParam) {
   for (auto& entry : controls_) {
     Control& control = entry.second;
     if (DialogIdOf(entry.first) != LOWORD(wParam)) continue;
-    if (control.spec.kind != ControlKind::CommandButton || !handlers_.click) return;
+    if (control.layout.kind != ControlKind::CommandButton || !handlers_.click) return;
     if (!IsWindowEnabled(control.window)) return;
     // Like an application-modal message box: no second click while this one runs.
     EnableWindow(window_, FALSE);

@@ -37,7 +37,7 @@ class Win32Window final : public IWindowToolkit, public IFormControls {
   Win32Window(const Win32Window&) = delete;
   Win32Window& operator=(const Win32Window&) = delete;
 
-  void ShowForm(const FormSpec& spec, FormHandlers handlers) override;
+  void ShowForm(const FormLayout& layout, FormHandlers handlers) override;
   // Dispatches messages, with the dialog keys, until no window is left;
   // returns at once when none was shown.
   int RunMessageLoop();
@@ -50,7 +50,7 @@ class Win32Window final : public IWindowToolkit, public IFormControls {
 
  private:
   struct Control {
-    ControlSpec spec;
+    ControlLayout layout;
     HWND window = nullptr;
     bool enabled = true;  // the control's own setting; the frame's applies on top
     bool windowBackground = false;
@@ -64,8 +64,8 @@ class Win32Window final : public IWindowToolkit, public IFormControls {
   void OnCommand(WPARAM wParam);
 
   void RegisterWindowClass();
-  void CreateControl(const ControlSpec& spec, HFONT defaultFont);
-  HFONT MakeFont(const FontSpec& font);
+  void CreateControl(const ControlLayout& layout, HFONT defaultFont);
+  HFONT MakeFont(const FontStyle& font);
   void ApplyEnabled(Control& control);
   Control& At(ControlId id);
   Control* FindByWindow(HWND window);
