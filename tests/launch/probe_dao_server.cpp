@@ -105,7 +105,9 @@ class Object final : public IDispatch {
     }
     return E_NOINTERFACE;
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&refs_)); }
+  ULONG STDMETHODCALLTYPE AddRef() override {
+    return static_cast<ULONG>(InterlockedIncrement(&refs_));
+  }
   ULONG STDMETHODCALLTYPE Release() override {
     const LONG refs = InterlockedDecrement(&refs_);
     if (refs == 0) {

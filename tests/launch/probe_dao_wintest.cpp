@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -117,7 +118,9 @@ TEST_F(ProbeWine, FailingOpenDatabaseYieldsNothingSilently) {
   EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, dir_ + L"\\missing.mdb"), L"");
   EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, L""), L"");
   const std::vector<std::string> log = Log();
-  for (const std::string& line : log) EXPECT_EQ(line.rfind("version", 0), std::string::npos) << line;
+  for (const std::string& line : log) {
+    EXPECT_EQ(line.rfind("version", 0), std::string::npos) << line;
+  }
   ASSERT_GE(log.size(), 4u);
   EXPECT_EQ(log[log.size() - 2], "release workspace");
   EXPECT_EQ(log[log.size() - 1], "release workspaces");
@@ -197,7 +200,8 @@ TEST_F(ProbeWine, WithoutTheEngineTheFileHeaderAnswers) {
       {"truncated", probe_samples::Jet4File().substr(0, 4000), L""},
   };
   for (const Case& c : cases) {
-    const std::wstring path = File(std::wstring(c.name, c.name + strlen(c.name)) + L".mdb", c.bytes);
+    const std::wstring name(c.name, c.name + strlen(c.name));
+    const std::wstring path = File(name + L".mdb", c.bytes);
     EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), c.code) << c.name;
   }
   EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, dir_ + L"\\missing.mdb"), L"");
