@@ -14,9 +14,7 @@ std::wstring OpenCommandKey(const std::wstring& code) {
   return L"Access.Application." + code + L"\\shell\\open\\command";
 }
 
-std::wstring BackupKey(const std::wstring& code) {
-  return L"MdbSwitch\\ac" + code + L"regcommand";
-}
+std::wstring BackupKey(const std::wstring& code) { return L"MdbSwitch\\ac" + code + L"regcommand"; }
 
 std::wstring ReadDefault(Platform& platform, const std::wstring& key) {
   return clsRegEdit(platform.registry, platform.codec).mRegGetString(HKEY_CLASSES_ROOT_, key, L"");

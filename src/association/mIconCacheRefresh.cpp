@@ -82,8 +82,8 @@ std::wstring RegGetStringValue(Platform& platform, RegHandle key, const std::wst
   std::vector<unsigned char> buffer(static_cast<std::size_t>(size), 0);
   std::uint32_t returned = static_cast<std::uint32_t>(size);
   std::uint32_t type = 0;
-  if (platform.registry.QueryValueEx(key, platform.codec.ToNarrow(valueName), &type,
-                                     buffer.data(), &returned) != kRegSuccess ||
+  if (platform.registry.QueryValueEx(key, platform.codec.ToNarrow(valueName), &type, buffer.data(),
+                                     &returned) != kRegSuccess ||
       returned == 0) {
     return std::wstring();
   }

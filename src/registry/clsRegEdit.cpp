@@ -36,8 +36,7 @@ template <typename Lister>
 std::int32_t clsRegEdit::ListNames(std::vector<std::wstring>& names, RegistryRoot root,
                                    const std::wstring& subKey, Lister list) {
   RegHandle handle = 0;
-  if (registry_.OpenKeyEx(root, codec_.ToNarrow(subKey), 0, kKeyAccess63, &handle) !=
-      kRegSuccess) {
+  if (registry_.OpenKeyEx(root, codec_.ToNarrow(subKey), 0, kKeyAccess63, &handle) != kRegSuccess) {
     return 0;
   }
   OpenedKey key(registry_, handle);
@@ -56,8 +55,7 @@ std::int32_t clsRegEdit::ListNames(std::vector<std::wstring>& names, RegistryRoo
 }
 
 std::int32_t clsRegEdit::mEnumRegValueName(std::vector<std::wstring>& strlpEnumValueName,
-                                           RegistryRoot enumRegKey,
-                                           const std::wstring& strSubKey) {
+                                           RegistryRoot enumRegKey, const std::wstring& strSubKey) {
   return ListNames(strlpEnumValueName, enumRegKey, strSubKey,
                    [this](RegHandle key, std::uint32_t index, char* name, std::uint32_t* size) {
                      std::uint32_t type = 0;
@@ -119,8 +117,7 @@ std::wstring clsRegEdit::mRegGetString(RegistryRoot enumRegKey, const std::wstri
 }
 
 bool clsRegEdit::mRegSetString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
-                               const std::wstring& strValueName,
-                               const std::wstring& strNewValue) {
+                               const std::wstring& strValueName, const std::wstring& strNewValue) {
   try {
     RegHandle handle = 0;
     std::uint32_t disposition = 0;

@@ -1,9 +1,10 @@
 // The association keys on the in-memory registry: what every start writes,
 // which backups survive, how ".mdb" is read and switched, and what the
 // settings window is told.
+#include "association/mAccessReg.h"
+
 #include <gtest/gtest.h>
 
-#include "association/mAccessReg.h"
 #include "platform/fake/FakePlatform.h"
 
 namespace {
@@ -19,8 +20,7 @@ const char kBackup9[] = "MdbSwitch\\ac9regcommand";
 const char kOwnCommand[] = "MdbSwitch\\shell\\open\\command";
 const char kOwnIcon[] = "MdbSwitch\\DefaultIcon";
 
-const char kPlaceholders[] =
-    " \"%1\" \"%2\" \"%3\" \"%4\" \"%5\" \"%6\" \"%7\" \"%8\" \"%9\"";
+const char kPlaceholders[] = " \"%1\" \"%2\" \"%3\" \"%4\" \"%5\" \"%6\" \"%7\" \"%8\" \"%9\"";
 
 class AccessReg : public ::testing::Test {
  protected:
@@ -37,7 +37,9 @@ class AccessReg : public ::testing::Test {
     return value.bytes.substr(0, value.bytes.find('\0'));
   }
 
-  void Put(const std::string& key, const std::string& text) { registry.SetText(kCr, key, "", text); }
+  void Put(const std::string& key, const std::string& text) {
+    registry.SetText(kCr, key, "", text);
+  }
 
   std::vector<std::string> WrittenKeys() const {
     std::vector<std::string> keys;
@@ -144,8 +146,8 @@ TEST_F(AccessReg, RefusedBackupsAreNotReported) {
 TEST_F(AccessReg, BackupsCopyOnlyCommandsThatNameMsAccess) {
   struct Case {
     const char* label;
-    const char* live;      // nullptr: no live command
-    const char* earlier;   // nullptr: no backup yet
+    const char* live;     // nullptr: no live command
+    const char* earlier;  // nullptr: no backup yet
     std::string expected;
   };
   const Case cases[] = {
@@ -188,10 +190,9 @@ TEST_F(AccessReg, TheAccess2000BackupIsWrittenBeforeTheAccess97One) {
   Put(kCommand9, "C:\\Office2000\\MSACCESS.EXE \"%1\"");
   ASSERT_TRUE(mdb::RegisterLauncherClass(platform));
   EXPECT_EQ(WrittenKeys(),
-            (std::vector<std::string>{"HKCR\\MdbSwitch\\shell\\open\\command",
-                                      "HKCR\\MdbSwitch\\DefaultIcon",
-                                      "HKCR\\MdbSwitch\\ac9regcommand",
-                                      "HKCR\\MdbSwitch\\ac8regcommand"}));
+            (std::vector<std::string>{
+                "HKCR\\MdbSwitch\\shell\\open\\command", "HKCR\\MdbSwitch\\DefaultIcon",
+                "HKCR\\MdbSwitch\\ac9regcommand", "HKCR\\MdbSwitch\\ac8regcommand"}));
 }
 
 TEST_F(AccessReg, IsMsAccessCommandIgnoresCase) {
@@ -209,7 +210,7 @@ TEST_F(AccessReg, IsMsAccessCommandIgnoresCase) {
       {L"C:\\A\\\uFF4D\uFF53access.exe", false},  // full-width letters are other letters
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(mdb::IsMsAccessCommand(c.text), c.names) << mdb::IsMsAccessCommand(c.text);
+    EXPECT_EQ(mdb::IsMsAccessCommand(c.text), c.names) << c.text;
   }
 }
 
@@ -265,9 +266,12 @@ TEST_F(AccessReg, MdbBelongsToTheProgramOnlyWhenSpelledExactly) {
     std::wstring expected;
   };
   const Case cases[] = {
-      {"MdbSwitch", L"MdbSwitch"},         {"mdbswitch", L"Access"},
-      {"MDBSWITCH", L"Access"},            {"MdbSwitch ", L"Access"},
-      {"Access.Application.9", L"Access"}, {"", L"Access"},
+      {"MdbSwitch", L"MdbSwitch"},
+      {"mdbswitch", L"Access"},
+      {"MDBSWITCH", L"Access"},
+      {"MdbSwitch ", L"Access"},
+      {"Access.Application.9", L"Access"},
+      {"", L"Access"},
       {nullptr, L"Access"},
   };
   for (const Case& c : cases) {
@@ -284,9 +288,12 @@ TEST_F(AccessReg, OnlyTheTwoExactModesSwitchMdb) {
     std::string expected;
   };
   const Case cases[] = {
-      {L"Restore", "Access.Application.9"}, {L"MdbSwitch", "MdbSwitch"},
-      {L"restore", "Before"},               {L"mdbswitch", "Before"},
-      {L"", "Before"},                      {L"Access97", "Before"},
+      {L"Restore", "Access.Application.9"},
+      {L"MdbSwitch", "MdbSwitch"},
+      {L"restore", "Before"},
+      {L"mdbswitch", "Before"},
+      {L"", "Before"},
+      {L"Access97", "Before"},
   };
   for (const Case& c : cases) {
     Put(".mdb", "Before");
@@ -342,7 +349,8 @@ TEST_F(AccessReg, BackupPathIsTheTextBeforeTheFirstSlash) {
   };
   const Case cases[] = {
       {"C:\\A\\msaccess.exe /NOSTARTUP \"%1\"", L"C:\\A\\msaccess.exe "},
-      {"\"C:\\Program Files\\Office\\MSACCESS.EXE\" /x /y", L"\"C:\\Program Files\\Office\\MSACCESS.EXE\" "},
+      {"\"C:\\Program Files\\Office\\MSACCESS.EXE\" /x /y",
+       L"\"C:\\Program Files\\Office\\MSACCESS.EXE\" "},
       {"C:\\A\\msaccess.exe \"%1\"", L"C:\\A\\msaccess.exe \"%1\""},
       {"/NOSTARTUP", L""},
       {"", L""},

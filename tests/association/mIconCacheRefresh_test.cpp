@@ -1,8 +1,9 @@
 // The icon refresh on the in-memory registry: what is written, in which
 // order against the two announcements, and when nothing happens at all.
+#include "association/mIconCacheRefresh.h"
+
 #include <gtest/gtest.h>
 
-#include "association/mIconCacheRefresh.h"
 #include "platform/fake/FakePlatform.h"
 
 namespace {
@@ -61,11 +62,20 @@ class IconRefresh : public ::testing::Test {
 
   std::string Stored() const {
     FakeRegistry::Value value;
-    return fake.registry.GetRaw(mdb::HKEY_CURRENT_USER_, kMetrics, kIconSize, &value)
-               ? value.bytes
-               : "<missing>";
+    return fake.registry.GetRaw(mdb::HKEY_CURRENT_USER_, kMetrics, kIconSize, &value) ? value.bytes
+                                                                                      : "<missing>";
   }
 };
+
+// Test names from the cases' labels.
+template <typename Case>
+std::string LabelAsName(const ::testing::TestParamInfo<Case>& info) {
+  std::string name = info.param.label;
+  for (char& c : name) {
+    if (c == ' ') c = '_';
+  }
+  return name;
+}
 
 struct Lowered {
   const char* label;
@@ -113,13 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
                               "-2147483647" + Z},
                       Lowered{"bytes after a zero", "12" + Z + "junk" + Z, "11" + Z, "12" + Z},
                       Lowered{"no terminator", "16", "15" + Z, "16" + Z}),
-    [](const ::testing::TestParamInfo<Lowered>& info) {
-      std::string name = info.param.label;
-      for (char& c : name) {
-        if (c == ' ') c = '_';
-      }
-      return name;
-    });
+    LabelAsName<Lowered>);
 
 struct Untouched {
   const char* label;
@@ -154,13 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Untouched{"number value", mdb::kRegDword, std::string("\x20\0\0\0", 4)},
                       Untouched{"expandable text", mdb::kRegExpandSz, "32" + Z},
                       Untouched{"leading zero byte", mdb::kRegSz, Z + "32" + Z}),
-    [](const ::testing::TestParamInfo<Untouched>& info) {
-      std::string name = info.param.label;
-      for (char& c : name) {
-        if (c == ' ') c = '_';
-      }
-      return name;
-    });
+    LabelAsName<Untouched>);
 
 TEST_F(IconRefresh, MissingKeyOrValueDoesNothingAndCreatesNothing) {
   mdb::RefreshIconCache(platform);

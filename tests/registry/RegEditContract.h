@@ -193,7 +193,7 @@ TYPED_TEST_P(RegEditContract, EmptyTextIsStoredAsOneZeroByte) {
 
 TYPED_TEST_P(RegEditContract, DoubleByteTextAndNamesRoundTrip) {
   // A key name whose trail byte is a backslash must stay one key.
-  const std::wstring key = this->Key(std::wstring(kSo) + L"\u30D5\u30C8");  // ソフト
+  const std::wstring key = this->Key(std::wstring(kSo) + L"\u30D5\u30C8");   // ソフト
   const std::wstring text = std::wstring(L"C:\\") + kSo + L"\u8868\\A.mdb";  // ソ表
   EXPECT_TRUE(this->edit.mRegSetString(this->env.root, key, L"", text));
   std::string stored;
@@ -261,14 +261,13 @@ TYPED_TEST_P(RegEditContract, ListedNamesHoldAtMost79NarrowBytes) {
     this->PutRaw(holder, c.name, mdb::kRegSz, std::string("v\0", 2));
     this->PutKey(holder + L"\\Sub\\" + c.name);
     const std::vector<std::wstring> untouched = {L"kept"};
-    const std::vector<std::wstring> expected = c.listed ? std::vector<std::wstring>{c.name}
-                                                        : untouched;
+    const std::vector<std::wstring> expected =
+        c.listed ? std::vector<std::wstring>{c.name} : untouched;
     std::vector<std::wstring> values = untouched;
     EXPECT_EQ(this->edit.mEnumRegValueName(values, this->env.root, holder), c.listed ? 1 : 0);
     EXPECT_EQ(values, expected);
     std::vector<std::wstring> keys = untouched;
-    EXPECT_EQ(this->edit.mEnumRegSubKey(keys, this->env.root, holder + L"\\Sub"),
-              c.listed ? 1 : 0);
+    EXPECT_EQ(this->edit.mEnumRegSubKey(keys, this->env.root, holder + L"\\Sub"), c.listed ? 1 : 0);
     EXPECT_EQ(keys, expected);
   }
 }

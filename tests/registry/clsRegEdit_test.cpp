@@ -104,15 +104,14 @@ TEST_F(RegEditOnFake, RefusedWritesAreFalseAndLeaveNothingOpen) {
     Op op;
     const char* key;
   };
-  for (const Case& c : {Case{Op::CreateKey, "Key"}, Case{Op::SetValue, "Key"},
-                        Case{Op::CreateKey, "Key\\New"}}) {
+  for (const Case& c :
+       {Case{Op::CreateKey, "Key"}, Case{Op::SetValue, "Key"}, Case{Op::CreateKey, "Key\\New"}}) {
     FakeRegistry fresh;
     fresh.SetText(kRoot, "Key", "", "text");
     fresh.Refuse(c.op, kRoot, c.key);
     mdb::clsRegEdit freshEdit(fresh, codec);
     const std::string key = c.key;
-    EXPECT_FALSE(freshEdit.mRegSetString(kRoot, std::wstring(key.begin(), key.end()), L"",
-                                         L"new"))
+    EXPECT_FALSE(freshEdit.mRegSetString(kRoot, std::wstring(key.begin(), key.end()), L"", L"new"))
         << c.key;
     FakeRegistry::Value value;
     if (fresh.GetRaw(kRoot, c.key, "", &value)) {

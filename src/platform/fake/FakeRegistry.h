@@ -24,7 +24,17 @@ class FakeRegistry final : public IRegistryApi {
   static constexpr long kBadPathname = 161;
   static constexpr long kKeyDeleted = 1018;
 
-  enum class Op { OpenKey, CreateKey, QueryValue, SetValue, EnumValue, EnumKey, DeleteKey, DeleteValue, CloseKey };
+  enum class Op {
+    OpenKey,
+    CreateKey,
+    QueryValue,
+    SetValue,
+    EnumValue,
+    EnumKey,
+    DeleteKey,
+    DeleteValue,
+    CloseKey
+  };
 
   // One call as the program made it. `path` is the key the call acts on
   // ("HKCR\\A\\B", root spelled short); for OpenKey, CreateKey and DeleteKey
@@ -55,15 +65,14 @@ class FakeRegistry final : public IRegistryApi {
   // Creates `path` and any keys above it.
   void AddKey(RegHandle root, const std::string& path);
   // Stores a value, creating its key; the bytes are kept as given.
-  void SetRaw(RegHandle root, const std::string& path, const std::string& name,
-              std::uint32_t type, const std::string& bytes);
+  void SetRaw(RegHandle root, const std::string& path, const std::string& name, std::uint32_t type,
+              const std::string& bytes);
   // Stores `text` as REG_SZ with one terminating zero byte.
   void SetText(RegHandle root, const std::string& path, const std::string& name,
                const std::string& text);
   bool HasKey(RegHandle root, const std::string& path) const;
   // False when the key or the value is missing.
-  bool GetRaw(RegHandle root, const std::string& path, const std::string& name,
-              Value* value) const;
+  bool GetRaw(RegHandle root, const std::string& path, const std::string& name, Value* value) const;
   // Makes `op` on the key `path` (as in Call::path, without the root) fail
   // with `status` from now on.
   void Refuse(Op op, RegHandle root, const std::string& path, long status = kRegAccessDenied);
@@ -84,8 +93,7 @@ class FakeRegistry final : public IRegistryApi {
                   const unsigned char* data, std::uint32_t size) override;
   long EnumValue(RegHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize,
                  std::uint32_t* type, std::uint32_t* dataSize) override;
-  long EnumKeyEx(RegHandle key, std::uint32_t index, char* name,
-                 std::uint32_t* nameSize) override;
+  long EnumKeyEx(RegHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize) override;
   long DeleteKey(RegHandle key, const std::string& subKey) override;
   long DeleteValue(RegHandle key, const std::string& name) override;
   long CloseKey(RegHandle key) override;

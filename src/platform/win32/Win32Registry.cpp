@@ -76,8 +76,8 @@ long Win32Registry::EnumKeyEx(RegHandle key, std::uint32_t index, char* name,
   FILETIME lastWrite;
   // No class name is wanted. A class buffer of capacity 0 would not do:
   // Wine then reports every sub key as too long for it.
-  const LONG status = RegEnumKeyExA(ToHkey(key), index, name, &nameLength, nullptr, nullptr,
-                                    nullptr, &lastWrite);
+  const LONG status =
+      RegEnumKeyExA(ToHkey(key), index, name, &nameLength, nullptr, nullptr, nullptr, &lastWrite);
   *nameSize = nameLength;
   return status;
 }
@@ -93,12 +93,12 @@ long Win32Registry::DeleteValue(RegHandle key, const std::string& name) {
 long Win32Registry::CloseKey(RegHandle key) { return RegCloseKey(ToHkey(key)); }
 
 std::intptr_t Win32Broadcast::SendMessageWithTimeout(std::uintptr_t window, std::uint32_t message,
-                                                 std::uintptr_t wParam, std::intptr_t lParam,
-                                                 std::uint32_t flags, std::uint32_t timeoutMs,
-                                                 std::uintptr_t* result) {
+                                                     std::uintptr_t wParam, std::intptr_t lParam,
+                                                     std::uint32_t flags, std::uint32_t timeoutMs,
+                                                     std::uintptr_t* result) {
   DWORD_PTR answer = 0;
-  const LRESULT sent = SendMessageTimeoutA(reinterpret_cast<HWND>(window), message, wParam,
-                                           lParam, flags, timeoutMs, &answer);
+  const LRESULT sent = SendMessageTimeoutA(reinterpret_cast<HWND>(window), message, wParam, lParam,
+                                           flags, timeoutMs, &answer);
   if (result != nullptr) *result = answer;
   return sent;
 }
