@@ -91,10 +91,10 @@ std::wstring GetMdbAccessVersion(IDatabaseEngine& engine, const std::wstring& pa
 std::optional<std::wstring> ComposeAccessCommandLine(const std::wstring& registeredCommand,
                                                      const ArgumentList& args) {
   // The last four characters are the quoted "%1"; they are dropped unread.
-  const std::size_t placeholderLength = 4;
-  if (registeredCommand.size() < placeholderLength) return std::nullopt;
+  const std::size_t percentOneLength = 4;
+  if (registeredCommand.size() < percentOneLength) return std::nullopt;
   std::wstring commandLine =
-      registeredCommand.substr(0, registeredCommand.size() - placeholderLength);
+      registeredCommand.substr(0, registeredCommand.size() - percentOneLength);
   for (std::size_t i = 1; i <= 9; ++i) {
     const std::wstring& slot = ArgumentAt(args, i);
     if (slot.empty()) continue;
