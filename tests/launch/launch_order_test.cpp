@@ -11,7 +11,6 @@ namespace {
 
 const std::wstring kDb = L"C:\\Data\\Sales 97.mdb";
 const std::string kAccess8Key = "Access.Application.8\\shell\\open\\command";
-const std::string kAccess9Key = "Access.Application.9\\shell\\open\\command";
 const std::string kAccess8 = "\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP \"%1\"";
 const std::wstring kAccess8Line = L"\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP  \"" + kDb + L"\"";
 const std::wstring kNotAccessFile = L"はAccess97、または2000のファイルではありません";
@@ -78,17 +77,6 @@ TEST_F(Launch, Access97DatabaseRunsLoggedThenWaitedForThenReclaims) {
   EXPECT_TRUE(fake.process.OpenHandles().empty());
 }
 
-TEST_F(Launch, Access2000DatabaseUsesTheAccess2000Command) {
-  fake.registry.SetText(HKEY_CLASSES_ROOT_, kAccess9Key, "", "C:\\Office\\msaccess.exe \"%1\"");
-  fake.engine.versions[kDb] = L"4.0";
-  args[2] = L"/ro";
-  LaunchAccessForFile(fake.platform, args);
-  ASSERT_FALSE(fake.process.calls.empty());
-  EXPECT_EQ(fake.process.calls.front(),
-            L"start:C:\\Office\\msaccess.exe  \"" + kDb + L"\" /ro|1");
-  EXPECT_EQ(Mdb(), "MdbSwitch");
-}
-
 TEST_F(Launch, UnrecognisedDatabaseIsReportedWithItsPath) {
   for (const wchar_t* version : {L"2.0", L"4.00", L""}) {
     fake.host.messages.clear();
@@ -97,14 +85,6 @@ TEST_F(Launch, UnrecognisedDatabaseIsReportedWithItsPath) {
     EXPECT_EQ(LaunchAccessForFile(fake.platform, args), 0);
     ExpectReportedOnly(kDb + kNotAccessFile);
   }
-}
-
-TEST_F(Launch, ShortListStillLaunches) {
-  fake.engine.versions[kDb] = L"3.0";
-  ArgumentList two = {L"", kDb};
-  LaunchAccessForFile(fake.platform, two);
-  ASSERT_FALSE(fake.process.calls.empty());
-  EXPECT_EQ(fake.process.calls.front(), L"start:" + kAccess8Line + L"|1");
 }
 
 TEST_F(Launch, MissingOrTooShortOpenCommandIsBakRegFailure) {
@@ -136,14 +116,6 @@ TEST_F(Launch, ProcessThatCannotBeOpenedIsReclaimedAtOnce) {
   EXPECT_EQ(LaunchAccessForFile(fake.platform, args), 0);
   for (const auto& call : fake.process.calls) EXPECT_NE(call.rfind(L"wait:", 0), 0u) << call;
   EXPECT_EQ(Mdb(), "MdbSwitch");
-}
-
-TEST_F(Launch, FailedStartLeavesTheLogLineAndDoesNotReclaim) {
-  fake.engine.versions[kDb] = L"3.0";
-  fake.process.startError.reset(new HostError(2, L"指定されたファイルが見つかりません。"));
-  EXPECT_THROW(LaunchAccessForFile(fake.platform, args), HostError);
-  EXPECT_EQ(LogEntries().size(), 1u);
-  EXPECT_EQ(Mdb(), "Before");
 }
 
 // The whole launch run as Main drives it: the exit status of the process is
