@@ -66,14 +66,16 @@ std::wstring GetMdbAssociation(Platform& platform) {
 
 bool RegisterLauncherClass(Platform& platform) {
   const std::wstring path = ProgramPath(platform.host);
-  std::wstring placeholders;
+  // Only quoted text counts as an argument when the program parses its
+  // command line, so every slot the shell may fill is quoted; "%1" is the file.
+  std::wstring argumentSlots;
   for (wchar_t digit = L'1'; digit <= L'9'; ++digit) {
-    placeholders += L" \"%";
-    placeholders += digit;
-    placeholders += L"\"";
+    argumentSlots += L" \"%";
+    argumentSlots += digit;
+    argumentSlots += L"\"";
   }
   bool result = true;
-  if (!WriteDefault(platform, L"MdbSwitch\\shell\\open\\command", path + placeholders)) {
+  if (!WriteDefault(platform, L"MdbSwitch\\shell\\open\\command", path + argumentSlots)) {
     result = false;
   }
   if (!WriteDefault(platform, L"MdbSwitch\\DefaultIcon", path + L",0")) result = false;

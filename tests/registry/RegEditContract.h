@@ -226,6 +226,11 @@ TYPED_TEST_P(RegEditContract, NamesAreMatchedWithoutRegardToCase) {
   EXPECT_EQ(this->edit.mRegGetString(this->env.root, this->Key(L"mixedcase"), L"name"), L"2");
   std::vector<std::wstring> names;
   EXPECT_EQ(this->edit.mEnumRegValueName(names, this->env.root, this->Key(L"MixedCase")), 1);
+  // ア and ヂ differ only in a trail byte that looks like "A" and "a".
+  EXPECT_TRUE(this->edit.mRegSetString(this->env.root, this->Key(L"\u30A2"), L"", L"a"));
+  EXPECT_TRUE(this->edit.mRegSetString(this->env.root, this->Key(L"\u30C2"), L"", L"di"));
+  EXPECT_EQ(this->edit.mRegGetString(this->env.root, this->Key(L"\u30A2"), L""), L"a");
+  EXPECT_EQ(this->edit.mRegGetString(this->env.root, this->Key(L"\u30C2"), L""), L"di");
 }
 
 TYPED_TEST_P(RegEditContract, ListingsReplaceALongerListWithExactlyTheNames) {
