@@ -311,6 +311,7 @@ TEST_F(LaunchEndToEnd, Jet3OpensInAccess97AndMdbIsReclaimedOnlyAfterItEnds) {
   EXPECT_EQ(Mdb(), L"MdbSwitch");
   EXPECT_EQ(Received(ac8_), Expected(ac8_, db));
   EXPECT_EQ(Received(ac9_), L"");
+  EXPECT_EQ(ReadFileBytes(ac8_ + L"\\show.txt"), "1\n") << "not started as a normal window";
   ExpectLaunchLog(db, Expected(ac8_, db));
 }
 

@@ -7,7 +7,8 @@
 //   hold=1        after rewriting, waits for release.flag to appear
 //   delay=<ms>    then sleeps this long
 //   exit=<code>   and ends with this exit code
-// running.flag is created once the rewrite is done.
+// running.flag is created once the rewrite is done; show.txt holds the
+// window style it was asked to show itself with (-1 when none was given).
 #include <windows.h>
 
 #include <string>
@@ -50,6 +51,11 @@ bool Exists(const std::wstring& path) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const std::wstring dir = Directory();
   AppendUtf8(dir + L"\\received.txt", GetCommandLineW());
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  GetStartupInfoW(&startup);
+  const bool styled = (startup.dwFlags & STARTF_USESHOWWINDOW) != 0;
+  AppendUtf8(dir + L"\\show.txt", std::to_wstring(styled ? startup.wShowWindow : -1));
 
   const std::wstring ini = dir + L"\\standin.ini";
   const std::wstring mdbClass = Setting(ini, L"mdb");
