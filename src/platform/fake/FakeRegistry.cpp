@@ -1,6 +1,7 @@
 #include "platform/fake/FakeRegistry.h"
 
 #include <cstring>
+#include <iterator>
 #include <utility>
 
 namespace mdb {
