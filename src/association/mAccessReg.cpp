@@ -74,8 +74,11 @@ bool RegisterLauncherClass(Platform& platform) {
     argumentSlots += digit;
     argumentSlots += L"\"";
   }
+  // Unquoted, a path with a blank is ambiguous to CreateProcess, which would
+  // try "C:\Program.exe" first; a path without one is written as it is.
+  const std::wstring program = path.find(L' ') == std::wstring::npos ? path : L"\"" + path + L"\"";
   bool result = true;
-  if (!WriteDefault(platform, L"MdbSwitch\\shell\\open\\command", path + argumentSlots)) {
+  if (!WriteDefault(platform, L"MdbSwitch\\shell\\open\\command", program + argumentSlots)) {
     result = false;
   }
   if (!WriteDefault(platform, L"MdbSwitch\\DefaultIcon", path + L",0")) result = false;

@@ -91,22 +91,26 @@ TEST_F(AccessReg, ProgramPathGetsExeOnlyWhenItHasNone) {
     std::wstring directory;
     std::wstring baseName;
     std::string icon;
+    std::string program;  // as the open command starts
   };
   const Case cases[] = {
-      {L"C:\\Tools", L"MdbSwitch", "C:\\Tools\\MdbSwitch.exe,0"},
-      {L"C:\\Tools", L"Switch.EXE", "C:\\Tools\\Switch.EXE,0"},
-      {L"C:\\Tools", L"Switch.Exe", "C:\\Tools\\Switch.Exe,0"},
-      {L"C:\\Tools", L"Switch.exe.bak", "C:\\Tools\\Switch.exe.bak.exe,0"},
-      {L"C:\\", L"MdbSwitch", "C:\\\\MdbSwitch.exe,0"},
-      {L"C:\\My Tools", L"exe", "C:\\My Tools\\exe.exe,0"},
-      {L"C:\\\u30C4\u30FC\u30EB", L"MdbSwitch", "C:\\\x83\x63\x81\x5B\x83\x8B\\MdbSwitch.exe,0"},
+      {L"C:\\Tools", L"MdbSwitch", "C:\\Tools\\MdbSwitch.exe,0", "C:\\Tools\\MdbSwitch.exe"},
+      {L"C:\\Tools", L"Switch.EXE", "C:\\Tools\\Switch.EXE,0", "C:\\Tools\\Switch.EXE"},
+      {L"C:\\Tools", L"Switch.Exe", "C:\\Tools\\Switch.Exe,0", "C:\\Tools\\Switch.Exe"},
+      {L"C:\\Tools", L"Switch.exe.bak", "C:\\Tools\\Switch.exe.bak.exe,0",
+       "C:\\Tools\\Switch.exe.bak.exe"},
+      {L"C:\\", L"MdbSwitch", "C:\\\\MdbSwitch.exe,0", "C:\\\\MdbSwitch.exe"},
+      // A blank would let CreateProcess try "C:\My.exe" first: quoted.
+      {L"C:\\My Tools", L"exe", "C:\\My Tools\\exe.exe,0", "\"C:\\My Tools\\exe.exe\""},
+      {L"C:\\\u30C4\u30FC\u30EB", L"MdbSwitch", "C:\\\x83\x63\x81\x5B\x83\x8B\\MdbSwitch.exe,0",
+       "C:\\\x83\x63\x81\x5B\x83\x8B\\MdbSwitch.exe"},
   };
   for (const Case& c : cases) {
     fake.host.programDirectory = c.directory;
     fake.host.baseName = c.baseName;
     EXPECT_TRUE(mdb::RegisterLauncherClass(platform));
     EXPECT_EQ(Read(kOwnIcon), c.icon);
-    EXPECT_EQ(Read(kOwnCommand), c.icon.substr(0, c.icon.size() - 2) + kPlaceholders);
+    EXPECT_EQ(Read(kOwnCommand), c.program + kPlaceholders);
   }
 }
 
