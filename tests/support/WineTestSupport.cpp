@@ -187,15 +187,75 @@ bool FindMessageBox(DWORD pid, DWORD ms, MessageBoxInfo* box) {
   // The text of a message box is its static control 0xFFFF.
   HWND text = GetDlgItem(window, 0xFFFF);
   box->text = text ? TextOf(text) : std::wstring();
-  // The icon is a static control 0x14 holding the system icon.
-  box->icon = 0;
-  HWND iconControl = GetDlgItem(window, 0x14);
-  if (iconControl) {
-    HICON shown = reinterpret_cast<HICON>(SendMessageW(iconControl, STM_GETICON, 0, 0));
-    if (shown == LoadIconW(nullptr, IDI_HAND)) box->icon = MB_ICONERROR;
-    if (shown == LoadIconW(nullptr, IDI_ASTERISK)) box->icon = MB_ICONINFORMATION;
-  }
   return true;
+}
+
+// Which standard icon a message box of another process shows. Icon handles
+// do not cross processes under Wine, so the icon control's pixels on the
+// screen are compared with the two candidates drawn here on the same
+// background; 0 when the box has no icon control.
+static std::vector<COLORREF> Pixels(HDC dc, int width, int height) {
+  std::vector<COLORREF> pixels;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) pixels.push_back(GetPixel(dc, x, y));
+  }
+  return pixels;
+}
+
+static DWORD IconMatching(HWND box) {
+  HWND control = nullptr;
+  for (int id : {0x14, 0x440}) {
+    if ((control = GetDlgItem(box, id)) != nullptr) break;
+  }
+  if (!control) return 0;
+  RECT rect;
+  GetWindowRect(control, &rect);
+  const int width = GetSystemMetrics(SM_CXICON);
+  const int height = GetSystemMetrics(SM_CYICON);
+  HDC screen = GetDC(nullptr);
+  HDC shown = CreateCompatibleDC(screen);
+  HBITMAP shownBitmap = CreateCompatibleBitmap(screen, width, height);
+  SelectObject(shown, shownBitmap);
+  BitBlt(shown, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  const std::vector<COLORREF> actual = Pixels(shown, width, height);
+  const COLORREF background = actual.empty() ? 0 : actual.front();
+
+  DWORD best = 0;
+  std::size_t bestDiff = actual.size() / 4;  // demand a clear match
+  for (const auto& candidate : {std::make_pair(IDI_HAND, static_cast<DWORD>(MB_ICONERROR)),
+                                std::make_pair(IDI_ASTERISK, static_cast<DWORD>(MB_ICONINFORMATION))}) {
+    HDC drawn = CreateCompatibleDC(screen);
+    HBITMAP drawnBitmap = CreateCompatibleBitmap(screen, width, height);
+    SelectObject(drawn, drawnBitmap);
+    HBRUSH brush = CreateSolidBrush(background);
+    RECT all = {0, 0, width, height};
+    FillRect(drawn, &all, brush);
+    DeleteObject(brush);
+    DrawIconEx(drawn, 0, 0, LoadIconW(nullptr, candidate.first), width, height, 0, nullptr, DI_NORMAL);
+    const std::vector<COLORREF> expected = Pixels(drawn, width, height);
+    std::size_t diff = 0;
+    for (std::size_t i = 0; i < actual.size(); ++i) diff += actual[i] != expected[i] ? 1 : 0;
+    if (diff < bestDiff) {
+      bestDiff = diff;
+      best = candidate.second;
+    }
+    DeleteDC(drawn);
+    DeleteObject(drawnBitmap);
+  }
+  DeleteDC(shown);
+  DeleteObject(shownBitmap);
+  ReleaseDC(nullptr, screen);
+  return best;
+}
+
+// The box may not have painted itself yet when it is first found.
+DWORD ShownIcon(HWND box) {
+  DWORD icon = 0;
+  for (int attempt = 0; attempt < 20 && icon == 0; ++attempt) {
+    Sleep(100);
+    icon = IconMatching(box);
+  }
+  return icon;
 }
 
 void PressOk(HWND box) {

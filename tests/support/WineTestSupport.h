@@ -53,11 +53,14 @@ struct MessageBoxInfo {
   HWND window = nullptr;
   std::wstring caption;
   std::wstring text;
-  DWORD icon = 0;  // 16 error, 64 information, 0 when it cannot be told
+  DWORD icon = 0;  // filled in by callers that need it, from ShownIcon
 };
 
 // Waits up to `ms` for a visible dialog window of process `pid`.
 bool FindMessageBox(DWORD pid, DWORD ms, MessageBoxInfo* box);
+// The standard icon a box of another process shows, told from its pixels on
+// the screen: MB_ICONERROR, MB_ICONINFORMATION, or 0 when neither.
+DWORD ShownIcon(HWND box);
 // Presses the box's OK button.
 void PressOk(HWND box);
 // A visible top-level window of `pid` with this caption, or null.
