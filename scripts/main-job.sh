@@ -9,6 +9,7 @@
 # are ended on exit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash scripts/setup.sh
 root=$(pwd)
 state="$root/build/main-job"
 wine=/usr/lib/wine/wine64
