@@ -34,40 +34,6 @@ const wchar_t kIconSize[] = L"Shell Icon Size";
 const wchar_t kMissing[] = L"<missing>";
 const wchar_t kRegistrationFailed[] = L"MdbVersionSwitchのレジストリ設定に失敗しました";
 
-// Puts a key's value back as it was when the guard was made; a key that did
-// not exist is removed with everything below it.
-class RegistryGuard {
- public:
-  RegistryGuard(HKEY root, std::wstring key, std::wstring name = L"")
-      : root_(root), key_(std::move(key)), name_(std::move(name)) {
-    keyExisted_ = RegKeyExists(root_, key_);
-    had_ = RegReadRaw(root_, key_, name_, &bytes_, &type_);
-  }
-  ~RegistryGuard() {
-    if (!keyExisted_) {
-      RegRemoveTree(root_, key_);
-    } else if (had_) {
-      RegWriteBytes(root_, key_, name_, bytes_, type_);
-    } else {
-      HKEY key;
-      if (RegOpenKeyExW(root_, key_.c_str(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueW(key, name_.c_str());
-        RegCloseKey(key);
-      }
-    }
-  }
-  RegistryGuard(const RegistryGuard&) = delete;
-  RegistryGuard& operator=(const RegistryGuard&) = delete;
-
- private:
-  HKEY root_;
-  std::wstring key_, name_;
-  bool keyExisted_ = false;
-  bool had_ = false;
-  std::string bytes_;
-  DWORD type_ = 0;
-};
-
 BOOL CALLBACK CloseWindowsOf(HWND window, LPARAM pid) {
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);

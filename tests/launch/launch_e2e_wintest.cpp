@@ -89,26 +89,6 @@ std::wstring ShellArguments(const std::wstring& path) {
   return arguments;
 }
 
-// Log entries: a line that begins with a digit and holds a TAB starts one;
-// other lines continue the entry before.
-std::vector<std::string> LogMessages(const std::string& bytes) {
-  std::vector<std::string> messages;
-  std::size_t pos = 0;
-  while (pos < bytes.size()) {
-    std::size_t end = bytes.find("\r\n", pos);
-    if (end == std::string::npos) end = bytes.size();
-    const std::string line = bytes.substr(pos, end - pos);
-    const std::size_t tab = line.find('\t');
-    if (tab != std::string::npos && tab > 0 && line[0] >= '0' && line[0] <= '9') {
-      messages.push_back(line.substr(tab + 1));
-    } else if (!messages.empty()) {
-      messages.back() += "\r\n" + line;
-    }
-    pos = end + 2;
-  }
-  return messages;
-}
-
 std::string SystemText(DWORD code) {
   wchar_t* buffer = nullptr;
   FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |

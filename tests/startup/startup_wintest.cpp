@@ -8,26 +8,6 @@ using namespace mdbtest;
 
 namespace {
 
-// Entry messages of a log; a line that does not begin with a time stamp and
-// a TAB continues the entry before it.
-std::vector<std::string> Messages(const std::string& bytes) {
-  std::vector<std::string> entries;
-  std::size_t pos = 0;
-  while (pos < bytes.size()) {
-    std::size_t end = bytes.find("\r\n", pos);
-    if (end == std::string::npos) end = bytes.size();
-    const std::string line = bytes.substr(pos, end - pos);
-    const std::size_t tab = line.find('\t');
-    if (tab != std::string::npos && tab > 0 && line[0] >= '0' && line[0] <= '9') {
-      entries.push_back(line.substr(tab + 1));
-    } else if (!entries.empty()) {
-      entries.back() += "\r\n" + line;
-    }
-    pos = end + 2;
-  }
-  return entries;
-}
-
 std::string LogOf(const std::wstring& dir) { return ReadFileBytes(dir + L"\\MdbSwitch.Log"); }
 
 std::string RunAndReadLog(const std::wstring& test, const std::wstring& arguments) {
@@ -39,7 +19,7 @@ std::string RunAndReadLog(const std::wstring& test, const std::wstring& argument
 
 TEST(StartupLog, LaunchRunWritesItsEntriesInOrder) {
   const std::string log = RunAndReadLog(L"launch_log", L"\"C:\\A.MDB\"");
-  const auto entries = Messages(log);
+  const auto entries = LogMessages(log);
   ASSERT_GE(entries.size(), 4u) << log;
   EXPECT_EQ(entries[0], "Command()=\"C:\\A.MDB\"");
   EXPECT_EQ(entries[1], "CmdL$=\"C:\\A.MDB\"");
@@ -57,7 +37,7 @@ TEST(StartupLog, LaunchRunWritesItsEntriesInOrder) {
 TEST(StartupLog, NineQuotedArgumentsGiveElevenDumpLines) {
   const std::string log =
       RunAndReadLog(L"nine_args", L"\"C:\\A.MDB\" \"\" \"\" \"\" \"\" \"\" \"\" \"\" \"\"");
-  const auto entries = Messages(log);
+  const auto entries = LogMessages(log);
   ASSERT_GE(entries.size(), 3u) << log;
   std::string expected = "GetCmdLineAfter Arg$()=(0)\r\n(1)C:\\A.MDB\r\n";
   for (int i = 2; i <= 10; ++i) expected += "(" + std::to_string(i) + ")\r\n";
@@ -65,12 +45,12 @@ TEST(StartupLog, NineQuotedArgumentsGiveElevenDumpLines) {
 }
 
 TEST(StartupLog, SettingsRunWritesTwoEntries) {
-  const auto entries = Messages(RunAndReadLog(L"settings_log", L""));
+  const auto entries = LogMessages(RunAndReadLog(L"settings_log", L""));
   EXPECT_EQ(entries, (std::vector<std::string>{"Command()=", "CmdL$="}));
 }
 
 TEST(StartupLog, UnquotedArgumentMeansSettingsMode) {
-  const auto entries = Messages(RunAndReadLog(L"unquoted", L"C:\\A.MDB"));
+  const auto entries = LogMessages(RunAndReadLog(L"unquoted", L"C:\\A.MDB"));
   EXPECT_EQ(entries, (std::vector<std::string>{"Command()=C:\\A.MDB", "CmdL$=C:\\A.MDB"}));
 }
 
@@ -82,7 +62,7 @@ TEST(StartupLog, AnOlderLogIsGoneInBothModes) {
     ASSERT_TRUE(RunToEnd(InstallCopy(dir), arguments, 60000, &code));
     const std::string log = LogOf(dir);
     EXPECT_EQ(log.find("old entry"), std::string::npos) << log;
-    EXPECT_EQ(Messages(log).at(0).rfind("Command()=", 0), 0u);
+    EXPECT_EQ(LogMessages(log).at(0).rfind("Command()=", 0), 0u);
   }
 }
 
@@ -93,14 +73,14 @@ TEST(StartupLog, AHiddenLogIsKeptAndAppendedTo) {
   ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
   DWORD code = 0;
   ASSERT_TRUE(RunToEnd(InstallCopy(dir), L"", 60000, &code));
-  const auto entries = Messages(LogOf(dir));
+  const auto entries = LogMessages(LogOf(dir));
   EXPECT_EQ(entries, (std::vector<std::string>{"old entry", "Command()=", "CmdL$="}));
 }
 
 TEST(StartupLog, JapaneseTextIsWrittenInCodePage932) {
   ASSERT_EQ(GetACP(), 932u) << "the Wine tests run with LANG=ja_JP.UTF-8";
   const std::string log = RunAndReadLog(L"japanese", L"\"C:\\データ\\売上.mdb\"");
-  const auto entries = Messages(log);
+  const auto entries = LogMessages(log);
   ASSERT_GE(entries.size(), 2u) << log;
   EXPECT_EQ(entries[0], "Command()=\"C:\\\x83\x66\x81\x5B\x83\x5E\\\x94\x84\x8F\xE3.mdb\"");
 }
@@ -136,7 +116,7 @@ TEST_P(ProgramName, IsSkippedByTheRulesWindowsUses) {
     if (FindMessageBox(process.id(), 0, &box)) PressOk(box.window);
     else if (HWND window = FindAnyTopWindow(process.id(), 0)) PostMessageW(window, WM_CLOSE, 0, 0);
   }
-  const auto entries = Messages(LogOf(dir));
+  const auto entries = LogMessages(LogOf(dir));
   ASSERT_FALSE(entries.empty());
   EXPECT_EQ(entries[0], c.command);
 }

@@ -369,4 +369,42 @@ bool RegKeyExists(HKEY root, const std::wstring& key) {
   return true;
 }
 
+RegistryGuard::RegistryGuard(HKEY root, std::wstring key, std::wstring name)
+    : root_(root), key_(std::move(key)), name_(std::move(name)) {
+  keyExisted_ = RegKeyExists(root_, key_);
+  had_ = RegReadRaw(root_, key_, name_, &bytes_, &type_);
+}
+
+RegistryGuard::~RegistryGuard() {
+  if (!keyExisted_) {
+    RegRemoveTree(root_, key_);
+  } else if (had_) {
+    RegWriteBytes(root_, key_, name_, bytes_, type_);
+  } else {
+    HKEY key;
+    if (RegOpenKeyExW(root_, key_.c_str(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+      RegDeleteValueW(key, name_.c_str());
+      RegCloseKey(key);
+    }
+  }
+}
+
+std::vector<std::string> LogMessages(const std::string& bytes) {
+  std::vector<std::string> messages;
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    std::size_t end = bytes.find("\r\n", pos);
+    if (end == std::string::npos) end = bytes.size();
+    const std::string line = bytes.substr(pos, end - pos);
+    const std::size_t tab = line.find('\t');
+    if (tab != std::string::npos && tab > 0 && line[0] >= '0' && line[0] <= '9') {
+      messages.push_back(line.substr(tab + 1));
+    } else if (!messages.empty()) {
+      messages.back() += "\r\n" + line;
+    }
+    pos = end + 2;
+  }
+  return messages;
+}
+
 }  // namespace mdbtest

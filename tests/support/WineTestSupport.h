@@ -86,4 +86,27 @@ bool RegReadRaw(HKEY root, const std::wstring& key, const std::wstring& name, st
 void RegRemoveTree(HKEY root, const std::wstring& key);
 bool RegKeyExists(HKEY root, const std::wstring& key);
 
+// Puts a value back as it was when the guard was made; a key that did not
+// exist is removed with everything below it.
+class RegistryGuard {
+ public:
+  RegistryGuard(HKEY root, std::wstring key, std::wstring name = L"");
+  ~RegistryGuard();
+  RegistryGuard(const RegistryGuard&) = delete;
+  RegistryGuard& operator=(const RegistryGuard&) = delete;
+
+ private:
+  HKEY root_;
+  std::wstring key_, name_;
+  bool keyExisted_ = false;
+  bool had_ = false;
+  std::string bytes_;
+  DWORD type_ = 0;
+};
+
+// The messages of MdbSwitch.Log's entries, time stamps and TABs taken off: a
+// line that begins with a digit and holds a TAB starts an entry, any other
+// line continues the entry before it.
+std::vector<std::string> LogMessages(const std::string& bytes);
+
 }  // namespace mdbtest

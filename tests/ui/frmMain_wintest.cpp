@@ -24,39 +24,6 @@ const wchar_t kCommand9[] =
     L"\"C:\\Program Files\\Microsoft Office\\Office10\\MSACCESS.EXE\" /NOSTARTUP \"%1\"";
 const wchar_t kMetrics[] = L"Control Panel\\Desktop\\WindowMetrics";
 
-// Puts a default value back as it was when the guard was made.
-class ValueGuard {
- public:
-  ValueGuard(HKEY root, std::wstring key, std::wstring name = L"")
-      : root_(root), key_(std::move(key)), name_(std::move(name)) {
-    keyExisted_ = RegKeyExists(root_, key_);
-    had_ = RegReadRaw(root_, key_, name_, &bytes_, &type_);
-  }
-  ~ValueGuard() {
-    if (!keyExisted_) {
-      RegRemoveTree(root_, key_);
-    } else if (had_) {
-      RegWriteBytes(root_, key_, name_, bytes_, type_);
-    } else {
-      HKEY key;
-      if (RegOpenKeyExW(root_, key_.c_str(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-        RegDeleteValueW(key, name_.c_str());
-        RegCloseKey(key);
-      }
-    }
-  }
-  ValueGuard(const ValueGuard&) = delete;
-  ValueGuard& operator=(const ValueGuard&) = delete;
-
- private:
-  HKEY root_;
-  std::wstring key_, name_;
-  bool keyExisted_ = false;
-  bool had_ = false;
-  std::string bytes_;
-  DWORD type_ = 0;
-};
-
 struct FoundControl {
   HWND window = nullptr;
   int id = 0;
@@ -174,12 +141,12 @@ class SettingsWindow : public ::testing::Test {
   int dpiX_ = 96, dpiY_ = 96;
   std::wstring iconSizeBefore_;
   Process process_;
-  ValueGuard iconSize_{HKEY_CURRENT_USER, kMetrics, L"Shell Icon Size"};
-  ValueGuard mdb_{HKEY_CLASSES_ROOT, L".mdb"};
-  ValueGuard access8_{HKEY_CLASSES_ROOT, kAccess8};
-  ValueGuard access9_{HKEY_CLASSES_ROOT, kAccess9};
-  ValueGuard backup8_{HKEY_CLASSES_ROOT, L"MdbSwitch\\ac8regcommand"};
-  ValueGuard backup9_{HKEY_CLASSES_ROOT, L"MdbSwitch\\ac9regcommand"};
+  RegistryGuard iconSize_{HKEY_CURRENT_USER, kMetrics, L"Shell Icon Size"};
+  RegistryGuard mdb_{HKEY_CLASSES_ROOT, L".mdb"};
+  RegistryGuard access8_{HKEY_CLASSES_ROOT, kAccess8};
+  RegistryGuard access9_{HKEY_CLASSES_ROOT, kAccess9};
+  RegistryGuard backup8_{HKEY_CLASSES_ROOT, L"MdbSwitch\\ac8regcommand"};
+  RegistryGuard backup9_{HKEY_CLASSES_ROOT, L"MdbSwitch\\ac9regcommand"};
 };
 
 TEST_F(SettingsWindow, ShowsEveryControlAsLaidOut) {
