@@ -110,13 +110,13 @@ int LaunchAccessForFile(Platform& platform, ArgumentList& args) {
   const std::wstring code = GetMdbAccessVersion(platform, path);
   if (code.empty()) {
     host.ShowMessage(path + L"はAccess97、または2000のファイルではありません", kIconError);
-    return 0;
+    return kLaunchRefused;
   }
   const std::optional<std::wstring> commandLine =
       ComposeAccessCommandLine(GetAccessOpenCommand(platform, code), args);
   if (!commandLine) {
     host.ShowMessage(L"BakReg取得失敗", kIconError);
-    return 0;
+    return kLaunchRefused;
   }
   WriteDebugLog(host, L"strShell$=" + *commandLine, gLogFile);
   const int exitCode = ShellAndWait(platform.process, *commandLine);

@@ -22,9 +22,14 @@ std::wstring GetMdbAccessVersion(IDatabaseEngine& engine, const std::wstring& pa
 std::optional<std::wstring> ComposeAccessCommandLine(const std::wstring& registeredCommand,
                                                      const ArgumentList& args);
 
+// Exit status of a launch that reported a failure and started nothing, so
+// that a caller other than the shell can tell it from a launch that worked.
+constexpr int kLaunchRefused = 1;
+
 // Starts the Access generation the database in slot 1 belongs to and waits
 // for it. Returns the exit status for the process: the started program's
-// exit code, or 0 when nothing was waited for.
+// exit code, 0 when it could not be waited for, or kLaunchRefused when the
+// file was not recognised or its Access has no open command.
 int LaunchAccessForFile(Platform& platform, ArgumentList& args);
 
 }  // namespace mdb

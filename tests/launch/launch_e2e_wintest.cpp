@@ -305,7 +305,7 @@ TEST_F(LaunchEndToEnd, UnrecognisedFilesAreReportedAndStartNothing) {
     EXPECT_EQ(Utf8(box.text), Utf8(shown + kNotAccessFile));
     EXPECT_EQ(Utf8(box.caption), "MdbSwitch");
     EXPECT_EQ(box.icon, static_cast<DWORD>(MB_ICONERROR));
-    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(code, 1u);  // a refused launch is not reported as success
     ExpectNothingStarted();
     EXPECT_EQ(Mdb(), kSentinel);
     EXPECT_EQ(Log().size(), 4u);
@@ -337,7 +337,7 @@ TEST_F(LaunchEndToEnd, MissingOpenCommandIsReportedAndStartsNothing) {
     const MessageBoxInfo box = OpenExpectingBox(db, &code);
     EXPECT_EQ(Utf8(box.text), Utf8(L"BakReg取得失敗"));
     EXPECT_EQ(box.icon, static_cast<DWORD>(MB_ICONERROR));
-    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(code, 1u);  // a refused launch is not reported as success
     ExpectNothingStarted();
     EXPECT_EQ(Mdb(), kSentinel);
     EXPECT_EQ(Log().size(), 4u);

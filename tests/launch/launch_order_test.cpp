@@ -82,7 +82,7 @@ TEST_F(Launch, UnrecognisedDatabaseIsReportedWithItsPath) {
     fake.host.messages.clear();
     fake.host.events.clear();
     fake.engine.versions[kDb] = version;
-    EXPECT_EQ(LaunchAccessForFile(fake.platform, args), 0);
+    EXPECT_EQ(LaunchAccessForFile(fake.platform, args), kLaunchRefused);
     ExpectReportedOnly(kDb + kNotAccessFile);
   }
 }
@@ -104,7 +104,7 @@ TEST_F(Launch, MissingOrTooShortOpenCommandIsBakRegFailure) {
       fake.registry.Refuse(FakeRegistry::Op::OpenKey, HKEY_CLASSES_ROOT_, kAccess8Key,
                            kRegFileNotFound);
     }
-    EXPECT_EQ(LaunchAccessForFile(fake.platform, args), 0);
+    EXPECT_EQ(LaunchAccessForFile(fake.platform, args), kLaunchRefused);
     ExpectReportedOnly(L"BakReg取得失敗");
   }
 }
