@@ -115,10 +115,10 @@ void Form_Load(IAssociationOps& ops, IFormControls& controls) {
 void Command3_Click(IHost& host, IAssociationOps& ops, IFormControls& controls) {
   const bool restoreToAccess = controls.Value(ControlId::Option1);
   const bool viaMdbSwitch = controls.Value(ControlId::Option2);
-  if (!ops.ApplyAssociationChoice(restoreToAccess, viaMdbSwitch)) {
-    host.ShowMessage(L"設定に失敗しました", kIconError);
-  }
-  host.EndProgram(0);
+  const bool applied = ops.ApplyAssociationChoice(restoreToAccess, viaMdbSwitch);
+  if (!applied) host.ShowMessage(L"設定に失敗しました", kIconError);
+  // The program ends either way; its status tells whether the change held.
+  host.EndProgram(applied ? 0 : 1);
 }
 
 void ShowFrmMain(IHost& host, IWindowToolkit& windows, std::shared_ptr<IAssociationOps> ops) {

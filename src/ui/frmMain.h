@@ -28,7 +28,8 @@ std::shared_ptr<IAssociationOps> AccessRegOperations(Platform& platform);
 const FormLayout& FrmMainLayout();
 
 void Form_Load(IAssociationOps& ops, IFormControls& controls);
-// Applies the chosen option, reports a failed apply, and ends the program.
+// Applies the chosen option, reports a failed apply, and ends the program:
+// status 0 when the change held, 1 when it did not.
 void Command3_Click(IHost& host, IAssociationOps& ops, IFormControls& controls);
 
 // Creates and shows the settings window, modeless. Host failures inside its
