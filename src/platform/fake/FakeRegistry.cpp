@@ -211,6 +211,26 @@ void FakeRegistry::Refuse(Op op, RegHandle root, const std::string& path, long s
   refusals_[std::to_string(OpIndex(op)) + "|" + Fold(Join(RootName(root), path))] = status;
 }
 
+std::shared_ptr<FakeRegistry::Node> FakeRegistry::Walk(const std::shared_ptr<Node>& base,
+                                                       const std::string& subKey,
+                                                       long* status) const {
+  std::vector<std::string> parts;
+  if (!SplitPath(subKey, &parts)) {
+    *status = kBadPathname;
+    return nullptr;
+  }
+  std::shared_ptr<Node> node = base;
+  for (const std::string& part : parts) {
+    auto child = node->children.find(Fold(part));
+    if (child == node->children.end()) {
+      *status = kRegFileNotFound;
+      return nullptr;
+    }
+    node = child->second;
+  }
+  return node;
+}
+
 long FakeRegistry::OpenKeyEx(RegHandle key, const std::string& subKey, std::uint32_t,
                              std::uint32_t access, RegHandle* result) {
   *result = 0;
@@ -218,20 +238,8 @@ long FakeRegistry::OpenKeyEx(RegHandle key, const std::string& subKey, std::uint
   std::shared_ptr<Node> base = Resolve(key, &call.status);
   if (call.status != kRegSuccess) return Record(call);
   call.path = Join(PathOf(base.get()), subKey);
-  std::vector<std::string> parts;
-  if (!SplitPath(subKey, &parts)) {
-    call.status = kBadPathname;
-    return Record(call);
-  }
-  std::shared_ptr<Node> node = base;
-  for (const std::string& part : parts) {
-    auto child = node->children.find(Fold(part));
-    if (child == node->children.end()) {
-      call.status = kRegFileNotFound;
-      return Record(call);
-    }
-    node = child->second;
-  }
+  std::shared_ptr<Node> node = Walk(base, subKey, &call.status);
+  if (!node) return Record(call);
   call.status = Refusal(Op::OpenKey, call.path);
   if (call.status == kRegSuccess) *result = NewHandle(node);
   return Record(call);
@@ -386,20 +394,8 @@ long FakeRegistry::DeleteKey(RegHandle key, const std::string& subKey) {
   std::shared_ptr<Node> base = Resolve(key, &call.status);
   if (call.status != kRegSuccess) return Record(call);
   call.path = Join(PathOf(base.get()), subKey);
-  std::vector<std::string> parts;
-  if (!SplitPath(subKey, &parts)) {
-    call.status = kBadPathname;
-    return Record(call);
-  }
-  std::shared_ptr<Node> node = base;
-  for (const std::string& part : parts) {
-    auto child = node->children.find(Fold(part));
-    if (child == node->children.end()) {
-      call.status = kRegFileNotFound;
-      return Record(call);
-    }
-    node = child->second;
-  }
+  std::shared_ptr<Node> node = Walk(base, subKey, &call.status);
+  if (!node) return Record(call);
   // A root cannot go, and a key with sub keys of its own is refused as
   // Windows refuses it.
   if (node->parent == nullptr || !node->children.empty()) {

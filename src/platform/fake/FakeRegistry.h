@@ -102,6 +102,10 @@ class FakeRegistry final : public IRegistryApi {
 
  private:
   std::shared_ptr<Node> Resolve(RegHandle key, long* status) const;
+  // The existing key `subKey` below `base`; null with *status set when a
+  // part is missing or the path is malformed.
+  std::shared_ptr<Node> Walk(const std::shared_ptr<Node>& base, const std::string& subKey,
+                             long* status) const;
   std::shared_ptr<Node> Find(RegHandle root, const std::string& path) const;
   std::shared_ptr<Node> RootNode(RegHandle root) const;
   long Refusal(Op op, const std::string& path) const;
