@@ -14,43 +14,21 @@ using Op = FakeRegistry::Op;
 const char kMetrics[] = "Control Panel\\Desktop\\WindowMetrics";
 const char kIconSize[] = "Shell Icon Size";
 
-// Records each announcement together with the bytes stored in the icon size
-// at the moment it was sent.
-class SnoopingBroadcast final : public mdb::IBroadcast {
- public:
-  explicit SnoopingBroadcast(FakeRegistry& registry) : registry_(registry) {}
-  struct Seen {
-    std::uintptr_t window;
-    std::uint32_t message;
-    std::uintptr_t wParam;
-    std::intptr_t lParam;
-    std::uint32_t flags;
-    std::uint32_t timeoutMs;
-    std::string storedThen;
-  };
-  std::vector<Seen> seen;
-
-  std::intptr_t SendMessageWithTimeout(std::uintptr_t window, std::uint32_t message,
-                                       std::uintptr_t wParam, std::intptr_t lParam,
-                                       std::uint32_t flags, std::uint32_t timeoutMs,
-                                       std::uintptr_t* result) override {
-    FakeRegistry::Value value;
-    registry_.GetRaw(mdb::HKEY_CURRENT_USER_, kMetrics, kIconSize, &value);
-    seen.push_back(Seen{window, message, wParam, lParam, flags, timeoutMs, value.bytes});
-    if (result != nullptr) *result = 0;
-    return 1;
-  }
-
- private:
-  FakeRegistry& registry_;
-};
-
 class IconRefresh : public ::testing::Test {
  protected:
+  void SetUp() override {
+    // What the icon size holds at the moment of each announcement.
+    fake.broadcast.onSend = [this] {
+      FakeRegistry::Value value;
+      fake.registry.GetRaw(mdb::HKEY_CURRENT_USER_, kMetrics, kIconSize, &value);
+      storedAtSend.push_back(value.bytes);
+    };
+  }
+
   mdb::FakePlatform fake;
-  SnoopingBroadcast broadcast{fake.registry};
-  mdb::Platform platform{fake.host,    fake.codec,  fake.registry, broadcast,
-                         fake.process, fake.engine, fake.windows};
+  mdb::FakeBroadcast& broadcast = fake.broadcast;
+  mdb::Platform& platform = fake.platform;
+  std::vector<std::string> storedAtSend;
 
   std::vector<std::string> Writes() const {
     std::vector<std::string> writes;
@@ -94,10 +72,11 @@ TEST_P(IconRefreshLowers, WritesLowerAnnouncesRestoresAnnounces) {
   mdb::RefreshIconCache(platform);
 
   EXPECT_EQ(Writes(), (std::vector<std::string>{c.lowered, c.restored}));
-  ASSERT_EQ(broadcast.seen.size(), 2u);
-  EXPECT_EQ(broadcast.seen[0].storedThen, c.lowered);
-  EXPECT_EQ(broadcast.seen[1].storedThen, c.restored);
-  for (const auto& sent : broadcast.seen) {
+  ASSERT_EQ(broadcast.sent.size(), 2u);
+  ASSERT_EQ(storedAtSend.size(), 2u);
+  EXPECT_EQ(storedAtSend[0], c.lowered);
+  EXPECT_EQ(storedAtSend[1], c.restored);
+  for (const auto& sent : broadcast.sent) {
     EXPECT_EQ(sent.window, 0xFFFFu);
     EXPECT_EQ(sent.message, 0x001Au);
     EXPECT_EQ(sent.wParam, 42u);
@@ -141,7 +120,7 @@ TEST_P(IconRefreshLeavesAlone, WritesNothingAndSendsNothing) {
   fake.registry.SetRaw(mdb::HKEY_CURRENT_USER_, kMetrics, kIconSize, c.type, c.stored);
   mdb::RefreshIconCache(platform);
   EXPECT_TRUE(Writes().empty());
-  EXPECT_TRUE(broadcast.seen.empty());
+  EXPECT_TRUE(broadcast.sent.empty());
   EXPECT_EQ(Stored(), c.stored);
   EXPECT_EQ(fake.registry.OpenHandleCount(), 0u);
 }
@@ -167,7 +146,7 @@ TEST_F(IconRefresh, MissingKeyOrValueDoesNothingAndCreatesNothing) {
   fake.registry.SetText(mdb::HKEY_CURRENT_USER_, kMetrics, "Other Value", "32");
   mdb::RefreshIconCache(platform);
   EXPECT_TRUE(Writes().empty());
-  EXPECT_TRUE(broadcast.seen.empty());
+  EXPECT_TRUE(broadcast.sent.empty());
   EXPECT_EQ(Stored(), "<missing>");
   for (const FakeRegistry::Call& call : fake.registry.calls) {
     EXPECT_NE(call.op, Op::CreateKey);
@@ -183,7 +162,7 @@ TEST_F(IconRefresh, RefusedFirstWriteSendsNothingAndWritesNothingBack) {
   fake.registry.Refuse(Op::SetValue, mdb::HKEY_CURRENT_USER_, kMetrics);
   mdb::RefreshIconCache(platform);
   EXPECT_EQ(Writes().size(), 1u);
-  EXPECT_TRUE(broadcast.seen.empty());
+  EXPECT_TRUE(broadcast.sent.empty());
   EXPECT_EQ(Stored(), "32" + Z);
   EXPECT_EQ(fake.registry.OpenHandleCount(), 0u);
 }
@@ -193,7 +172,7 @@ TEST_F(IconRefresh, UnopenableKeyDoesNothing) {
   fake.registry.Refuse(Op::OpenKey, mdb::HKEY_CURRENT_USER_, kMetrics);
   mdb::RefreshIconCache(platform);
   EXPECT_TRUE(Writes().empty());
-  EXPECT_TRUE(broadcast.seen.empty());
+  EXPECT_TRUE(broadcast.sent.empty());
   EXPECT_EQ(fake.registry.OpenHandleCount(), 0u);
 }
 

@@ -347,15 +347,21 @@ long CopyName(const std::string& listed, char* name, std::uint32_t* nameSize) {
 
 }  // namespace
 
+std::shared_ptr<FakeRegistry::Node> FakeRegistry::OpenedForListing(RegHandle key,
+                                                                   Call* call) const {
+  std::shared_ptr<Node> node = Resolve(key, &call->status);
+  if (call->status != kRegSuccess) return nullptr;
+  call->path = PathOf(node.get());
+  call->status = Refusal(call->op, call->path);
+  return call->status == kRegSuccess ? node : nullptr;
+}
+
 long FakeRegistry::EnumValue(RegHandle key, std::uint32_t index, char* name,
                              std::uint32_t* nameSize, std::uint32_t* type,
                              std::uint32_t* dataSize) {
   Call call{Op::EnumValue, "", "", 0, *nameSize, 0, "", kRegSuccess};
-  std::shared_ptr<Node> node = Resolve(key, &call.status);
-  if (call.status != kRegSuccess) return Record(call);
-  call.path = PathOf(node.get());
-  call.status = Refusal(Op::EnumValue, call.path);
-  if (call.status != kRegSuccess) return Record(call);
+  std::shared_ptr<Node> node = OpenedForListing(key, &call);
+  if (!node) return Record(call);
   if (index >= node->values.size()) {
     call.status = kRegNoMoreItems;
     return Record(call);
@@ -373,11 +379,8 @@ long FakeRegistry::EnumValue(RegHandle key, std::uint32_t index, char* name,
 long FakeRegistry::EnumKeyEx(RegHandle key, std::uint32_t index, char* name,
                              std::uint32_t* nameSize) {
   Call call{Op::EnumKey, "", "", 0, *nameSize, 0, "", kRegSuccess};
-  std::shared_ptr<Node> node = Resolve(key, &call.status);
-  if (call.status != kRegSuccess) return Record(call);
-  call.path = PathOf(node.get());
-  call.status = Refusal(Op::EnumKey, call.path);
-  if (call.status != kRegSuccess) return Record(call);
+  std::shared_ptr<Node> node = OpenedForListing(key, &call);
+  if (!node) return Record(call);
   if (index >= node->children.size()) {
     call.status = kRegNoMoreItems;
     return Record(call);
