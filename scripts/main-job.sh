@@ -1,27 +1,45 @@
 #!/usr/bin/env bash
-# The main job, shown end to end: builds MdbSwitch.exe (x64 to run here, and
-# the 32-bit product), prepares a throwaway Wine prefix with two stand-in
-# Access programs registered as Access 97 and Access 2000, makes a sample
-# database of each generation, opens each through MdbSwitch.exe as the shell
-# does, and prints which stand-in received which command line, with the log.
+# The main job, shown end to end: builds the 32-bit MdbSwitch.exe (the
+# product), prepares a throwaway Wine prefix with two stand-in Access programs
+# registered as Access 97 and Access 2000, makes a sample database of each
+# generation, opens each through MdbSwitch.exe as the shell does, and prints
+# which stand-in received which command line, with the log.
 #   scripts/main-job.sh
+# Wine runs the 32-bit programs natively where the kernel can, else through
+# qemu-i386 in a private namespace (scripts/wine32.sh); only where neither
+# works does it run the x64 build instead, and says so.
 # Everything it makes lives under build/main-job/; its wine server and Xvfb
 # are ended on exit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
 root=$(pwd)
 state="$root/build/main-job"
-wine=/usr/lib/wine/wine64
-[ -x "$wine" ] || wine=$(command -v wine64 || command -v wine)
 
-echo "== building"
-cmake --preset win64 -B "$state/win64" >/dev/null
-cmake --build "$state/win64" -j2 --target MdbSwitch standin_msaccess >/dev/null
-cmake --preset win32 -B "$state/win32" >/dev/null
-cmake --build "$state/win32" -j2 --target MdbSwitch >/dev/null
-echo "product (32-bit): $state/win32/MdbSwitch.exe"
-echo "run here (x64):   $state/win64/MdbSwitch.exe"
+if [ "${1:-}" != --inside ]; then
+  bash scripts/setup.sh
+  mode=$(bash scripts/wine32.sh check)
+  arch=win32
+  if [ "$mode" = none ]; then
+    echo "!!! THIS MACHINE CANNOT RUN 32-BIT WINDOWS PROGRAMS: running the x64 build instead of the product"
+    arch=win64
+  fi
+  echo "== building ($arch)"
+  cmake --preset "$arch" -B "$state/$arch" >/dev/null
+  cmake --build "$state/$arch" -j2 --target MdbSwitch standin_msaccess >/dev/null
+  if [ "$arch" = win32 ]; then
+    exec bash scripts/wine32.sh run "$mode" bash scripts/main-job.sh --inside win32 "$mode"
+  fi
+  exec bash scripts/main-job.sh --inside win64 native
+fi
+arch=$2
+if [ "$arch" = win32 ]; then
+  wine=/usr/lib/wine/wine
+  echo "== running the 32-bit product, $state/win32/MdbSwitch.exe (32-bit programs run: $3)"
+else
+  wine=/usr/lib/wine/wine64
+  [ -x "$wine" ] || wine=$(command -v wine64 || command -v wine)
+  echo "== running the x64 build, $state/win64/MdbSwitch.exe"
+fi
 
 session="$state/wine"
 rm -rf "$session"
@@ -41,8 +59,8 @@ work="$session/work"
 mkdir -p "$work/ac8" "$work/ac9"
 windows() { printf 'Z:%s' "$1" | tr / '\\'; }
 
-cp "$state/win64/MdbSwitch.exe" "$work/MdbSwitch.exe"
-for ac in ac8 ac9; do cp "$state/win64/standin/msaccess.exe" "$work/$ac/msaccess.exe"; done
+cp "$state/$arch/MdbSwitch.exe" "$work/MdbSwitch.exe"
+for ac in ac8 ac9; do cp "$state/$arch/standin/msaccess.exe" "$work/$ac/msaccess.exe"; done
 # Each stand-in takes .mdb over while it runs, as an Access installation
 # may, and ends after a second.
 printf '[standin]\r\nmdb=Access.Application.8\r\ndelay=1000\r\nexit=0\r\n' >"$work/ac8/standin.ini"

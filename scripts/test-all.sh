@@ -1,57 +1,87 @@
 #!/usr/bin/env bash
 # Builds MdbSwitch and runs every test: the native unit tests (plain and with
-# AddressSanitizer/UBSan), then the Win32 tests under Wine. The 32-bit build is
-# the product; where this machine cannot run 32-bit code (Wine's 32-bit loader
-# needs it), the Wine tests run on the x64 build of the same sources.
+# AddressSanitizer/UBSan), then the Win32 tests under Wine on the 32-bit
+# product, once as Wine's default Windows and once (start-up, launch and
+# window tests) as Windows XP, then the same Wine tests on the x64 build.
+# Where the kernel cannot run i386 code, the 32-bit suite runs through
+# qemu-i386 in a private user namespace (scripts/wine32.sh); only where that
+# is impossible too does it fall back to x64 alone, and says so loudly.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh || exit 1
 
 jobs=$(nproc 2>/dev/null || echo 2)
+logs=build/logs
+mkdir -p "$logs"
 passed=0
 failed=0
 status=0
+summary=()
 
-run_preset() {
-  local preset=$1
+build_preset() {
+  local preset=$1 log="$logs/build-$1.log"
   echo "=== $preset: configure and build"
-  if ! cmake --preset "$preset" >"build-$preset.log" 2>&1 ||
-     ! cmake --build --preset "$preset" -j"$jobs" >>"build-$preset.log" 2>&1; then
-    tail -50 "build-$preset.log"
+  if ! cmake --preset "$preset" >"$log" 2>&1 ||
+     ! cmake --build --preset "$preset" -j"$jobs" >>"$log" 2>&1; then
+    tail -50 "$log"
     echo "=== $preset: build FAILED"
+    summary+=("$preset: build FAILED")
     status=1
-    return
+    return 1
   fi
-  rm -f "build-$preset.log"
-  [ "${2:-test}" = test ] || return
-  echo "=== $preset: tests"
+}
+
+# test_suite NAME [RUNNER...] -- CTEST-ARGS...: runs ctest and adds its counts.
+test_suite() {
+  local name=$1 runner=()
+  shift
+  while [ "$1" != -- ]; do runner+=("$1"); shift; done
+  shift
+  echo "=== $name: tests"
   local out
   out=$(mktemp)
-  ctest --preset "$preset" 2>&1 | tee "$out"
+  "${runner[@]}" ctest "$@" 2>&1 | tee "$out"
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
   local line total failures
-  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$out" | tail -1)
+  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$out" | tail -1)
   if [ -n "$line" ]; then
     total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
-    failures=$(sed -E 's/.*passed, ([0-9]+) tests failed.*/\1/' <<<"$line")
+    failures=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
     passed=$((passed + total - failures))
     failed=$((failed + failures))
+    summary+=("$name: $((total - failures)) passed, $failures failed")
   else
+    summary+=("$name: no test result")
     status=1
   fi
   rm -f "$out"
 }
 
-run_preset native
-run_preset native-asan
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  run_preset win32
-else
-  echo "=== this machine cannot run 32-bit code: the win32 product is built, its Wine tests run on win64"
-  run_preset win32 build-only
-  run_preset win64
-fi
-ls -l build/win32/MdbSwitch.exe 2>/dev/null
+build_preset native && test_suite "native" -- --preset native
+build_preset native-asan && test_suite "native ASan/UBSan" -- --preset native-asan
 
+wine32_mode=none
+if build_preset win32; then
+  wine32_mode=$(bash scripts/wine32.sh check)
+  echo "=== 32-bit Windows programs run here: $wine32_mode"
+  case "$wine32_mode" in
+    native|qemu)
+      run32=(bash scripts/wine32.sh run "$wine32_mode")
+      test_suite "win32 product under Wine ($wine32_mode)" "${run32[@]}" -- --preset win32
+      test_suite "win32 product under Wine as Windows XP ($wine32_mode)" \
+        env MDB_WINE_VERSION=winxp "${run32[@]}" -- --preset win32 -L '^(startup|launch|ui)$'
+      ;;
+    *)
+      echo "!!! THIS MACHINE CANNOT RUN 32-BIT WINDOWS PROGRAMS: the Wine tests run on the x64 build only"
+      summary+=("!!! win32 product: NOT RUN under Wine (no i386 support, no usable qemu); x64 only")
+      test_suite "win32 product, import check" -- --preset win32 -L '^imports$'
+      ;;
+  esac
+fi
+build_preset win64 && test_suite "win64 build under Wine" -- --preset win64
+
+ls -l build/win32/MdbSwitch.exe 2>/dev/null
+echo "=== summary"
+printf '%s\n' "${summary[@]}"
 echo "total: $passed passed, $failed failed"
 exit $status

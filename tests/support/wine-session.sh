@@ -1,7 +1,9 @@
 #!/bin/sh
 # wine-session.sh start|stop STATE_DIR WINE
 # start: a private Xvfb display and an initialised Wine prefix under STATE_DIR,
-#        with a wine server that stays up between the test programs.
+#        with a wine server that stays up between the test programs. With
+#        MDB_WINE_VERSION set (e.g. winxp) the prefix reports that Windows
+#        version; without it, Wine's default.
 # stop:  ends the wine server and the display, so nothing outlives the suite.
 set -u
 action=$1 state=$2 wine=$3
@@ -37,7 +39,23 @@ case "$action" in
     "$server" -p </dev/null >"$state/wineserver.log" 2>&1
     "$wine" wineboot -u </dev/null >"$state/wineboot.log" 2>&1
     [ -d "$WINEPREFIX/drive_c/windows" ] || { echo "Wine prefix was not created"; cat "$state/wineboot.log"; exit 1; }
-    echo "wine session on display :$n, prefix $WINEPREFIX"
+    if [ -n "${MDB_WINE_VERSION:-}" ]; then
+      "$wine" reg add 'HKCU\Software\Wine' /v Version /d "$MDB_WINE_VERSION" /f </dev/null >/dev/null 2>&1
+    else
+      "$wine" reg delete 'HKCU\Software\Wine' /v Version /f </dev/null >/dev/null 2>&1
+    fi
+    # What a program now sees, e.g. "Microsoft Windows XP [Version 5.1.2600]".
+    version=$("$wine" cmd /c ver </dev/null 2>/dev/null | tr -d '\r' | grep -m1 .)
+    case "${MDB_WINE_VERSION:-}" in
+      winxp) expect='5.1' ;;
+      win2k) expect='5.0' ;;
+      *) expect='' ;;
+    esac
+    case "$version" in
+      *"$expect"*) ;;
+      *) echo "the prefix reports \"$version\", not ${MDB_WINE_VERSION}"; exit 1 ;;
+    esac
+    echo "wine session on display :$n, prefix $WINEPREFIX, $version"
     ;;
   stop)
     stop
