@@ -25,6 +25,16 @@ bool WriteDefault(Platform& platform, const std::wstring& key, const std::wstrin
       .mRegSetString(HKEY_CLASSES_ROOT_, key, L"", text);
 }
 
+// The writes made at every start. Once an administrator has registered the
+// program, a standard user may read these keys but not write them: a value
+// that already holds the very bytes is left alone, so the start needs no
+// rights and the registry ends the same either way.
+bool RenewDefault(Platform& platform, const std::wstring& key, const std::wstring& text) {
+  clsRegEdit edit(platform.registry, platform.codec);
+  return edit.mRegHasString(HKEY_CLASSES_ROOT_, key, L"", text) ||
+         edit.mRegSetString(HKEY_CLASSES_ROOT_, key, L"", text);
+}
+
 std::wstring LowerAscii(std::wstring text) {
   for (wchar_t& c : text) {
     if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
@@ -78,10 +88,10 @@ bool RegisterLauncherClass(Platform& platform) {
   // try "C:\Program.exe" first; a path without one is written as it is.
   const std::wstring program = path.find(L' ') == std::wstring::npos ? path : L"\"" + path + L"\"";
   bool result = true;
-  if (!WriteDefault(platform, L"MdbSwitch\\shell\\open\\command", program + argumentSlots)) {
+  if (!RenewDefault(platform, L"MdbSwitch\\shell\\open\\command", program + argumentSlots)) {
     result = false;
   }
-  if (!WriteDefault(platform, L"MdbSwitch\\DefaultIcon", path + L",0")) result = false;
+  if (!RenewDefault(platform, L"MdbSwitch\\DefaultIcon", path + L",0")) result = false;
   BackupAccessCommand(platform, L"9");
   BackupAccessCommand(platform, L"8");
   return result;
@@ -91,7 +101,7 @@ void BackupAccessCommand(Platform& platform, const std::wstring& code) {
   const std::wstring command = GetAccessOpenCommand(platform, code);
   // Only a command that really starts Access is worth keeping; anything
   // else leaves the last good copy in place.
-  if (IsMsAccessCommand(command)) WriteDefault(platform, BackupKey(code), command);
+  if (IsMsAccessCommand(command)) RenewDefault(platform, BackupKey(code), command);
 }
 
 std::wstring GetAccessOpenCommand(Platform& platform, const std::wstring& code) {

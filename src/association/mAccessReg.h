@@ -14,8 +14,9 @@ namespace mdb {
 bool IsAccessInstalled(Platform& platform, const std::wstring& releaseName);
 // "MdbSwitch" when ".mdb" is exactly "MdbSwitch", else "Access".
 std::wstring GetMdbAssociation(Platform& platform);
-// Rewrites the program's class keys and backs up the Access open commands.
-// True when both class keys were written.
+// Rewrites the program's class keys and backs up the Access open commands;
+// a value that already holds what would be written is not written again.
+// True when both class keys hold their values.
 bool RegisterLauncherClass(Platform& platform);
 void BackupAccessCommand(Platform& platform, const std::wstring& code);
 // The live open command of Access.Application.<code>, or "".

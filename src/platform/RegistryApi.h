@@ -28,6 +28,7 @@ enum RegStatus : long {
 enum RegType : std::uint32_t { kRegSz = 1, kRegExpandSz = 2, kRegDword = 4 };
 
 constexpr std::uint32_t kKeyAccess63 = 63;  // the six specific key rights
+constexpr std::uint32_t kKeyQueryValue = 1;  // reading values only
 
 class IRegistryApi {
  public:

@@ -116,6 +116,28 @@ std::wstring clsRegEdit::mRegGetString(RegistryRoot enumRegKey, const std::wstri
   return codec_.FromNarrow(UpToZero(reinterpret_cast<const char*>(buffer), sizeof buffer));
 }
 
+bool clsRegEdit::mRegHasString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
+                               const std::wstring& strValueName, const std::wstring& strValue) {
+  RegHandle handle = 0;
+  if (registry_.OpenKeyEx(enumRegKey, codec_.ToNarrow(strSubKey), 0, kKeyQueryValue, &handle) !=
+      kRegSuccess) {
+    return false;
+  }
+  OpenedKey key(registry_, handle);
+  std::string wanted = codec_.ToNarrow(strValue);
+  wanted.push_back('\0');
+  // Twice the wanted size: an equal value fits even where a narrow read is
+  // sized by the value's UTF-16 form; one that does not fit is longer.
+  std::string stored(wanted.size() * 2, '\0');
+  std::uint32_t size = static_cast<std::uint32_t>(stored.size());
+  std::uint32_t type = 0;
+  if (registry_.QueryValueEx(handle, codec_.ToNarrow(strValueName), &type,
+                             reinterpret_cast<unsigned char*>(&stored[0]), &size) != kRegSuccess) {
+    return false;
+  }
+  return type == kRegSz && size == wanted.size() && stored.compare(0, size, wanted) == 0;
+}
+
 bool clsRegEdit::mRegSetString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                                const std::wstring& strValueName, const std::wstring& strNewValue) {
   try {

@@ -2,6 +2,9 @@
 // creates) its key, does one thing, closes it and returns; nothing is kept
 // between calls. Registry failures come back as "", 0 or false and are never
 // raised; mRegSetString also turns any other failure inside it into false.
+// Every method opens its key with the six specific rights (63) except
+// mRegHasString, which only reads and so also works where the user may not
+// write.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +37,11 @@ class clsRegEdit {
   // terminator; "" for anything else.
   std::wstring mRegGetString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                              const std::wstring& strValueName);
+  // True when the value is REG_SZ and holds exactly the bytes mRegSetString
+  // would store for the text: its narrow form and one zero byte, whatever
+  // its length. False for anything else and for any registry failure.
+  bool mRegHasString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
+                     const std::wstring& strValueName, const std::wstring& strValue);
   // Creates the key and any keys above it, and stores the text as REG_SZ.
   bool mRegSetString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                      const std::wstring& strValueName, const std::wstring& strNewValue);

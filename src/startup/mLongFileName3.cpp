@@ -5,6 +5,7 @@ namespace mdb {
 namespace {
 
 const wchar_t kNotFound[] = L"ファイルが見つかりません。";
+const wchar_t kWildcards[] = L"*?<>\"";
 
 // Directories, hidden and system entries are found as well as plain files.
 const unsigned kAnyEntry = kEntryDirectory | kEntrySystem | kEntryHidden;
@@ -16,8 +17,9 @@ bool IsSeparator(wchar_t ch) { return ch == L'\\' || ch == L'/'; }
 std::wstring GetLongFileName(IHost& host, const std::wstring& path) {
   // The lookup would take a wildcard as a pattern and answer with whatever
   // entry matches first; no stored name holds one, so such a path is not
-  // there.
-  if (path.find_first_of(L"*?") != std::wstring::npos) return kNotFound;
+  // there. Windows honours "<", ">" and '"' as wildcards too (DOS_STAR,
+  // DOS_QM and DOS_DOT): "Sales 2000.md>" finds "Sales 2000.mdb".
+  if (path.find_first_of(kWildcards) != std::wstring::npos) return kNotFound;
 
   // The appended separator makes the last component a prefix like the others.
   const std::wstring working = path + L"\\";

@@ -27,9 +27,8 @@ void Main(Platform& platform) {
   RunGuarded(host, [&] {
     gDebugMode = false;
     gLogFile = host.ProgramDirectory() + L"\\MdbSwitch.Log";
-    // Each log holds one run; a hidden or system log is not found with
-    // mask 0 and so is appended to instead.
-    if (!host.FindEntry(gLogFile, kEntryNormal).empty()) host.RemoveFile(gLogFile);
+    // Each log holds one run.
+    ResetDebugLog(host, gLogFile);
     WriteDebugLog(host, L"Command()=" + host.CommandLineText(), gLogFile);
 
     if (!RegisterLauncherClass(platform)) {

@@ -1,6 +1,9 @@
 // The trace facility and the program-wide debug switch.
-// WriteDebugLog never reports anything; a log that cannot be written is a
-// host failure (HostError) and ends the program through RunGuarded.
+// The trace is best-effort: a log that the host refuses to look up, delete,
+// create or append to (a read-only folder or file, a file held open by
+// another program, a full disk) loses that step and nothing else, since no
+// caller relies on an entry having been written. Every other host failure is
+// a HostError that ends the program through RunGuarded.
 #pragma once
 
 #include <functional>
@@ -13,6 +16,9 @@ namespace mdb {
 // Off in every run; when on, each entry is also shown in a message box.
 extern bool gDebugMode;
 
+// Deletes the log of an earlier run. A hidden or system log is not found by
+// the lookup (mask 0), so it stays and is appended to.
+void ResetDebugLog(IHost& host, const std::wstring& logFile);
 void WriteDebugLog(IHost& host, const std::wstring& message, const std::wstring& logFile);
 
 // Runs `body`; a HostError escaping it is shown with the host's own text and

@@ -199,6 +199,102 @@ TEST_F(AccessReg, TheAccess2000BackupIsWrittenBeforeTheAccess97One) {
                 "HKCR\\MdbSwitch\\ac9regcommand", "HKCR\\MdbSwitch\\ac8regcommand"}));
 }
 
+// A machine registered once by an administrator, started by a standard user:
+// every value registration writes already holds its bytes, and the
+// program's keys are read-only to this user.
+class RegisteredByAnAdministrator : public AccessReg {
+ protected:
+  const std::string command = std::string("C:\\Tools\\MdbSwitch.exe") + kPlaceholders;
+  const std::string icon = "C:\\Tools\\MdbSwitch.exe,0";
+  const std::string live8 = "\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP \"%1\"";
+  const std::string live9 = "\"C:\\Office\\MSACCESS.EXE\" /NOSTARTUP \"%1\"";
+
+  void SetUp() override {
+    Put(kCommand8, live8);
+    Put(kCommand9, live9);
+    Put(kOwnCommand, command);
+    Put(kOwnIcon, icon);
+    Put(kBackup8, live8);
+    Put(kBackup9, live9);
+    registry.DenyWrites(kCr, "MdbSwitch");
+  }
+
+  // The calls that write, and the opens of the program's keys that ask for
+  // more than reading values: none of them may be needed.
+  std::vector<std::string> WriteCalls() const {
+    std::vector<std::string> writes;
+    for (const FakeRegistry::Call& call : registry.calls) {
+      const bool opensOwnKeyForWriting = call.op == Op::OpenKey &&
+                                         call.path.rfind("HKCR\\MdbSwitch", 0) == 0 &&
+                                         call.access != mdb::kKeyQueryValue;
+      if (opensOwnKeyForWriting || call.op == Op::CreateKey || call.op == Op::SetValue ||
+          call.op == Op::DeleteKey || call.op == Op::DeleteValue) {
+        writes.push_back(std::to_string(static_cast<int>(call.op)) + ":" + call.path);
+      }
+    }
+    return writes;
+  }
+
+  void ExpectRegistryAsSetUp() const {
+    EXPECT_EQ(Read(kOwnCommand), command);
+    EXPECT_EQ(Read(kOwnIcon), icon);
+    EXPECT_EQ(Read(kBackup8), live8);
+    EXPECT_EQ(Read(kBackup9), live9);
+  }
+};
+
+TEST_F(RegisteredByAnAdministrator, NothingChangedNeedsNoWriteAndReportsNoFailure) {
+  EXPECT_TRUE(mdb::RegisterLauncherClass(platform));
+  EXPECT_EQ(WriteCalls(), std::vector<std::string>{});
+  ExpectRegistryAsSetUp();
+  EXPECT_EQ(registry.OpenHandleCount(), 0u);
+}
+
+TEST_F(RegisteredByAnAdministrator, ADifferingClassKeyIsStillWrittenAndItsRefusalReported) {
+  struct Case {
+    const char* key;
+    bool registered;  // the result: only the class keys count
+  };
+  for (const Case& c : {Case{kOwnCommand, false}, Case{kOwnIcon, false}, Case{kBackup8, true},
+                        Case{kBackup9, true}}) {
+    SCOPED_TRACE(c.key);
+    registry.calls.clear();
+    Put(c.key, "an older value");
+    EXPECT_EQ(mdb::RegisterLauncherClass(platform), c.registered);
+    // The one differing value was tried, and refused; nothing else was.
+    EXPECT_EQ(WriteCalls(), std::vector<std::string>{"1:HKCR\\" + std::string(c.key)});
+    EXPECT_EQ(Read(c.key), "an older value");
+    SetUp();
+  }
+}
+
+TEST_F(AccessReg, OnlyTheValuesThatDifferAreWritten) {
+  const std::string command = std::string("C:\\Tools\\MdbSwitch.exe") + kPlaceholders;
+  Put(kCommand9, "C:\\Office\\MSACCESS.EXE \"%1\"");
+  Put(kCommand8, "C:\\Office97\\MSACCESS.EXE \"%1\"");
+  Put(kOwnCommand, command);
+  Put(kOwnIcon, "C:\\Old\\MdbSwitch.exe,0");
+  Put(kBackup9, "C:\\Office\\MSACCESS.EXE \"%1\"");
+  // The same text of another type, or with more after its terminator, is
+  // not the same value: rewritten as the plain text.
+  registry.SetRaw(kCr, kBackup8, "", mdb::kRegExpandSz,
+                  "C:\\Office97\\MSACCESS.EXE \"%1\"" + std::string(1, '\0'));
+  EXPECT_TRUE(mdb::RegisterLauncherClass(platform));
+  EXPECT_EQ(WrittenKeys(), (std::vector<std::string>{"HKCR\\MdbSwitch\\DefaultIcon",
+                                                     "HKCR\\MdbSwitch\\ac8regcommand"}));
+  EXPECT_EQ(Read(kOwnIcon), "C:\\Tools\\MdbSwitch.exe,0");
+  EXPECT_EQ(Read(kBackup8), "C:\\Office97\\MSACCESS.EXE \"%1\"");
+  EXPECT_EQ(Read(kOwnCommand), command);
+
+  registry.calls.clear();
+  registry.SetRaw(kCr, kOwnCommand, "", mdb::kRegSz, command + std::string("\0x\0", 3));
+  EXPECT_TRUE(mdb::RegisterLauncherClass(platform));
+  EXPECT_EQ(WrittenKeys(), std::vector<std::string>{"HKCR\\MdbSwitch\\shell\\open\\command"});
+  FakeRegistry::Value value;
+  ASSERT_TRUE(registry.GetRaw(kCr, kOwnCommand, "", &value));
+  EXPECT_EQ(value.bytes, command + std::string(1, '\0'));
+}
+
 TEST_F(AccessReg, IsMsAccessCommandIgnoresCase) {
   struct Case {
     std::wstring text;

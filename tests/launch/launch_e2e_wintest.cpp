@@ -3,6 +3,7 @@
 // the open commands of Access.Application.8 and Access.Application.9.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "WineTestSupport.h"
@@ -144,6 +145,23 @@ class LaunchEndToEnd : public ::testing::Test {
     std::wstring text = FromUtf8(ReadFileBytes(standinDir + L"\\received.txt"));
     if (!text.empty() && text.back() == L'\n') text.pop_back();
     return text;
+  }
+
+  // Every command line the stand-in received, one per instance that ran.
+  static std::vector<std::wstring> ReceivedLines(const std::wstring& standinDir) {
+    std::vector<std::wstring> lines;
+    std::wstring text = FromUtf8(ReadFileBytes(standinDir + L"\\received.txt"));
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1) {
+      lines.push_back(text.substr(start, end - start));
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+  }
+
+  static std::size_t LinesIn(const std::wstring& path) {
+    const std::string bytes = ReadFileBytes(path);
+    return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
   }
 
   // What a registered command with the quoted "%1" makes of `path`.
@@ -358,6 +376,179 @@ TEST_F(LaunchEndToEnd, StartFailureShowsTheSystemTextAndDoesNotReclaimMdb) {
   EXPECT_EQ(Mdb(), kSentinel);
   const std::wstring commandLine = L"\"" + gone + L"\" /NOSTARTUP  \"" + db + L"\"";
   ExpectLaunchLog(db, commandLine);
+}
+
+// The machines users really have: a log that another program holds or that
+// may not be written, a folder the user may not write, several databases
+// opened at once, and wildcards in a typed path. The trace is best-effort,
+// so none of these may change what is opened, shown or ended with.
+
+TEST_F(LaunchEndToEnd, ALogHeldOpenByAnotherProgramChangesNothing) {
+  const std::wstring log = dir_ + L"\\MdbSwitch.Log";
+  const std::string before = "1999/01/01 0:00:00\tshown in an editor\r\n";
+  WriteFileBytes(log, before);
+  const std::wstring db = MakeFile(L"Held 97.mdb", Jet3());
+  Configure(ac8_, "mdb=Access.Application.8\r\nexit=5\r\n");
+  {
+    HeldFile held(log);
+    ASSERT_TRUE(held.held());
+    // Wine refuses the log to everyone else now, as Windows does.
+    HANDLE other = CreateFileW(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD error = GetLastError();
+    if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+    ASSERT_EQ(other, INVALID_HANDLE_VALUE);
+    ASSERT_EQ(error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+
+    EXPECT_EQ(Open(db), 5u);  // and no message box
+  }
+  EXPECT_EQ(Received(ac8_), Expected(ac8_, db));
+  EXPECT_EQ(Received(ac9_), L"");
+  EXPECT_EQ(Mdb(), L"MdbSwitch");
+  EXPECT_EQ(ReadFileBytes(log), before);
+}
+
+TEST_F(LaunchEndToEnd, AReadOnlyOldLogChangesNothing) {
+  const std::wstring log = dir_ + L"\\MdbSwitch.Log";
+  const std::string before = "1999/01/01 0:00:00\told entry\r\n";
+  WriteFileBytes(log, before);
+  ASSERT_TRUE(SetFileAttributesW(log.c_str(), FILE_ATTRIBUTE_READONLY));
+  const std::wstring db = MakeFile(L"Orders 2000.mdb", Jet4());
+  Configure(ac9_, "mdb=Access.Application.9\r\nexit=6\r\n");
+  EXPECT_EQ(Open(db), 6u);  // and no message box
+  EXPECT_EQ(Received(ac9_), Expected(ac9_, db));
+  EXPECT_EQ(Received(ac8_), L"");
+  EXPECT_EQ(Mdb(), L"MdbSwitch");
+  // The deletion was refused. Windows refuses the appends as well; Wine lets
+  // root append to a read-only file, and then this run's entries follow.
+  const std::string after = ReadFileBytes(log);
+  EXPECT_EQ(after.substr(0, before.size()), before);
+  if (after.size() > before.size()) {
+    const auto entries = LogMessages(after.substr(before.size()));
+    ASSERT_EQ(entries.size(), 5u) << after;
+    EXPECT_EQ(entries[4], "strShell$=" + ToAnsi(Expected(ac9_, db)));
+  }
+}
+
+// C:\Program Files\MdbSwitch used by a standard user: nothing can be
+// created or deleted beside the program.
+TEST_F(LaunchEndToEnd, AReadOnlyProgramFolderChangesNothing) {
+  const std::wstring db = MakeFile(L"Ledger 97.mdb", Jet3());
+  Configure(ac8_, "mdb=Access.Application.8\r\nexit=4\r\n");
+  ImmutableFolder frozen(dir_);
+  if (!frozen.applied()) {
+    GTEST_SKIP() << "this case needs chattr +i on the build tree's file system, as root; here: "
+                 << frozen.complaint();
+  }
+  const std::wstring probe = dir_ + L"\\probe.txt";
+  HANDLE created = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  const DWORD error = GetLastError();
+  if (created != INVALID_HANDLE_VALUE) {
+    CloseHandle(created);
+    DeleteFileW(probe.c_str());
+  }
+  ASSERT_EQ(created, INVALID_HANDLE_VALUE) << "Wine created a file in an immutable folder";
+  ASSERT_EQ(error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
+
+  EXPECT_EQ(Open(db), 4u);  // and no message box
+  EXPECT_EQ(Received(ac8_), Expected(ac8_, db));
+  EXPECT_EQ(Received(ac9_), L"");
+  EXPECT_EQ(Mdb(), L"MdbSwitch");
+  EXPECT_FALSE(FileExists(dir_ + L"\\MdbSwitch.Log"));
+}
+
+// A multi-selection opened with Enter: the shell starts one MdbSwitch per
+// file at the same moment, all sharing one log and one registry.
+TEST_F(LaunchEndToEnd, FiveDatabasesOpenedAtOnceEachReachTheirOwnAccess) {
+  struct Db {
+    const wchar_t* name;
+    bool jet4;
+  };
+  const Db dbs[] = {{L"One 97.mdb", false},
+                    {L"Two 2000.mdb", true},
+                    {L"Three 97.mdb", false},
+                    {L"Four 2000.mdb", true},
+                    {L"Five 97.mdb", false}};
+  // Every stand-in takes .mdb over and stays until it is let go, so all five
+  // MdbSwitch processes wait at the same time.
+  Configure(ac8_, "mdb=Access.Application.8\r\nhold=1\r\nexit=8\r\n");
+  Configure(ac9_, "mdb=Access.Application.9\r\nhold=1\r\nexit=9\r\n");
+  std::vector<std::wstring> expected8, expected9;
+  std::vector<std::wstring> paths;
+  for (const Db& db : dbs) {
+    paths.push_back(MakeFile(db.name, db.jet4 ? Jet4() : Jet3()));
+    (db.jet4 ? expected9 : expected8).push_back(Expected(db.jet4 ? ac9_ : ac8_, paths.back()));
+  }
+  std::sort(expected8.begin(), expected8.end());
+  std::sort(expected9.begin(), expected9.end());
+
+  std::vector<Process> processes;
+  for (const std::wstring& path : paths) {
+    processes.push_back(Start(exe_, ShellArguments(path), true));
+    ASSERT_NE(processes.back().id(), 0u);
+  }
+  for (Process& process : processes) process.Resume();
+
+  auto noBoxes = [&] {
+    for (const Process& process : processes) {
+      MessageBoxInfo box;
+      if (FindMessageBox(process.id(), 0, &box)) {
+        ADD_FAILURE() << "unexpected message box: " << Utf8(box.text);
+        PressOk(box.window);
+      }
+    }
+  };
+  const std::wstring running8 = ac8_ + L"\\running.flag", running9 = ac9_ + L"\\running.flag";
+  for (int i = 0; i < 600 && (LinesIn(running8) < 3 || LinesIn(running9) < 2); ++i) {
+    noBoxes();
+    Sleep(100);
+  }
+  ASSERT_EQ(LinesIn(running8), 3u) << "not every Access 97 stand-in ran";
+  ASSERT_EQ(LinesIn(running9), 2u) << "not every Access 2000 stand-in ran";
+  for (Process& process : processes) EXPECT_FALSE(process.Wait(0)) << "ended before its Access";
+
+  WriteFileBytes(ac8_ + L"\\release.flag", "go");
+  WriteFileBytes(ac9_ + L"\\release.flag", "go");
+  for (std::size_t i = 0; i < processes.size(); ++i) {
+    DWORD code = 0xDEAD;
+    for (int tick = 0; tick < 300 && !processes[i].Wait(100, &code); ++tick) noBoxes();
+    EXPECT_EQ(code, dbs[i].jet4 ? 9u : 8u) << Utf8(dbs[i].name);
+  }
+  EXPECT_EQ(ReceivedLines(ac8_), expected8);
+  EXPECT_EQ(ReceivedLines(ac9_), expected9);
+  EXPECT_EQ(Mdb(), L"MdbSwitch");
+}
+
+// A typed path with a wildcard in its last part names no file, even where
+// the file system would match one to it.
+TEST_F(LaunchEndToEnd, WildcardsInTheFileNameAreNotFoundAndStartNothing) {
+  MakeFile(L"Sales 2000.mdb", Jet4());
+  MakeFile(L"Sales 97.mdb", Jet3());
+  // Windows matches each to a database here; Wine honours "*", "?" and ">"
+  // but not "<" (the output says which).
+  for (const wchar_t* name :
+       {L"Sales 2000.md*", L"Sales 2000.md?", L"Sales 2000.md>", L"Sales<.mdb", L"Sales 97<"}) {
+    SCOPED_TRACE(Utf8(name));
+    const std::wstring given = dir_ + L"\\" + name;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(given.c_str(), &data);
+    std::printf("%s: the file system matches %s\n", Utf8(name).c_str(),
+                find != INVALID_HANDLE_VALUE ? Utf8(data.cFileName).c_str() : "nothing");
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
+    DeleteFileW((dir_ + L"\\MdbSwitch.Log").c_str());
+
+    DWORD code = 0xDEAD;
+    const MessageBoxInfo box = OpenExpectingBox(given, &code);
+    EXPECT_EQ(Utf8(box.text), Utf8(kNotFound + kNotAccessFile));
+    EXPECT_EQ(box.icon, static_cast<DWORD>(MB_ICONERROR));
+    EXPECT_EQ(code, 1u);
+    ExpectNothingStarted();
+    EXPECT_EQ(Mdb(), kSentinel);
+    const auto log = Log();
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(log[3], "GetLongAfter Arg$(1)=" + ToAnsi(kNotFound));
+  }
 }
 
 }  // namespace

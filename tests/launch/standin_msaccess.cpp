@@ -7,8 +7,9 @@
 //   hold=1        after rewriting, waits for release.flag to appear
 //   delay=<ms>    then sleeps this long
 //   exit=<code>   and ends with this exit code
-// running.flag is created once the rewrite is done; show.txt holds the
+// running.flag gets a line once the rewrite is done; show.txt holds the
 // window style it was asked to show itself with (-1 when none was given).
+// Each file gets one line from every instance that ran.
 #include <windows.h>
 
 #include <string>
@@ -28,8 +29,15 @@ void AppendUtf8(const std::wstring& file, const std::wstring& text) {
   WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
   bytes.resize(bytes.size() - 1);  // the NUL
   bytes += "\n";
-  HANDLE handle = CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Several stand-ins may run at once and record into the same files: a
+  // file another one is writing is tried again until it is free.
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 500; ++attempt) {
+    handle = CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) break;
+    Sleep(10);
+  }
   if (handle == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
   WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);

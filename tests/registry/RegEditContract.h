@@ -296,14 +296,58 @@ TYPED_TEST_P(RegEditContract, DeletionsInsideAnExistingParentReportTrue) {
   EXPECT_TRUE(this->KeyExists(this->Key(L"")));
 }
 
-REGISTER_TYPED_TEST_SUITE_P(RegEditContract, MissingKeyGivesNeutralResultsAndLeavesListsAlone,
-                            SetCreatesEveryMissingKeyAlongThePath,
-                            MissingValueInExistingKeyReadsEmpty, OnlyRegSzValuesAreRead,
-                            ReadsHoldAtMost255NarrowBytes, EmptyTextIsStoredAsOneZeroByte,
-                            DoubleByteTextAndNamesRoundTrip, EmptyNameIsTheDefaultValue,
-                            NamesAreMatchedWithoutRegardToCase,
-                            ListingsReplaceALongerListWithExactlyTheNames,
-                            ListedNamesHoldAtMost79NarrowBytes,
-                            DeletionsInsideAnExistingParentReportTrue);
+// mRegHasString tells whether a set of the text would store anything new.
+TYPED_TEST_P(RegEditContract, HasStringOnlyForTheExactBytesASetWouldStore) {
+  struct Case {
+    const char* label;
+    std::uint32_t type;
+    std::string bytes;
+    std::wstring text;
+    bool same;
+  };
+  const std::wstring longText = Repeat(L"x", 300);
+  const std::wstring doubleByte = std::wstring(L"C:\\") + kSo + L"\u8868\\A.mdb";  // ソ表
+  const Case cases[] = {
+      {"equal", mdb::kRegSz, std::string("abc\0", 4), L"abc", true},
+      {"other text", mdb::kRegSz, std::string("abd\0", 4), L"abc", false},
+      {"other letter case", mdb::kRegSz, std::string("ABC\0", 4), L"abc", false},
+      {"shorter", mdb::kRegSz, std::string("ab\0", 3), L"abc", false},
+      {"longer", mdb::kRegSz, std::string("abcd\0", 5), L"abc", false},
+      {"bytes after the terminator", mdb::kRegSz, std::string("abc\0x\0", 6), L"abc", false},
+      {"REG_EXPAND_SZ", mdb::kRegExpandSz, std::string("abc\0", 4), L"abc", false},
+      {"empty", mdb::kRegSz, std::string(1, '\0'), L"", true},
+      {"empty against text", mdb::kRegSz, std::string(1, '\0'), L"abc", false},
+      {"300 bytes, past the read limit", mdb::kRegSz, std::string(300, 'x') + std::string(1, '\0'),
+       longText, true},
+      {"double-byte", mdb::kRegSz,
+       std::string("C:\\\x83\x5C\x95\x5C\\A.mdb", 13) + std::string(1, '\0'), doubleByte, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    this->PutRaw(this->Key(L""), L"Held", c.type, c.bytes);
+    EXPECT_EQ(this->edit.mRegHasString(this->env.root, this->Key(L""), L"Held", c.text), c.same);
+  }
+  EXPECT_FALSE(this->edit.mRegHasString(this->env.root, this->Key(L""), L"Absent", L""));
+  EXPECT_FALSE(this->edit.mRegHasString(this->env.root, this->Key(L"Absent"), L"", L""));
+  EXPECT_FALSE(this->KeyExists(this->Key(L"Absent")));
+}
+
+TYPED_TEST_P(RegEditContract, WhatASetStoredIsWhatHasStringFinds) {
+  for (const std::wstring& text :
+       {std::wstring(L"C:\\Tools\\MdbSwitch.exe \"%1\""), std::wstring(), Repeat(kA, 200)}) {
+    ASSERT_TRUE(this->edit.mRegSetString(this->env.root, this->Key(L"Set"), L"", text));
+    EXPECT_TRUE(this->edit.mRegHasString(this->env.root, this->Key(L"Set"), L"", text));
+    EXPECT_FALSE(this->edit.mRegHasString(this->env.root, this->Key(L"Set"), L"", text + L" "));
+  }
+}
+
+REGISTER_TYPED_TEST_SUITE_P(
+    RegEditContract, MissingKeyGivesNeutralResultsAndLeavesListsAlone,
+    SetCreatesEveryMissingKeyAlongThePath, MissingValueInExistingKeyReadsEmpty,
+    OnlyRegSzValuesAreRead, ReadsHoldAtMost255NarrowBytes, EmptyTextIsStoredAsOneZeroByte,
+    DoubleByteTextAndNamesRoundTrip, EmptyNameIsTheDefaultValue, NamesAreMatchedWithoutRegardToCase,
+    ListingsReplaceALongerListWithExactlyTheNames, ListedNamesHoldAtMost79NarrowBytes,
+    DeletionsInsideAnExistingParentReportTrue, HasStringOnlyForTheExactBytesASetWouldStore,
+    WhatASetStoredIsWhatHasStringFinds);
 
 }  // namespace mdbcontract

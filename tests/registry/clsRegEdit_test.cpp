@@ -69,6 +69,43 @@ TEST_F(RegEditOnFake, EveryKeyIsOpenedWithTheSixSpecificRightsAndClosed) {
   EXPECT_EQ(registry.OpenHandleCount(), 0u);
 }
 
+// The comparison only reads, so it works where the user may not write:
+// the key is opened for querying values alone, and nothing is written.
+TEST_F(RegEditOnFake, HasStringReadsWithQueryRightsAloneAndWritesNothing) {
+  registry.DenyWrites(kRoot, "Key");
+  EXPECT_TRUE(edit.mRegHasString(kRoot, L"Key", L"", L"text"));
+  EXPECT_FALSE(edit.mRegHasString(kRoot, L"Key", L"Other", L"text"));
+  ASSERT_FALSE(registry.calls.empty());
+  for (const FakeRegistry::Call& call : registry.calls) {
+    EXPECT_TRUE(call.op == Op::OpenKey || call.op == Op::QueryValue || call.op == Op::CloseKey)
+        << static_cast<int>(call.op);
+    if (call.op == Op::OpenKey) {
+      EXPECT_EQ(call.access, mdb::kKeyQueryValue);
+    }
+  }
+  EXPECT_EQ(registry.OpenHandleCount(), 0u);
+  // The reading method asks for the write rights as well, and so cannot.
+  EXPECT_EQ(edit.mRegGetString(kRoot, L"Key", L""), L"");
+}
+
+// The platform counts a terminator the caller left out of the size when one
+// follows the data, so only a value stored by other means can lack it.
+TEST_F(RegEditOnFake, HasStringIsFalseForAValueWithoutTerminator) {
+  registry.SetRaw(kRoot, "Key", "Bare", mdb::kRegSz, "abc");
+  EXPECT_FALSE(edit.mRegHasString(kRoot, L"Key", L"Bare", L"abc"));
+}
+
+TEST_F(RegEditOnFake, HasStringIsFalseForAnyRefusal) {
+  for (Op op : {Op::OpenKey, Op::QueryValue}) {
+    FakeRegistry fresh;
+    fresh.SetText(kRoot, "Key", "", "text");
+    fresh.Refuse(op, kRoot, "Key");
+    mdb::clsRegEdit freshEdit(fresh, codec);
+    EXPECT_FALSE(freshEdit.mRegHasString(kRoot, L"Key", L"", L"text")) << static_cast<int>(op);
+    EXPECT_EQ(fresh.OpenHandleCount(), 0u);
+  }
+}
+
 TEST_F(RegEditOnFake, BuffersHaveTheFixedSizes) {
   CallEveryMethod();
   for (const FakeRegistry::Call& call : registry.calls) {

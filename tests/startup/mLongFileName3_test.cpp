@@ -72,7 +72,13 @@ INSTANTIATE_TEST_SUITE_P(
         Case{L"C:\\DATA\\ÜNÏ✓\\Ä.MDB", L"C:\\Data\\Ünï ✓\\Ä.mdb"},
         // A wildcard would match some other entry; nothing is stored so.
         Case{L"C:\\DATA\\*.MDB", kNotFound.c_str()},
-        Case{L"C:\\DAT?\\KEEP.MDB", kNotFound.c_str()}));
+        Case{L"C:\\DAT?\\KEEP.MDB", kNotFound.c_str()},
+        // Windows also matches "<", ">" and '"' as wildcards: KEEP.MD> would
+        // open Keep.mdb, a file the user never named.
+        Case{L"C:\\DATA\\KEEP.MD>", kNotFound.c_str()},
+        Case{L"C:\\DATA\\<.MDB", kNotFound.c_str()},
+        Case{L"C:\\DATA\\KEEP\".MDB", kNotFound.c_str()},
+        Case{L"C:\\DAT>\\KEEP.MDB", kNotFound.c_str()}));
 
 TEST_F(LongFileName, StopsAtTheFirstMissingComponent) {
   EXPECT_EQ(GetLongFileName(host(), L"C:\\NOWHERE\\DEEPER\\X.MDB"), kNotFound);
@@ -90,7 +96,10 @@ TEST_F(LongFileName, ForwardSlashesSeparateComponents) {
 }
 
 TEST_F(LongFileName, WildcardPathIsNeverLookedUp) {
-  GetLongFileName(host(), L"C:\\DATA\\*.MDB");
+  for (const wchar_t* path : {L"C:\\DATA\\*.MDB", L"C:\\DATA\\KEEP.MD?", L"C:\\DATA\\KEEP.MD>",
+                              L"C:\\DATA\\KEEP<", L"C:\\DATA\\KEEP\".MDB"}) {
+    EXPECT_EQ(GetLongFileName(host(), path), kNotFound);
+  }
   EXPECT_TRUE(Lookups().empty());
 }
 

@@ -1,6 +1,8 @@
 // Main's start-up order and its choice between the two modes.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "platform/fake/FakePlatform.h"
 #include "startup/mMain.h"
 #include "startup/std_Func.h"
@@ -118,16 +120,215 @@ TEST(MainLog, AHiddenOrSystemLogIsKeptAndAppendedTo) {
   }
 }
 
-TEST(MainLog, AnUndeletableLogEndsTheProgramWithTheHostsMessage) {
-  FakePlatform fake;
-  fake.host.AddFile(kLog, "old run\r\n");
-  fake.host.failing.insert("RemoveFile");
+// The trace is best-effort: a refused lookup, deletion, creation or append
+// of the log changes nothing else in the run. Each kind of run is made once
+// with every host call answered and once with each refusal, and the two must
+// show the same boxes, start the same command, leave the same registry and
+// end with the same status.
+
+const std::wstring kDb = L"C:\\Data\\Sales 97.mdb";
+const std::wstring kAccess8Line = L"\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP  \"" + kDb + L"\"";
+
+enum class RunKind { Access97, NotAnAccessFile, RegistrationRefused, Settings };
+
+struct RunOutcome {
+  bool ended = false;
   int status = 0;
-  EXPECT_TRUE(RunMain(fake, &status));
-  EXPECT_NE(status, 0);
-  ASSERT_EQ(fake.host.messages.size(), 1u);
-  EXPECT_EQ(fake.host.messages[0].text, L"アクセスが拒否されました。");
-  EXPECT_EQ(fake.host.messages[0].icon, kIconError);
+  std::vector<std::wstring> boxes;    // icon, caption and text of each
+  std::vector<std::wstring> process;  // start, open, wait ... in order
+  int windowsShown = 0;
+  std::string mdb;
+  std::string ownCommand;
+};
+
+bool operator==(const RunOutcome& a, const RunOutcome& b) {
+  return a.ended == b.ended && a.status == b.status && a.boxes == b.boxes &&
+         a.process == b.process && a.windowsShown == b.windowsShown && a.mdb == b.mdb &&
+         a.ownCommand == b.ownCommand;
+}
+
+void PrintTo(const RunOutcome& o, std::ostream* os) {
+  *os << "ended " << o.ended << " status " << o.status << ", " << o.boxes.size() << " boxes, "
+      << o.process.size() << " process calls, windows " << o.windowsShown << ", .mdb " << o.mdb;
+}
+
+std::string DefaultText(const FakeRegistry& registry, const std::string& key) {
+  FakeRegistry::Value value;
+  if (!registry.GetRaw(HKEY_CLASSES_ROOT_, key, "", &value)) return "<missing>";
+  return value.bytes;
+}
+
+// An earlier run's log beside the program, Access 97 registered, and the
+// run's own command line, as the shell gives it or empty for settings.
+void Prepare(FakePlatform& fake, RunKind run) {
+  fake.host.AddFile(kLog, "old run\r\n");
+  fake.host.AddEntry(L"C:\\Data", L"Data", kEntryDirectory);
+  fake.host.AddEntry(kDb, L"Sales 97.mdb");
+  fake.registry.SetText(HKEY_CLASSES_ROOT_, "Access.Application.8\\shell\\open\\command", "",
+                        "\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP \"%1\"");
+  fake.registry.SetText(HKEY_CLASSES_ROOT_, ".mdb", "", "Access.Application.8");
+  fake.engine.versions[kDb] = run == RunKind::NotAnAccessFile ? L"2.0" : L"3.5";
+  fake.process.exitCode = 7;
+  if (run == RunKind::RegistrationRefused) {
+    fake.registry.Refuse(FakeRegistry::Op::SetValue, HKEY_CLASSES_ROOT_, "MdbSwitch\\DefaultIcon");
+  }
+  if (run != RunKind::Settings) {
+    fake.host.commandLine = L"\"" + kDb + L"\"";
+    for (int i = 2; i <= 9; ++i) fake.host.commandLine += L" \"\"";
+  }
+}
+
+RunOutcome RunAndObserve(FakePlatform& fake) {
+  RunOutcome outcome;
+  outcome.ended = RunMain(fake, &outcome.status);
+  for (const FakeHost::Message& m : fake.host.messages) {
+    outcome.boxes.push_back(std::to_wstring(m.icon) + L"|" + m.caption + L"|" + m.text);
+  }
+  outcome.process = fake.process.calls;
+  outcome.windowsShown = fake.windows.shownCount;
+  outcome.mdb = DefaultText(fake.registry, ".mdb");
+  outcome.ownCommand = DefaultText(fake.registry, "MdbSwitch\\shell\\open\\command");
+  return outcome;
+}
+
+struct TraceRefusal {
+  const char* what;
+  std::map<std::string, FakeHost::Failure> failing;
+  bool oldLogStays;  // the earlier run's log could not be deleted
+  bool entriesWritten;
+};
+
+const TraceRefusal kTraceRefusals[] = {
+    {"log lookup denied", {{"FindEntry", {5, kLog}}}, true, true},
+    {"old log read-only", {{"RemoveFile", {5}}}, true, true},
+    {"old log held by another program", {{"RemoveFile", {32}}}, true, true},
+    {"log not creatable", {{"AppendLine", {5}}}, false, false},
+    {"log held by another program", {{"AppendLine", {32}}}, false, false},
+    {"disk full", {{"AppendLine", {112}}}, false, false},
+    {"folder gone", {{"AppendLine", {3}}}, false, false},
+    {"no clock", {{"CurrentDateTime", {5}}}, false, false},
+    {"held for the whole run", {{"RemoveFile", {32}}, {"AppendLine", {32}}}, true, false},
+    {"read-only folder and log", {{"RemoveFile", {5}}, {"AppendLine", {5}}}, true, false},
+};
+
+TEST(MainLog, ARefusedTraceChangesNothingElseInTheRun) {
+  for (RunKind run : {RunKind::Access97, RunKind::NotAnAccessFile, RunKind::RegistrationRefused,
+                      RunKind::Settings}) {
+    FakePlatform reference;
+    Prepare(reference, run);
+    const RunOutcome expected = RunAndObserve(reference);
+    const std::string referenceLog = reference.host.FileBytes(kLog);
+    ASSERT_EQ(referenceLog.rfind("2001/02/03 14:05:06\tCommand()=", 0), 0u);
+    for (const TraceRefusal& refusal : kTraceRefusals) {
+      SCOPED_TRACE(std::string(refusal.what) + ", run " + std::to_string(static_cast<int>(run)));
+      FakePlatform fake;
+      Prepare(fake, run);
+      fake.host.failing = refusal.failing;
+      EXPECT_EQ(RunAndObserve(fake), expected);
+      const std::string log = (refusal.oldLogStays ? std::string("old run\r\n") : std::string()) +
+                              (refusal.entriesWritten ? referenceLog : std::string());
+      EXPECT_EQ(fake.host.HasFile(kLog), !log.empty());
+      EXPECT_EQ(fake.host.FileBytes(kLog), log);
+    }
+  }
+}
+
+TEST(MainLog, TheReferenceRunsShowWhatTheyShould) {
+  FakePlatform access97;
+  Prepare(access97, RunKind::Access97);
+  RunOutcome outcome = RunAndObserve(access97);
+  EXPECT_TRUE(outcome.ended);
+  EXPECT_EQ(outcome.status, 7);
+  EXPECT_TRUE(outcome.boxes.empty());
+  ASSERT_FALSE(outcome.process.empty());
+  EXPECT_EQ(outcome.process.front(), L"start:" + kAccess8Line + L"|1");
+  EXPECT_EQ(outcome.mdb, std::string("MdbSwitch\0", 10));
+
+  FakePlatform refused;
+  Prepare(refused, RunKind::RegistrationRefused);
+  outcome = RunAndObserve(refused);
+  EXPECT_EQ(outcome.boxes, std::vector<std::wstring>{
+                               L"16|MdbSwitch|MdbVersionSwitchのレジストリ設定に失敗しました"});
+  EXPECT_EQ(outcome.status, 7);
+
+  FakePlatform settings;
+  Prepare(settings, RunKind::Settings);
+  outcome = RunAndObserve(settings);
+  EXPECT_FALSE(outcome.ended);
+  EXPECT_EQ(outcome.windowsShown, 1);
+}
+
+// A machine registered once by an administrator, started by a user who may
+// read the program's keys but not write them.
+const char kLive8[] = "\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP \"%1\"";
+
+void RegisterAsAnAdministratorDid(FakePlatform& fake) {
+  const std::string program = "C:\\Tools\\MdbSwitch.exe";
+  std::string placeholders;
+  for (char digit = '1'; digit <= '9'; ++digit) placeholders += std::string(" \"%") + digit + "\"";
+  fake.registry.SetText(HKEY_CLASSES_ROOT_, "MdbSwitch\\shell\\open\\command", "",
+                        program + placeholders);
+  fake.registry.SetText(HKEY_CLASSES_ROOT_, "MdbSwitch\\DefaultIcon", "", program + ",0");
+  fake.registry.SetText(HKEY_CLASSES_ROOT_, "MdbSwitch\\ac8regcommand", "", kLive8);
+  fake.registry.DenyWrites(HKEY_CLASSES_ROOT_, "MdbSwitch");
+}
+
+std::vector<std::string> CallsOnTheProgramsKeys(const FakeRegistry& registry) {
+  std::vector<std::string> calls;
+  for (const FakeRegistry::Call& call : registry.calls) {
+    if (call.path.rfind("HKCR\\MdbSwitch", 0) != 0) continue;
+    if (call.op == FakeRegistry::Op::OpenKey && call.access == kKeyQueryValue) continue;
+    if (call.op == FakeRegistry::Op::QueryValue || call.op == FakeRegistry::Op::CloseKey) continue;
+    calls.push_back(std::to_string(static_cast<int>(call.op)) + ":" + call.path);
+  }
+  return calls;
+}
+
+TEST(MainRegistration, NothingToChangeNeedsNoWriteAndShowsNoBox) {
+  FakePlatform fake;
+  Prepare(fake, RunKind::Access97);
+  RegisterAsAnAdministratorDid(fake);
+  const RunOutcome outcome = RunAndObserve(fake);
+  EXPECT_TRUE(outcome.boxes.empty());
+  EXPECT_EQ(CallsOnTheProgramsKeys(fake.registry), std::vector<std::string>{});
+  ASSERT_FALSE(outcome.process.empty());
+  EXPECT_EQ(outcome.process.front(), L"start:" + kAccess8Line + L"|1");
+  EXPECT_EQ(outcome.status, 7);
+  EXPECT_EQ(outcome.mdb, std::string("MdbSwitch\0", 10));
+}
+
+TEST(MainRegistration, ARefusedChangeIsReportedAndTheDatabaseStillOpens) {
+  FakePlatform fake;
+  Prepare(fake, RunKind::Access97);
+  RegisterAsAnAdministratorDid(fake);
+  fake.host.programDirectory = L"D:\\Moved";  // the class keys now differ
+  std::size_t boxesWhileAccessRan = 0;
+  fake.process.whileWaiting = [&] { boxesWhileAccessRan = fake.host.messages.size(); };
+  const RunOutcome outcome = RunAndObserve(fake);
+  EXPECT_EQ(outcome.boxes, std::vector<std::wstring>{
+                               L"16|MdbSwitch|MdbVersionSwitchのレジストリ設定に失敗しました"});
+  EXPECT_EQ(boxesWhileAccessRan, 1u);  // shown before the launch, not after
+  EXPECT_EQ(CallsOnTheProgramsKeys(fake.registry),
+            (std::vector<std::string>{"1:HKCR\\MdbSwitch\\shell\\open\\command",
+                                      "1:HKCR\\MdbSwitch\\DefaultIcon"}));
+  ASSERT_FALSE(outcome.process.empty());
+  EXPECT_EQ(outcome.process.front(), L"start:" + kAccess8Line + L"|1");
+  EXPECT_EQ(outcome.status, 7);
+  EXPECT_EQ(outcome.mdb, std::string("MdbSwitch\0", 10));
+  EXPECT_EQ(outcome.ownCommand.rfind("C:\\Tools\\MdbSwitch.exe \"%1\"", 0), 0u);
+}
+
+// The rule that a host failure ends the program stays for every call that
+// is not the trace's own: here the lookup of long path expansion.
+TEST(MainLog, ARefusedLookupOfTheDatabasePathStillEndsTheProgram) {
+  FakePlatform fake;
+  Prepare(fake, RunKind::Access97);
+  fake.host.failing["FindEntry"] = FakeHost::Failure(5, L"C:\\Data");
+  RunOutcome outcome = RunAndObserve(fake);
+  EXPECT_TRUE(outcome.ended);
+  EXPECT_EQ(outcome.status, 5);
+  EXPECT_EQ(outcome.boxes, std::vector<std::wstring>{L"16|MdbSwitch|アクセスが拒否されました。"});
+  EXPECT_TRUE(outcome.process.empty());
 }
 
 }  // namespace

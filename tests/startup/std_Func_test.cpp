@@ -42,9 +42,73 @@ TEST_F(DebugLog, DebugModeShowsTheMessageFirstWithItsOwnCaption) {
   EXPECT_EQ(fake.host.messages[0].caption, L"MdbSwitch デバッグメッセージ");
 }
 
-TEST_F(DebugLog, UnwritableLogIsAHostFailure) {
-  fake.host.failing.insert("AppendLine");
-  EXPECT_THROW(WriteDebugLog(fake.host, L"x", log), HostError);
+// The trace is best-effort: whichever of its host calls is refused, and
+// however, the entry is lost and nothing else happens.
+struct Refusal {
+  const char* operation;
+  std::uint32_t code;
+};
+
+const Refusal kEntryRefusals[] = {
+    {"AppendLine", 5},    // read-only log or folder
+    {"AppendLine", 32},   // held open by another program
+    {"AppendLine", 112},  // full disk
+    {"AppendLine", 3},    // the folder is gone
+    {"CurrentDateTime", 5},
+};
+
+TEST_F(DebugLog, ARefusedEntryIsLostSilently) {
+  for (const Refusal& refusal : kEntryRefusals) {
+    SCOPED_TRACE(std::string(refusal.operation) + " " + std::to_string(refusal.code));
+    FakePlatform each;
+    each.host.failing[refusal.operation] = refusal.code;
+    EXPECT_NO_THROW(WriteDebugLog(each.host, L"x", log));
+    EXPECT_FALSE(each.host.HasFile(log));
+    EXPECT_TRUE(each.host.messages.empty());
+  }
+}
+
+TEST_F(DebugLog, TheEntryAfterARefusedOneIsWritten) {
+  fake.host.failing["AppendLine"] = 32;
+  WriteDebugLog(fake.host, L"lost", log);
+  fake.host.failing.clear();
+  WriteDebugLog(fake.host, L"kept", log);
+  EXPECT_EQ(fake.host.FileBytes(log), "2001/02/03 14:05:06\tkept\r\n");
+}
+
+TEST_F(DebugLog, DebugBoxIsStillShownWhenTheEntryIsRefused) {
+  gDebugMode = true;
+  fake.host.failing["AppendLine"] = 5;
+  WriteDebugLog(fake.host, L"hello", log);
+  ASSERT_EQ(fake.host.messages.size(), 1u);
+  EXPECT_EQ(fake.host.messages[0].text, L"hello");
+}
+
+TEST_F(DebugLog, ResetDeletesAnOrdinaryLogAndKeepsAHiddenOrSystemOne) {
+  struct Case {
+    unsigned attributes;
+    bool kept;
+  };
+  for (const Case& c : {Case{0, false}, Case{kEntryHidden, true}, Case{kEntrySystem, true}}) {
+    FakePlatform each;
+    each.host.AddFile(log, "old\r\n", c.attributes);
+    ResetDebugLog(each.host, log);
+    EXPECT_EQ(each.host.HasFile(log), c.kept) << c.attributes;
+    EXPECT_EQ(each.host.events.front(), L"find:" + log);
+  }
+}
+
+TEST_F(DebugLog, ARefusedResetKeepsTheOldLogSilently) {
+  const Refusal refusals[] = {{"FindEntry", 5}, {"RemoveFile", 5}, {"RemoveFile", 32}};
+  for (const Refusal& refusal : refusals) {
+    SCOPED_TRACE(std::string(refusal.operation) + " " + std::to_string(refusal.code));
+    FakePlatform each;
+    each.host.AddFile(log, "old\r\n");
+    each.host.failing[refusal.operation] = refusal.code;
+    EXPECT_NO_THROW(ResetDebugLog(each.host, log));
+    EXPECT_EQ(each.host.FileBytes(log), "old\r\n");
+    EXPECT_TRUE(each.host.messages.empty());
+  }
 }
 
 TEST(RunGuarded, ShowsTheHostTextAndEndsNonZero) {

@@ -41,13 +41,16 @@ class Process {
   // True when the process ended within `ms`; its exit code in *exitCode.
   bool Wait(DWORD ms, DWORD* exitCode = nullptr);
   void Kill();
+  // Lets a process started suspended run.
+  void Resume();
 
  private:
   PROCESS_INFORMATION info_ = {};
 };
 
-// Starts `exe` with the raw argument text `arguments` ("\"exe\" arguments").
-Process Start(const std::wstring& exe, const std::wstring& arguments);
+// Starts `exe` with the raw argument text `arguments` ("\"exe\" arguments");
+// suspended, it runs only when resumed, so that several can start at once.
+Process Start(const std::wstring& exe, const std::wstring& arguments, bool suspended = false);
 
 struct MessageBoxInfo {
   HWND window = nullptr;
@@ -102,6 +105,54 @@ class RegistryGuard {
   bool had_ = false;
   std::string bytes_;
   DWORD type_ = 0;
+};
+
+// The Linux path Wine maps a Windows path to; "" when there is none.
+std::string UnixPathOf(const std::wstring& windowsPath);
+// Runs `command` with /bin/sh on the Linux host under Wine and waits up to
+// `ms` for it. Wine starts a Linux program without a handle to wait on, so
+// the shell leaves its status and output in files of the scratch folder.
+// The exit status, or -1 when it did not end in time; its output (standard
+// output and error) in *output when given.
+int RunOnHost(const std::string& command, DWORD ms, std::string* output = nullptr);
+
+// A folder made immutable (chattr +i) for the guard's lifetime: Wine then
+// answers "access denied" to any change of its entries, even for root, as
+// Windows answers a standard user in C:\Program Files. Taken off again on
+// every way out of a test, since an immutable folder would make the build
+// tree undeletable; tests/support/wine-session.sh also clears it when the
+// suite starts and stops, for a test program that was killed.
+class ImmutableFolder {
+ public:
+  explicit ImmutableFolder(std::wstring dir);
+  ~ImmutableFolder();
+  ImmutableFolder(const ImmutableFolder&) = delete;
+  ImmutableFolder& operator=(const ImmutableFolder&) = delete;
+
+  // False where the file system or the user cannot set the attribute.
+  bool applied() const { return status_ == 0; }
+  // What chattr said when it could not.
+  const std::string& complaint() const { return output_; }
+
+ private:
+  std::wstring dir_;
+  std::string unixPath_;
+  int status_ = -1;
+  std::string output_;
+};
+
+// A file held open with no sharing at all for the guard's lifetime, as an
+// editor or a virus scanner may hold it.
+class HeldFile {
+ public:
+  explicit HeldFile(const std::wstring& path);
+  ~HeldFile();
+  HeldFile(const HeldFile&) = delete;
+  HeldFile& operator=(const HeldFile&) = delete;
+  bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
 };
 
 // The messages of MdbSwitch.Log's entries, time stamps and TABs taken off: a

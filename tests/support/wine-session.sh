@@ -14,6 +14,11 @@ server=wineserver
 
 stop() {
   "$server" -k </dev/null >/dev/null 2>&1
+  # A test program killed while it held a folder immutable (chattr +i)
+  # would leave the build tree undeletable.
+  if [ -d "$state/scratch" ] && command -v chattr >/dev/null 2>&1; then
+    find "$state/scratch" -type d -exec chattr -i {} + >/dev/null 2>&1
+  fi
   if [ -f "$state/xvfb.pid" ]; then
     kill "$(cat "$state/xvfb.pid")" 2>/dev/null
     rm -f "$state/xvfb.pid" "$state/display"

@@ -10,10 +10,33 @@ std::wstring FakeHost::Key(const std::wstring& path) {
   return key;
 }
 
-void FakeHost::Check(const char* operation) const {
-  if (failing.count(operation) != 0) {
-    throw HostError(5, L"アクセスが拒否されました。");
+namespace {
+
+// The system's own text for the codes the tests inject, as a Japanese
+// Windows words them.
+std::wstring SystemText(std::uint32_t code) {
+  switch (code) {
+    case 3:
+      return L"指定されたパスが見つかりません。";
+    case 5:
+      return L"アクセスが拒否されました。";
+    case 32:
+      return L"プロセスはファイルにアクセスできません。別のプロセスが使用中です。";
+    case 112:
+      return L"ディスクに十分な空き領域がありません。";
+    default:
+      return L"エラー " + std::to_wstring(code);
   }
+}
+
+}  // namespace
+
+void FakeHost::Check(const char* operation, const std::wstring& path) const {
+  auto found = failing.find(operation);
+  if (found == failing.end()) return;
+  const Failure& failure = found->second;
+  if (!failure.path.empty() && Key(failure.path) != Key(path)) return;
+  throw HostError(failure.code, SystemText(failure.code));
 }
 
 void FakeHost::AddEntry(const std::wstring& path, const std::wstring& name, unsigned attributes) {
@@ -41,7 +64,7 @@ std::wstring FakeHost::ApplicationTitle() { return L"MdbSwitch"; }
 
 std::wstring FakeHost::FindEntry(const std::wstring& path, unsigned mask) {
   events.push_back(L"find:" + path);
-  Check("FindEntry");
+  Check("FindEntry", path);
   auto found = entries_.find(Key(path));
   if (found == entries_.end()) return std::wstring();
   const unsigned filtered = kEntryHidden | kEntrySystem | kEntryDirectory;
@@ -51,14 +74,14 @@ std::wstring FakeHost::FindEntry(const std::wstring& path, unsigned mask) {
 
 void FakeHost::RemoveFile(const std::wstring& path) {
   events.push_back(L"remove:" + path);
-  Check("RemoveFile");
+  Check("RemoveFile", path);
   entries_.erase(Key(path));
   files_.erase(Key(path));
 }
 
 void FakeHost::AppendLine(const std::wstring& path, const std::wstring& text) {
   events.push_back(L"append:" + text);
-  Check("AppendLine");
+  Check("AppendLine", path);
   if (files_.count(Key(path)) == 0) AddFile(path, std::string());
   files_[Key(path)] += codec_.ToNarrow(text) + "\r\n";
 }

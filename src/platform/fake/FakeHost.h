@@ -2,9 +2,10 @@
 // recorded message boxes, and EndProgram that throws ProgramEnded.
 #pragma once
 
+#include <cstdint>
 #include <map>
-#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Host.h"
@@ -31,9 +32,18 @@ class FakeHost final : public IHost {
   std::wstring programDirectory = L"C:\\Tools";
   std::wstring baseName = L"MdbSwitch";
   std::wstring dateTime = L"2001/02/03 14:05:06";
-  // Names of operations ("FindEntry", "RemoveFile", "AppendLine", ...) that
-  // fail with a HostError.
-  std::set<std::string> failing;
+  // A refusal by the host: the Win32 error code of the HostError thrown (5
+  // access denied, 32 sharing violation, 112 disk full, ...) and the one
+  // path it is limited to, "" for calls on every path.
+  struct Failure {
+    Failure(std::uint32_t code = 5, std::wstring path = std::wstring())
+        : code(code), path(std::move(path)) {}
+    std::uint32_t code;
+    std::wstring path;
+  };
+  // Operations that fail, by name ("FindEntry", "RemoveFile", "AppendLine",
+  // "CurrentDateTime").
+  std::map<std::string, Failure> failing;
 
   // A directory entry, found under `path` (compared without regard to case,
   // as Windows does); `path` may use short names.
@@ -61,7 +71,7 @@ class FakeHost final : public IHost {
 
  private:
   static std::wstring Key(const std::wstring& path);
-  void Check(const char* operation) const;
+  void Check(const char* operation, const std::wstring& path = std::wstring()) const;
 
   ITextCodec& codec_;
   std::map<std::wstring, Entry> entries_;

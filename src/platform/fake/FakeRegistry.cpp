@@ -82,6 +82,11 @@ std::string Join(const std::string& base, const std::string& subKey) {
 
 int OpIndex(FakeRegistry::Op op) { return static_cast<int>(op); }
 
+// KEY_SET_VALUE, KEY_CREATE_SUB_KEY, KEY_CREATE_LINK, DELETE, WRITE_DAC,
+// WRITE_OWNER, GENERIC_ALL, GENERIC_WRITE: what a read-only key refuses.
+constexpr std::uint32_t kWriteRights =
+    0x2 | 0x4 | 0x20 | 0x10000 | 0x40000 | 0x80000 | 0x10000000 | 0x40000000;
+
 // A deleted key keeps its last path as its name, since its parent may go
 // while a handle to it is still open.
 std::string PathOf(const FakeRegistry::Node* node) {
@@ -141,6 +146,14 @@ std::shared_ptr<FakeRegistry::Node> FakeRegistry::Find(RegHandle root,
 long FakeRegistry::Refusal(Op op, const std::string& path) const {
   auto found = refusals_.find(std::to_string(OpIndex(op)) + "|" + Fold(path));
   return found == refusals_.end() ? kRegSuccess : found->second;
+}
+
+bool FakeRegistry::WriteDenied(const std::string& path) const {
+  const std::string folded = Fold(path);
+  for (const std::string& key : readOnly_) {
+    if (folded == key || folded.rfind(key + "\\", 0) == 0) return true;
+  }
+  return false;
 }
 
 RegHandle FakeRegistry::NewHandle(const std::shared_ptr<Node>& node) {
@@ -211,6 +224,10 @@ void FakeRegistry::Refuse(Op op, RegHandle root, const std::string& path, long s
   refusals_[std::to_string(OpIndex(op)) + "|" + Fold(Join(RootName(root), path))] = status;
 }
 
+void FakeRegistry::DenyWrites(RegHandle root, const std::string& path) {
+  readOnly_.push_back(Fold(Join(RootName(root), path)));
+}
+
 std::shared_ptr<FakeRegistry::Node> FakeRegistry::Walk(const std::shared_ptr<Node>& base,
                                                        const std::string& subKey,
                                                        long* status) const {
@@ -241,6 +258,9 @@ long FakeRegistry::OpenKeyEx(RegHandle key, const std::string& subKey, std::uint
   std::shared_ptr<Node> node = Walk(base, subKey, &call.status);
   if (!node) return Record(call);
   call.status = Refusal(Op::OpenKey, call.path);
+  if (call.status == kRegSuccess && (access & kWriteRights) != 0 && WriteDenied(call.path)) {
+    call.status = kRegAccessDenied;
+  }
   if (call.status == kRegSuccess) *result = NewHandle(node);
   return Record(call);
 }
@@ -260,6 +280,13 @@ long FakeRegistry::CreateKeyEx(RegHandle key, const std::string& subKey, std::ui
   }
   call.status = Refusal(Op::CreateKey, call.path);
   if (call.status != kRegSuccess) return Record(call);
+  if (WriteDenied(call.path)) {
+    long missing = kRegSuccess;
+    if ((access & kWriteRights) != 0 || !Walk(base, subKey, &missing)) {
+      call.status = kRegAccessDenied;
+      return Record(call);
+    }
+  }
   bool created = false;
   std::shared_ptr<Node> node = base;
   for (const std::string& part : parts) {
@@ -321,6 +348,7 @@ long FakeRegistry::SetValueEx(RegHandle key, const std::string& name, std::uint3
   call.path = PathOf(node.get());
   if (data == nullptr && size > 0) call.status = kRegInvalidParameter;
   if (call.status == kRegSuccess) call.status = Refusal(Op::SetValue, call.path);
+  if (call.status == kRegSuccess && WriteDenied(call.path)) call.status = kRegAccessDenied;
   if (call.status != kRegSuccess) return Record(call);
   bool replaced = false;
   for (auto& value : node->values) {
@@ -406,6 +434,7 @@ long FakeRegistry::DeleteKey(RegHandle key, const std::string& subKey) {
     return Record(call);
   }
   call.status = Refusal(Op::DeleteKey, call.path);
+  if (call.status == kRegSuccess && WriteDenied(call.path)) call.status = kRegAccessDenied;
   if (call.status != kRegSuccess) return Record(call);
   node->parent->children.erase(Fold(node->name));
   MarkDeleted(node.get());
@@ -418,6 +447,7 @@ long FakeRegistry::DeleteValue(RegHandle key, const std::string& name) {
   if (call.status != kRegSuccess) return Record(call);
   call.path = PathOf(node.get());
   call.status = Refusal(Op::DeleteValue, call.path);
+  if (call.status == kRegSuccess && WriteDenied(call.path)) call.status = kRegAccessDenied;
   if (call.status != kRegSuccess) return Record(call);
   for (auto value = node->values.begin(); value != node->values.end(); ++value) {
     if (Fold(value->first) == Fold(name)) {

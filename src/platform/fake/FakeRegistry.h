@@ -3,8 +3,9 @@
 // values with their type and raw narrow bytes, compares names without regard
 // to case (ASCII letters outside the double-byte characters of code page 932,
 // as the Japanese systems do), and answers with the platform's status codes.
-// Tests can make chosen operations on chosen keys fail, and can see every
-// call and every handle still open.
+// Tests can make chosen operations on chosen keys fail, make keys read-only
+// as they are to a user without write rights, and can see every call and
+// every handle still open.
 #pragma once
 
 #include <cstdint>
@@ -76,6 +77,11 @@ class FakeRegistry final : public IRegistryApi {
   // Makes `op` on the key `path` (as in Call::path, without the root) fail
   // with `status` from now on.
   void Refuse(Op op, RegHandle root, const std::string& path, long status = kRegAccessDenied);
+  // From now on `path` and every key below it are read-only, as the keys an
+  // administrator made are to a standard user: an open or create asking for
+  // any right beyond reading, a create of a missing key, and every set or
+  // delete in them fail with access denied. Reading goes on.
+  void DenyWrites(RegHandle root, const std::string& path);
   // Handles opened or created and not closed yet.
   std::size_t OpenHandleCount() const { return handles_.size(); }
 
@@ -112,12 +118,14 @@ class FakeRegistry final : public IRegistryApi {
   std::shared_ptr<Node> Find(RegHandle root, const std::string& path) const;
   std::shared_ptr<Node> RootNode(RegHandle root) const;
   long Refusal(Op op, const std::string& path) const;
+  bool WriteDenied(const std::string& path) const;
   RegHandle NewHandle(const std::shared_ptr<Node>& node);
   long Record(Call call);
 
   mutable std::map<RegHandle, std::shared_ptr<Node>> roots_;  // made on first use
   std::map<RegHandle, std::shared_ptr<Node>> handles_;
   std::map<std::string, long> refusals_;  // "<op>|<folded path>"
+  std::vector<std::string> readOnly_;     // folded paths
   RegHandle nextHandle_ = 0x1000;
 };
 
