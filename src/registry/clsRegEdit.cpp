@@ -98,11 +98,16 @@ bool clsRegEdit::mRegDeleteString(RegistryRoot enumRegKey, const std::wstring& s
 
 std::wstring clsRegEdit::mRegGetString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                                        const std::wstring& strValueName) {
+  const std::string subKey = codec_.ToNarrow(strSubKey);
   RegHandle handle = 0;
-  if (registry_.OpenKeyEx(enumRegKey, codec_.ToNarrow(strSubKey), 0, kKeyAccess63, &handle) !=
-      kRegSuccess) {
-    return std::wstring();
+  long status = registry_.OpenKeyEx(enumRegKey, subKey, 0, kKeyAccess63, &handle);
+  // A standard user may read, but not change, the keys an installation made
+  // for the whole machine, Access's open commands among them. Asking for
+  // rights a read does not need must not make them unreadable.
+  if (status == kRegAccessDenied) {
+    status = registry_.OpenKeyEx(enumRegKey, subKey, 0, kKeyQueryValue, &handle);
   }
+  if (status != kRegSuccess) return std::wstring();
   OpenedKey key(registry_, handle);
   unsigned char buffer[kReadBufferSize] = {};
   std::uint32_t size = kReadBufferSize;

@@ -2,9 +2,9 @@
 // creates) its key, does one thing, closes it and returns; nothing is kept
 // between calls. Registry failures come back as "", 0 or false and are never
 // raised; mRegSetString also turns any other failure inside it into false.
-// Every method opens its key with the six specific rights (63) except
-// mRegHasString, which only reads and so also works where the user may not
-// write.
+// Every method opens its key with the six specific rights (63), except that
+// mRegHasString only reads, and mRegGetString falls back to reading where
+// those rights are refused, so both work where the user may not write.
 #pragma once
 
 #include <cstdint>
@@ -34,7 +34,8 @@ class clsRegEdit {
   bool mRegDeleteString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                         const std::wstring& strDstValueName);
   // The REG_SZ text of the value when it fits 256 bytes with its
-  // terminator; "" for anything else.
+  // terminator; "" for anything else, and for a key that cannot be opened
+  // even for reading.
   std::wstring mRegGetString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                              const std::wstring& strValueName);
   // True when the value is REG_SZ and holds exactly the bytes mRegSetString

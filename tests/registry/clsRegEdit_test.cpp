@@ -84,8 +84,28 @@ TEST_F(RegEditOnFake, HasStringReadsWithQueryRightsAloneAndWritesNothing) {
     }
   }
   EXPECT_EQ(registry.OpenHandleCount(), 0u);
-  // The reading method asks for the write rights as well, and so cannot.
-  EXPECT_EQ(edit.mRegGetString(kRoot, L"Key", L""), L"");
+}
+
+// Access's open commands live where a standard user may not write; asking
+// for the write rights first must not make them unreadable.
+TEST_F(RegEditOnFake, GetStringReadsAKeyWhoseWriteRightsAreRefused) {
+  registry.DenyWrites(kRoot, "Key");
+  EXPECT_EQ(edit.mRegGetString(kRoot, L"Key", L""), L"text");
+  std::vector<std::uint32_t> opens;
+  for (const FakeRegistry::Call& call : registry.calls) {
+    if (call.op == Op::OpenKey) opens.push_back(call.access);
+  }
+  EXPECT_EQ(opens, (std::vector<std::uint32_t>{63u, mdb::kKeyQueryValue}));
+  EXPECT_EQ(registry.OpenHandleCount(), 0u);
+}
+
+// Only a refusal of the rights is retried; a key that is not there is not
+// looked for twice.
+TEST_F(RegEditOnFake, GetStringOpensAMissingKeyOnce) {
+  EXPECT_EQ(edit.mRegGetString(kRoot, L"Missing", L""), L"");
+  int opens = 0;
+  for (const FakeRegistry::Call& call : registry.calls) opens += call.op == Op::OpenKey;
+  EXPECT_EQ(opens, 1);
 }
 
 // The platform counts a terminator the caller left out of the size when one

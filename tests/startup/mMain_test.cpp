@@ -284,6 +284,22 @@ std::vector<std::string> CallsOnTheProgramsKeys(const FakeRegistry& registry) {
   return calls;
 }
 
+// Access's installations registered their open commands for the whole
+// machine; a standard user may read them but not change them.
+TEST(MainRegistration, AStandardUserStillLaunchesTheRightAccess) {
+  FakePlatform fake;
+  Prepare(fake, RunKind::Access97);
+  RegisterAsAnAdministratorDid(fake);
+  fake.registry.DenyWrites(HKEY_CLASSES_ROOT_, "Access.Application.8");
+  fake.registry.DenyWrites(HKEY_CLASSES_ROOT_, "Access.Application.9");
+  const RunOutcome outcome = RunAndObserve(fake);
+  EXPECT_TRUE(outcome.boxes.empty());
+  ASSERT_FALSE(outcome.process.empty());
+  EXPECT_EQ(outcome.process.front(), L"start:" + kAccess8Line + L"|1");
+  EXPECT_EQ(outcome.status, 7);
+  EXPECT_EQ(outcome.mdb, std::string("MdbSwitch\0", 10));
+}
+
 TEST(MainRegistration, NothingToChangeNeedsNoWriteAndShowsNoBox) {
   FakePlatform fake;
   Prepare(fake, RunKind::Access97);
