@@ -3,6 +3,8 @@
 // the open commands of Access.Application.8 and Access.Application.9.
 #include <gtest/gtest.h>
 
+#include <sddl.h>
+
 #include <algorithm>
 #include <map>
 
@@ -382,6 +384,58 @@ TEST_F(LaunchEndToEnd, StartFailureShowsTheSystemTextAndDoesNotReclaimMdb) {
 // may not be written, a folder the user may not write, several databases
 // opened at once, and wildcards in a typed path. The trace is best-effort,
 // so none of these may change what is opened, shown or ended with.
+
+// Gives a key a DACL of its own for the length of a test, then lets
+// everyone do anything with it again so that the snapshot can put it back.
+class KeyAcl {
+ public:
+  KeyAcl(const std::wstring& path, const wchar_t* sddl) : path_(path) { applied_ = Apply(sddl); }
+  ~KeyAcl() { Apply(L"D:(A;;KA;;;WD)"); }
+  KeyAcl(const KeyAcl&) = delete;
+  KeyAcl& operator=(const KeyAcl&) = delete;
+  bool applied() const { return applied_; }
+
+ private:
+  bool Apply(const wchar_t* sddl) const {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
+                                                              nullptr)) {
+      return false;
+    }
+    HKEY key;
+    bool done = false;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path_.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
+      done = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+      RegCloseKey(key);
+    }
+    LocalFree(descriptor);
+    return done;
+  }
+
+  std::wstring path_;
+  bool applied_ = false;
+};
+
+// An Access installation registers its open command for the whole machine,
+// where a standard user may read it but not change it.
+TEST_F(LaunchEndToEnd, OpenCommandsTheUserMayOnlyReadStillLaunch) {
+  const std::wstring db = MakeFile(L"Sales 97.mdb", Jet3());
+  Configure(ac8_, "delay=300\r\nexit=5\r\n");
+  const std::wstring command8 = L"Access.Application.8\\shell\\open\\command";
+  const std::wstring command9 = L"Access.Application.9\\shell\\open\\command";
+  KeyAcl readOnly8(command8, L"D:P(A;;KR;;;WD)");
+  KeyAcl readOnly9(command9, L"D:P(A;;KR;;;WD)");
+  ASSERT_TRUE(readOnly8.applied() && readOnly9.applied());
+  HKEY key;
+  const LONG withWriteRights = RegOpenKeyExW(HKEY_CLASSES_ROOT, command8.c_str(), 0, 63, &key);
+  if (withWriteRights == ERROR_SUCCESS) RegCloseKey(key);
+  ASSERT_EQ(withWriteRights, ERROR_ACCESS_DENIED) << "the key's DACL is not enforced here";
+
+  EXPECT_EQ(Open(db), 5u);
+  EXPECT_EQ(Received(ac8_), Expected(ac8_, db));
+  EXPECT_EQ(Received(ac9_), L"");
+  EXPECT_EQ(Mdb(), L"MdbSwitch");
+}
 
 TEST_F(LaunchEndToEnd, ALogHeldOpenByAnotherProgramChangesNothing) {
   const std::wstring log = dir_ + L"\\MdbSwitch.Log";
