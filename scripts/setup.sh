@@ -8,6 +8,7 @@ export DEBIAN_FRONTEND=noninteractive
 
 packages=(
   cmake make g++ libgtest-dev libgmock-dev python3
+  clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386
   xvfb xauth x11-utils imagemagick fonts-ipafont-gothic locales
