@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <stdexcept>
 
 namespace mdb {
@@ -39,37 +40,67 @@ class Iconv {
   iconv_t cd_;
 };
 
+// The five single bytes that glibc's table leaves out and Windows maps to
+// U+0080 and four private-use characters, both ways.
+const struct {
+  unsigned char byte;
+  wchar_t character;
+} kSingleBytesOutsideIconv[] = {
+    {0x80, L'\x0080'}, {0xA0, L'\xF8F0'}, {0xFD, L'\xF8F1'}, {0xFE, L'\xF8F2'}, {0xFF, L'\xF8F3'}};
+
+bool IsLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
 }  // namespace
 
 std::string Cp932Codec::ToNarrow(const std::wstring& text) {
   Iconv cd("CP932", "WCHAR_T");
   std::string out;
   for (const wchar_t ch : text) {
-    // Each character alone: glibc drops some characters it cannot map (the
-    // tag characters U+E0000 to U+E007F) without reporting them, where
-    // WideCharToMultiByte gives its default character '?' for every one.
-    const char* in = reinterpret_cast<const char*>(&ch);
-    std::size_t left = sizeof ch;
+    // Windows holds such a character as two UTF-16 units, and each of them
+    // gives the default character.
+    if (static_cast<std::uint32_t>(ch) > 0xFFFF) {
+      out += static_cast<std::uint32_t>(ch) <= 0x10FFFF ? "??" : "?";
+      continue;
+    }
     std::string bytes;
-    if (!cd.Convert(&in, &left, &bytes) || bytes.empty()) bytes = "?";
+    for (const auto& single : kSingleBytesOutsideIconv) {
+      if (ch == single.character) bytes = std::string(1, static_cast<char>(single.byte));
+    }
+    if (bytes.empty()) {
+      // Each character alone: glibc drops some characters it cannot map
+      // (the tag characters) without reporting them, where
+      // WideCharToMultiByte gives its default character '?' for every one.
+      const char* in = reinterpret_cast<const char*>(&ch);
+      std::size_t left = sizeof ch;
+      if (!cd.Convert(&in, &left, &bytes) || bytes.empty()) bytes = "?";
+    }
     out += bytes;
   }
   return out;
 }
 
 std::wstring Cp932Codec::FromNarrow(const std::string& bytes) {
-  // The katakana middle dot MultiByteToWideChar gives for a byte that is no
-  // character of the code page; the offending byte alone is skipped.
-  const wchar_t replacement = L'\x30FB';
   Iconv cd("WCHAR_T", "CP932");
   std::string wide;
   const char* in = bytes.data();
   std::size_t left = bytes.size();
   while (left > 0) {
     if (cd.Convert(&in, &left, &wide)) break;
-    wide.append(reinterpret_cast<const char*>(&replacement), sizeof replacement);
-    ++in;
-    --left;
+    const unsigned char byte = static_cast<unsigned char>(*in);
+    // What MultiByteToWideChar gives where iconv stops: the five single
+    // bytes of its own, else the katakana middle dot; a lead byte takes the
+    // byte after it along unless that is a zero byte or there is none.
+    wchar_t character = L'\x30FB';
+    std::size_t used = 1;
+    for (const auto& single : kSingleBytesOutsideIconv) {
+      if (byte == single.byte) character = single.character;
+    }
+    if (IsLeadByte(byte) && left > 1 && in[1] != '\0') used = 2;
+    wide.append(reinterpret_cast<const char*>(&character), sizeof character);
+    in += used;
+    left -= used;
   }
   return std::wstring(reinterpret_cast<const wchar_t*>(wide.data()), wide.size() / sizeof(wchar_t));
 }
