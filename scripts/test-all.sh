@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds MdbSwitch and runs every test: the native unit tests (plain and with
-# AddressSanitizer/UBSan), then the Win32 tests under Wine on the 32-bit
+# AddressSanitizer/UBSan), the fuzz targets for 30 s each, then the Win32 tests under Wine on the 32-bit
 # product, once as Wine's default Windows and once (start-up, launch and
 # window tests) as Windows XP, then the same Wine tests on the x64 build.
 # Where the kernel cannot run i386 code, the 32-bit suite runs through
@@ -63,6 +63,13 @@ test_suite() {
 
 build_preset native && test_suite "native" -- --preset native
 build_preset native-asan && test_suite "native ASan/UBSan" -- --preset native-asan
+echo "=== fuzz: each target for 30 s"
+if bash scripts/fuzz.sh 30; then
+  summary+=("fuzz: every target ran 30 s without a crash")
+else
+  summary+=("fuzz: FAILED")
+  status=1
+fi
 
 wine32_mode=none
 if build_preset win32; then

@@ -2,51 +2,106 @@
 
 #include <iconv.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <stdexcept>
-#include <vector>
 
 namespace mdb {
 
 namespace {
 
-// Converts with iconv, putting '?' (the code page's default character) where
-// a character has no equivalent, as WideCharToMultiByte does.
-std::string Run(const char* to, const char* from, const char* in, std::size_t inLength,
-                std::size_t unit, const char* replacement, std::size_t replacementLength) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open");
-  std::string out;
-  std::vector<char> buffer(4 * inLength + 16);
-  char* src = const_cast<char*>(in);
-  std::size_t left = inLength;
-  while (left > 0) {
-    char* dst = buffer.data();
-    std::size_t room = buffer.size();
-    const std::size_t done = iconv(cd, &src, &left, &dst, &room);
-    out.append(buffer.data(), static_cast<std::size_t>(dst - buffer.data()));
-    if (done == static_cast<std::size_t>(-1) && left > 0) {
-      out.append(replacement, replacementLength);
-      const std::size_t skip = left < unit ? left : unit;
-      src += skip;
-      left -= skip;
+// One iconv conversion descriptor, closed on every path.
+class Iconv {
+ public:
+  Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+    if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv_open");
+  }
+  ~Iconv() { iconv_close(cd_); }
+  Iconv(const Iconv&) = delete;
+  Iconv& operator=(const Iconv&) = delete;
+
+  // Converts as much of [*in, *in + *left) as it can, appending to `out`.
+  // False when it stopped at a sequence it cannot convert (no mapping, or cut
+  // off at the end), which is then still at *in.
+  bool Convert(const char** in, std::size_t* left, std::string* out) {
+    char buffer[256];
+    for (;;) {
+      char* dst = buffer;
+      std::size_t room = sizeof buffer;
+      const std::size_t done = iconv(cd_, const_cast<char**>(in), left, &dst, &room);
+      const int error = errno;
+      out->append(buffer, static_cast<std::size_t>(dst - buffer));
+      if (done != static_cast<std::size_t>(-1)) return true;
+      if (error != E2BIG) return false;
     }
   }
-  iconv_close(cd);
-  return out;
+
+ private:
+  iconv_t cd_;
+};
+
+// The five single bytes that glibc's table leaves out and Windows maps to
+// U+0080 and four private-use characters, both ways.
+const struct {
+  unsigned char byte;
+  wchar_t character;
+} kSingleBytesOutsideIconv[] = {
+    {0x80, L'\x0080'}, {0xA0, L'\xF8F0'}, {0xFD, L'\xF8F1'}, {0xFE, L'\xF8F2'}, {0xFF, L'\xF8F3'}};
+
+bool IsLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
 }  // namespace
 
 std::string Cp932Codec::ToNarrow(const std::wstring& text) {
-  return Run("CP932", "WCHAR_T", reinterpret_cast<const char*>(text.data()),
-             text.size() * sizeof(wchar_t), sizeof(wchar_t), "?", 1);
+  Iconv cd("CP932", "WCHAR_T");
+  std::string out;
+  for (const wchar_t ch : text) {
+    // Windows holds such a character as two UTF-16 units, and each of them
+    // gives the default character.
+    if (static_cast<std::uint32_t>(ch) > 0xFFFF) {
+      out += static_cast<std::uint32_t>(ch) <= 0x10FFFF ? "??" : "?";
+      continue;
+    }
+    std::string bytes;
+    for (const auto& single : kSingleBytesOutsideIconv) {
+      if (ch == single.character) bytes = std::string(1, static_cast<char>(single.byte));
+    }
+    if (bytes.empty()) {
+      // Each character alone: glibc drops some characters it cannot map
+      // (the tag characters) without reporting them, where
+      // WideCharToMultiByte gives its default character '?' for every one.
+      const char* in = reinterpret_cast<const char*>(&ch);
+      std::size_t left = sizeof ch;
+      if (!cd.Convert(&in, &left, &bytes) || bytes.empty()) bytes = "?";
+    }
+    out += bytes;
+  }
+  return out;
 }
 
 std::wstring Cp932Codec::FromNarrow(const std::string& bytes) {
-  const wchar_t replacement = L'\x30FB';  // the katakana middle dot Windows uses
-  const std::string wide =
-      Run("WCHAR_T", "CP932", bytes.data(), bytes.size(), 1,
-          reinterpret_cast<const char*>(&replacement), sizeof replacement);
+  Iconv cd("WCHAR_T", "CP932");
+  std::string wide;
+  const char* in = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    if (cd.Convert(&in, &left, &wide)) break;
+    const unsigned char byte = static_cast<unsigned char>(*in);
+    // What MultiByteToWideChar gives where iconv stops: the five single
+    // bytes of its own, else the katakana middle dot; a lead byte takes the
+    // byte after it along unless that is a zero byte or there is none.
+    wchar_t character = L'\x30FB';
+    std::size_t used = 1;
+    for (const auto& single : kSingleBytesOutsideIconv) {
+      if (byte == single.byte) character = single.character;
+    }
+    if (IsLeadByte(byte) && left > 1 && in[1] != '\0') used = 2;
+    wide.append(reinterpret_cast<const char*>(&character), sizeof character);
+    in += used;
+    left -= used;
+  }
   return std::wstring(reinterpret_cast<const wchar_t*>(wide.data()), wide.size() / sizeof(wchar_t));
 }
 

@@ -1,5 +1,8 @@
 // The Japanese ANSI code page (932) through iconv, so that byte limits and
-// the log's bytes can be checked on a host that has no such code page.
+// the log's bytes can be checked on a host that has no such code page. Where
+// glibc's table and Windows part (unmappable and supplementary characters,
+// five single bytes, unassigned double bytes), it answers as Windows does;
+// Windows' best-fit mappings (an "A" for an "Ä") are not copied.
 #pragma once
 
 #include "platform/TextCodec.h"

@@ -4,22 +4,11 @@
 
 #include <vector>
 
+#include "platform/ArgumentText.h"
 #include "platform/win32/Win32Error.h"
 #include "platform/win32/Win32Handle.h"
 
 namespace mdb {
-
-std::wstring ArgumentTextOf(const std::wstring& raw) {
-  std::size_t i = 0;
-  if (!raw.empty() && raw[0] == L'"') {
-    const std::size_t close = raw.find(L'"', 1);
-    i = close == std::wstring::npos ? raw.size() : close + 1;
-  } else {
-    while (i < raw.size() && raw[i] != L' ' && raw[i] != L'\t') ++i;
-  }
-  while (i < raw.size() && (raw[i] == L' ' || raw[i] == L'\t')) ++i;
-  return raw.substr(i);
-}
 
 std::string Win32TextCodec::ToNarrow(const std::wstring& text) {
   if (text.empty()) return std::string();

@@ -6,10 +6,6 @@
 
 namespace mdb {
 
-// Skips the program name of a raw command line by the rules Windows uses to
-// split it, and the blanks after it.
-std::wstring ArgumentTextOf(const std::wstring& rawCommandLine);
-
 class Win32TextCodec final : public ITextCodec {
  public:
   std::string ToNarrow(const std::wstring& text) override;

@@ -1,0 +1,87 @@
+// The launch over the in-memory platform: the version the engine reports,
+// the open command Access registered and the arguments all come from the
+// input. Lines of the input (UTF-16, cut at line feeds):
+//   0   the database's Version text;
+//   1   the open command registered for both generations, stored in the
+//       code page with one terminating zero (a U+0000 in it ends it early);
+//   2+  the argument slots, from slot 0 on.
+#include "FuzzInput.h"
+#include "association/mAccessReg.h"
+#include "launch/mSwitch.h"
+#include "platform/fake/FakePlatform.h"
+#include "startup/mMain.h"
+
+namespace {
+
+using namespace mdb;
+
+const char* const kCommandKeys[] = {"Access.Application.8\\shell\\open\\command",
+                                    "Access.Application.9\\shell\\open\\command"};
+
+std::string MdbClass(const FakeRegistry& registry) {
+  FakeRegistry::Value value;
+  if (!registry.GetRaw(HKEY_CLASSES_ROOT_, ".mdb", "", &value)) return "<missing>";
+  return value.bytes;
+}
+
+std::vector<std::wstring> LogEntries(const FakeHost& host) {
+  std::vector<std::wstring> entries;
+  for (const std::wstring& event : host.events) {
+    if (event.rfind(L"append:", 0) == 0) entries.push_back(event.substr(7));
+  }
+  return entries;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::vector<std::wstring> lines = fuzz::Lines(fuzz::WideFromUtf16(data, size));
+  if (lines.size() < 2) return 0;
+  ArgumentList args(lines.begin() + 2, lines.end());
+  const std::wstring& path = ArgumentAt(args, 1);
+
+  FakePlatform fake;
+  gLogFile = L"C:\\Tools\\MdbSwitch.Log";
+  fake.engine.versions[path] = lines[0];
+  const std::string command = fake.codec.ToNarrow(lines[1]) + std::string(1, '\0');
+  for (const char* key : kCommandKeys) {
+    fake.registry.SetRaw(HKEY_CLASSES_ROOT_, key, "", kRegSz, command);
+  }
+  fake.registry.SetText(HKEY_CLASSES_ROOT_, ".mdb", "", "Before");
+  fake.process.exitCode = 7;
+
+  const std::wstring& version = lines[0];
+  const std::wstring code =
+      version == L"4.0" ? L"9" : (version == L"3.0" || version == L"3.5" ? L"8" : L"");
+  const std::wstring registered =
+      code.empty() ? std::wstring() : GetAccessOpenCommand(fake.platform, code);
+  const std::optional<std::wstring> expected = ComposeAccessCommandLine(registered, args);
+
+  const int status = LaunchAccessForFile(fake.platform, args);
+  FUZZ_CHECK(fake.engine.LiveObjects().empty());
+  FUZZ_CHECK(fake.registry.OpenHandleCount() == 0);
+  FUZZ_CHECK(fake.process.OpenHandles().empty());
+  if (code.empty() || !expected) {
+    // Reported, and nothing else happened.
+    FUZZ_CHECK(status == kLaunchRefused);
+    FUZZ_CHECK(fake.host.messages.size() == 1);
+    FUZZ_CHECK(fake.host.messages[0].text ==
+               (code.empty() ? path + L"はAccess97、または2000のファイルではありません"
+                             : std::wstring(L"BakReg取得失敗")));
+    FUZZ_CHECK(fake.process.calls.empty());
+    FUZZ_CHECK(LogEntries(fake.host).empty());
+    FUZZ_CHECK(MdbClass(fake.registry) == std::string("Before\0", 7));
+    return 0;
+  }
+  // The command line is the registered one less its "%1", then the pieces;
+  // it is logged and started as composed, and .mdb is taken back.
+  const std::size_t base = registered.size() - 4;
+  FUZZ_CHECK(expected->compare(0, base, registered, 0, base) == 0);
+  FUZZ_CHECK(status == 7);
+  FUZZ_CHECK(fake.host.messages.empty());
+  FUZZ_CHECK(!fake.process.calls.empty() && fake.process.calls[0] == L"start:" + *expected + L"|1");
+  FUZZ_CHECK(LogEntries(fake.host) ==
+             std::vector<std::wstring>{L"2001/02/03 14:05:06\tstrShell$=" + *expected});
+  FUZZ_CHECK(MdbClass(fake.registry) == std::string("MdbSwitch\0", 10));
+  return 0;
+}
