@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing MdbSwitch needs on a Debian machine:
 # the compilers, CMake and GoogleTest, MinGW-w64, Wine (with the i386
-# architecture for its 32-bit loader), Xvfb and a Japanese font and locale.
+# architecture for its 32-bit loader), Xvfb, a Japanese font and locale, and
+# wixl and msitools for the Windows Installer package.
 # Runs as root, without standard input; safe to run again.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
@@ -11,6 +12,7 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386
   xvfb xauth x11-utils imagemagick fonts-ipafont-gothic locales
+  wixl msitools
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
