@@ -373,8 +373,10 @@ TEST_F(Installer, ReinstallAndUpgradeKeepOneEntry) {
   EXPECT_NE(entries[0].productCode, first) << "the rebuild should be a product of its own";
   EXPECT_EQ(ArpValue(entries[0], L"DisplayVersion"), L"1.00");
 
-  // A newer version replaces it.
-  EXPECT_EQ(Install(MDB_TEST_MSI_NEXT), 0);
+  // A newer version replaces it. Told not to claim .mdb, it leaves the
+  // association as the old version had it: the removal of the old version
+  // does not give .mdb back.
+  EXPECT_EQ(Install(MDB_TEST_MSI_NEXT, L"CLAIMMDB=0"), 0);
   entries = MdbSwitchEntries();
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(ArpValue(entries[0], L"DisplayVersion"), L"1.01");
