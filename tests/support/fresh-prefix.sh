@@ -1,11 +1,14 @@
 #!/bin/sh
-# msi-session.sh start|stop STATE WINE
-# msi-session.sh case STATE WINE TEST_EXE FILTER
+# fresh-prefix.sh start STATE WINE [SETUP]
+# fresh-prefix.sh case STATE WINE TEST_EXE FILTER
+# fresh-prefix.sh stop STATE WINE
+# For test suites that need a prefix of their own for each case.
 # start: a private display and a freshly booted Wine prefix under STATE, the
-#        template of the installer tests; its wine server is ended so that
-#        the prefix can be copied.
+#        template of the cases; SETUP, a shell script, runs once in it (with
+#        WINEPREFIX and WINE set); then its wine server is ended so that the
+#        prefix can be copied.
 # case:  runs the tests FILTER names in a copy of the template, so that each
-#        case begins on a machine where MdbSwitch was never installed; the
+#        case begins on a machine where nothing of an earlier case is left; the
 #        copy is kept when the case fails, for a look at what was left.
 # stop:  ends the display and any wine server of the template.
 set -u
@@ -17,12 +20,15 @@ server=wineserver
 case "$action" in
   start)
     rm -rf "$state/cases" "$state/scratch"
-    sh "$here/../support/wine-session.sh" start "$state" "$wine" || exit 1
+    sh "$here/wine-session.sh" start "$state" "$wine" || exit 1
+    if [ -n "${4:-}" ]; then
+      WINEPREFIX="$state/prefix" WINE="$wine" sh "$4" || exit 1
+    fi
     WINEPREFIX="$state/prefix" "$server" -k </dev/null >/dev/null 2>&1
     WINEPREFIX="$state/prefix" "$server" -w </dev/null >/dev/null 2>&1
     ;;
   stop)
-    sh "$here/../support/wine-session.sh" stop "$state" "$wine"
+    sh "$here/wine-session.sh" stop "$state" "$wine"
     ;;
   case)
     exe=$4 filter=$5
@@ -42,7 +48,7 @@ case "$action" in
     exit "$status"
     ;;
   *)
-    echo "usage: $0 start|stop STATE WINE | case STATE WINE TEST_EXE FILTER" >&2
+    echo "usage: $0 start STATE WINE [SETUP] | case STATE WINE TEST_EXE FILTER | stop STATE WINE" >&2
     exit 2
     ;;
 esac
