@@ -1,18 +1,18 @@
 #!/usr/bin/env python3
 """Builds the release archive: the given files, then SHA256SUMS over them.
 
-    make_archive.py OUTPUT.zip SOURCE_DIR NAME=PATH...
+    make_archive.py OUTPUT.zip RELEASE_DATE NAME=PATH...
 
 Each NAME is the file's name inside the archive ("docs/frmMain.png" keeps
 its folder); PATH is where it is read from. The bytes depend on the inputs
 only: entries go in the order given, every entry carries the same time
-stamp (SOURCE_DATE_EPOCH, else the time of the source tree's last commit,
-else 1980-01-01) and the same attributes, and nothing of the build machine
+stamp (SOURCE_DATE_EPOCH when set, else midnight UTC of RELEASE_DATE,
+YYYY-MM-DD) and the same attributes, and nothing of the build machine
 (owner, umask, clock) is recorded.
 """
 import hashlib
 import os
-import subprocess
+import calendar
 import sys
 import time
 import zipfile
@@ -20,15 +20,10 @@ import zipfile
 DOS_EPOCH = 315532800  # 1980-01-01 00:00:00 UTC, the earliest zip time
 
 
-def source_date(source_dir):
+def stamp_of(release_date):
     if os.environ.get("SOURCE_DATE_EPOCH"):
         return int(os.environ["SOURCE_DATE_EPOCH"])
-    try:
-        out = subprocess.run(["git", "-C", source_dir, "log", "-1", "--format=%ct"],
-                             capture_output=True, text=True, check=True).stdout.strip()
-        return int(out)
-    except (OSError, subprocess.CalledProcessError, ValueError):
-        return DOS_EPOCH
+    return calendar.timegm(time.strptime(release_date, "%Y-%m-%d"))
 
 
 def entry(name, stamp):
@@ -45,8 +40,8 @@ def main(argv):
     if len(argv) < 4:
         sys.stderr.write(__doc__)
         return 2
-    output, source_dir, pairs = argv[1], argv[2], argv[3:]
-    stamp = source_date(source_dir)
+    output, release_date, pairs = argv[1], argv[2], argv[3:]
+    stamp = stamp_of(release_date)
     files = []
     for pair in pairs:
         name, _, path = pair.partition("=")
