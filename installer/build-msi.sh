@@ -21,21 +21,32 @@ esac
 rm -rf "$stage"
 mkdir -p "$stage"
 cp "$exe" "$stage/MdbSwitch.exe"
-cp "$source/README.md" "$source/README.ja.md" "$source/LICENSE.txt" "$source/res/MdbSwitch.ico" "$stage/"
+cp "$source/README.md" "$source/README.ja.md" "$source/LICENSE.txt" "$stage/"
+cp "$source/res/MdbSwitch.ico" "$stage/"
 # The database's code page: the Japanese texts below are stored in it.
 printf '\n\n932\t_ForceCodepage\n' >"$stage/_ForceCodepage.idt"
 
 partial="$output.part"
 rm -f "$partial"
+# wixl reports the shortcut's plain (not advertised) target as unimplemented;
+# it writes it all the same.
 (cd "$stage" && wixl -a "$arch" -D Version="$version" -D UpgradeCode="$upgrade_code" \
-  -D ProgramFilesDir="$programfiles" \
-  -D SystemDir="$system" -D Win64="$win64" -o "$partial" "$here/MdbSwitch.wxs")
+  -D ProgramFilesDir="$programfiles" -D SystemDir="$system" -D Win64="$win64" \
+  -o "$partial" "$here/MdbSwitch.wxs")
 
+# The Japanese texts; the removal of the log on uninstall; the same version
+# upgraded as well (513: migrate features, maximum included); the old version
+# removed before anything of the new one is installed.
+shortcut="Name='MDBSWSET|MdbSwitch の設定', Description='MdbSwitch の設定画面を開きます'"
+downgrade='新しいバージョンの MdbSwitch がインストールされています。'
 msibuild "$partial" -i "$stage/_ForceCodepage.idt" \
-  -q "UPDATE Shortcut SET Name='MDBSWSET|MdbSwitch の設定', Description='MdbSwitch の設定画面を開きます' WHERE Shortcut='Settings'" \
-  -q "UPDATE LaunchCondition SET Description='新しいバージョンの MdbSwitch がインストールされています。' WHERE Condition='NOT WIX_DOWNGRADE_DETECTED'" \
-  -q "INSERT INTO RemoveFile (FileKey, Component_, FileName, DirProperty, InstallMode) VALUES ('Log', 'Program', 'MdbSwitch.Log', 'INSTALLDIR', 2)" \
+  -q "UPDATE Shortcut SET $shortcut WHERE Shortcut='Settings'" \
+  -q "UPDATE LaunchCondition SET Description='$downgrade'
+      WHERE Condition='NOT WIX_DOWNGRADE_DETECTED'" \
+  -q "INSERT INTO RemoveFile (FileKey, Component_, FileName, DirProperty, InstallMode)
+      VALUES ('Log', 'Program', 'MdbSwitch.Log', 'INSTALLDIR', 2)" \
   -q "DELETE FROM Upgrade WHERE ActionProperty='WIX_UPGRADE_DETECTED'" \
-  -q "INSERT INTO Upgrade (UpgradeCode, VersionMax, Attributes, ActionProperty) VALUES ('$upgrade_code', '$version', 513, 'WIX_UPGRADE_DETECTED')" \
+  -q "INSERT INTO Upgrade (UpgradeCode, VersionMax, Attributes, ActionProperty)
+      VALUES ('$upgrade_code', '$version', 513, 'WIX_UPGRADE_DETECTED')" \
   -q "UPDATE InstallExecuteSequence SET Sequence=1401 WHERE Action='RemoveExistingProducts'"
 mv "$partial" "$output"

@@ -116,8 +116,8 @@ std::wstring ArpValue(const ArpEntry& entry, const std::wstring& name) {
   }
   wchar_t value[1024] = L"";
   DWORD size = sizeof value;
-  const LONG status = RegGetValueW(key, nullptr, name.c_str(), RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ |
-                                       RRF_NOEXPAND, nullptr, value, &size);
+  const DWORD flags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND;
+  const LONG status = RegGetValueW(key, nullptr, name.c_str(), flags, nullptr, value, &size);
   RegCloseKey(key);
   return status == ERROR_SUCCESS ? value : kMissing;
 }
@@ -224,11 +224,14 @@ class Installer : public ::testing::Test {
   std::wstring dir_;
 };
 
+const wchar_t kAc8Key[] = L"Access.Application.8\\shell\\open\\command";
+const wchar_t kAc9Key[] = L"Access.Application.9\\shell\\open\\command";
+
 TEST_F(Installer, SilentInstallThenOpenThenUninstall) {
   const std::wstring ac8 = RegisterStandin(L"8");
   const std::wstring ac9 = RegisterStandin(L"9");
-  const std::wstring ac8Command = RegRead(HKEY_CLASSES_ROOT, L"Access.Application.8\\shell\\open\\command", L"");
-  const std::wstring ac9Command = RegRead(HKEY_CLASSES_ROOT, L"Access.Application.9\\shell\\open\\command", L"");
+  const std::wstring ac8Command = RegRead(HKEY_CLASSES_ROOT, kAc8Key, L"");
+  const std::wstring ac9Command = RegRead(HKEY_CLASSES_ROOT, kAc9Key, L"");
   RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", L"Access.Application.9");
 
   ASSERT_EQ(Install(MDB_TEST_MSI), 0);
@@ -295,8 +298,8 @@ TEST_F(Installer, SilentInstallThenOpenThenUninstall) {
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"Access.Application.9");
   ExpectGone();
   // Access's own keys are as Access left them.
-  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L"Access.Application.8\\shell\\open\\command", L""), ac8Command);
-  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L"Access.Application.9\\shell\\open\\command", L""), ac9Command);
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, kAc8Key, L""), ac8Command);
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, kAc9Key, L""), ac9Command);
 }
 
 TEST_F(Installer, ClaimMdbZeroLeavesMdbAlone) {

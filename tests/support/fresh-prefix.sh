@@ -48,7 +48,7 @@ case "$action" in
     exit "$status"
     ;;
   *)
-    echo "usage: $0 start STATE WINE [SETUP] | case STATE WINE TEST_EXE FILTER | stop STATE WINE" >&2
+    echo "usage: $0 start STATE WINE [SETUP] | case STATE WINE EXE FILTER | stop STATE WINE" >&2
     exit 2
     ;;
 esac

@@ -13,7 +13,8 @@ set -eu
 export WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 wine=${WINE:-wine}
 replace() {
-  "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$1" /d "$2" /f </dev/null >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$1" /d "$2" /f \
+    </dev/null >/dev/null 2>&1
 }
 replace 'MS UI Gothic' IPAGothic
 replace 'ＭＳ Ｐゴシック' IPAGothic
