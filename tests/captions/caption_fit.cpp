@@ -16,16 +16,15 @@ using namespace mdb;
 
 namespace {
 
+BOOL CALLBACK TakeVisible(HWND window, LPARAM param) {
+  if (!IsWindowVisible(window)) return TRUE;
+  *reinterpret_cast<HWND*>(param) = window;
+  return FALSE;
+}
+
 HWND OwnTopWindow() {
   HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM param) -> BOOL {
-        if (!IsWindowVisible(window)) return TRUE;
-        *reinterpret_cast<HWND*>(param) = window;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumThreadWindows(GetCurrentThreadId(), TakeVisible, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
