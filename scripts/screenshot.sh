@@ -38,11 +38,9 @@ export DISPLAY
 reg() { "$wine" reg add "$@" /f >/dev/null 2>&1; }
 # Setup of this prefix only: Wine draws the title bar itself (there is no
 # window manager), and the Windows fonts the window names are mapped to the
-# Japanese and Latin fonts that are installed here.
+# Japanese and Latin fonts that are installed here, as the caption test does.
 reg 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N
-reg 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /d 'IPAGothic'
-reg 'HKCU\Software\Wine\Fonts\Replacements' /v 'MS UI Gothic' /d 'IPAPGothic'
-reg 'HKCU\Software\Wine\Fonts\Replacements' /v 'Lucida Sans Unicode' /d 'DejaVu Sans'
+WINE="$wine" sh "$root/tests/support/wine-fonts.sh"
 reg 'HKCR\Access.Application.8\shell\open\command' /ve \
   /d '"C:\Program Files\Microsoft Office\Office\MSACCESS.EXE" /NOSTARTUP "%1"'
 reg 'HKCR\Access.Application.9\shell\open\command' /ve \

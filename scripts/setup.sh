@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what building and testing MdbSwitch needs on a Debian machine:
 # the compilers, CMake and GoogleTest, MinGW-w64, Wine (with the i386
-# architecture for its 32-bit loader), Xvfb and a Japanese font and locale;
-# and, for machines whose kernel cannot run i386 code, a private copy of
-# qemu-i386 (scripts/wine32.sh uses it).
+# architecture for its 32-bit loader), Xvfb, a Japanese font and locale,
+# wixl and msitools for the Windows Installer package; and, for machines
+# whose kernel cannot run i386 code, a private copy of qemu-i386
+# (scripts/wine32.sh uses it).
 # Runs as root, without standard input; safe to run again.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
@@ -13,7 +14,8 @@ packages=(
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
   clang libclang-rt-14-dev
   wine wine64 wine32:i386
-  xvfb xauth x11-utils imagemagick fonts-ipafont-gothic locales
+  xvfb xauth x11-utils x11-apps imagemagick fonts-ipafont-gothic locales
+  wixl msitools
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

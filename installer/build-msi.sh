@@ -1,0 +1,52 @@
+#!/bin/sh
+# Builds the MdbSwitch package:
+#   build-msi.sh OUTPUT.msi VERSION ARCH EXE SOURCE_DIR STAGE_DIR
+# ARCH is x86 (the product: 32-bit Program Files and system folder) or x64.
+# A rebuild of the same version replaces the installed one too (MajorUpgrade
+# with the maximum version included), so Add/Remove Programs never shows two.
+# wixl makes the database from MdbSwitch.wxs in STAGE_DIR, where the files
+# to install are gathered; msibuild then sets what wixl cannot express.
+set -eu
+output=$1 version=$2 arch=$3 exe=$4 source=$5 stage=$6
+here=$(cd "$(dirname "$0")" && pwd)
+# Every version of MdbSwitch carries this code; never change it.
+upgrade_code='{7C1D5E2A-4B8F-4E0B-9A61-3F52D7C08E14}'
+
+case "$arch" in
+  x86) programfiles=ProgramFilesFolder system=SystemFolder win64=no ;;
+  x64) programfiles=ProgramFiles64Folder system=System64Folder win64=yes ;;
+  *) echo "unknown architecture: $arch" >&2; exit 2 ;;
+esac
+
+rm -rf "$stage"
+mkdir -p "$stage"
+cp "$exe" "$stage/MdbSwitch.exe"
+cp "$source/README.md" "$source/README.ja.md" "$source/LICENSE.txt" "$stage/"
+cp "$source/res/MdbSwitch.ico" "$stage/"
+# The database's code page: the Japanese texts below are stored in it.
+printf '\n\n932\t_ForceCodepage\n' >"$stage/_ForceCodepage.idt"
+
+partial="$output.part"
+rm -f "$partial"
+# wixl reports the shortcut's plain (not advertised) target as unimplemented;
+# it writes it all the same.
+(cd "$stage" && wixl -a "$arch" -D Version="$version" -D UpgradeCode="$upgrade_code" \
+  -D ProgramFilesDir="$programfiles" -D SystemDir="$system" -D Win64="$win64" \
+  -o "$partial" "$here/MdbSwitch.wxs")
+
+# The Japanese texts; the removal of the log on uninstall; the same version
+# upgraded as well (513: migrate features, maximum included); the old version
+# removed before anything of the new one is installed.
+shortcut="Name='MDBSWSET|MdbSwitch の設定', Description='MdbSwitch の設定画面を開きます'"
+downgrade='新しいバージョンの MdbSwitch がインストールされています。'
+msibuild "$partial" -i "$stage/_ForceCodepage.idt" \
+  -q "UPDATE Shortcut SET $shortcut WHERE Shortcut='Settings'" \
+  -q "UPDATE LaunchCondition SET Description='$downgrade'
+      WHERE Condition='NOT WIX_DOWNGRADE_DETECTED'" \
+  -q "INSERT INTO RemoveFile (FileKey, Component_, FileName, DirProperty, InstallMode)
+      VALUES ('Log', 'Program', 'MdbSwitch.Log', 'INSTALLDIR', 2)" \
+  -q "DELETE FROM Upgrade WHERE ActionProperty='WIX_UPGRADE_DETECTED'" \
+  -q "INSERT INTO Upgrade (UpgradeCode, VersionMax, Attributes, ActionProperty)
+      VALUES ('$upgrade_code', '$version', 513, 'WIX_UPGRADE_DETECTED')" \
+  -q "UPDATE InstallExecuteSequence SET Sequence=1401 WHERE Action='RemoveExistingProducts'"
+mv "$partial" "$output"
