@@ -255,6 +255,8 @@ class LaunchTrace : public ::testing::Test {
   RegistryGuard launcher_{HKEY_CLASSES_ROOT, L"MdbSwitch"};
   RegistryGuard access8_{HKEY_CLASSES_ROOT, L"Access.Application.8"};
   RegistryGuard access9_{HKEY_CLASSES_ROOT, L"Access.Application.9"};
+  RegistryGuard command8_{HKEY_CLASSES_ROOT, L"Access.Application.8\\shell\\open\\command"};
+  RegistryGuard command9_{HKEY_CLASSES_ROOT, L"Access.Application.9\\shell\\open\\command"};
   std::wstring dir_, exe_;
 };
 
