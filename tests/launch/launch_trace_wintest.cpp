@@ -115,13 +115,15 @@ bool AnyLoaded(const std::vector<std::string>& loaded, const std::string& needle
   return false;
 }
 
-// The display driver (winex11.drv and its kin) and the theming library: the
-// window machinery a launch has no use for before Access runs.
+// The display driver (winex11.drv and its kin), the theming library, the
+// common controls and the window and drawing DLLs themselves: the window
+// machinery a launch has no use for before Access runs.
 std::vector<std::string> WindowMachinery(const std::vector<std::string>& loaded) {
   std::vector<std::string> found;
   for (const std::string& path : loaded) {
     if (EndsWith(path, ".drv") || EndsWith(path, "\\uxtheme.dll") ||
-        EndsWith(path, "\\comctl32.dll")) {
+        EndsWith(path, "\\comctl32.dll") || EndsWith(path, "\\user32.dll") ||
+        EndsWith(path, "\\gdi32.dll")) {
       found.push_back(path);
     }
   }
