@@ -10,7 +10,7 @@ packages=(
   cmake make g++ libgtest-dev libgmock-dev python3
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 wine32:i386
-  xvfb xauth x11-utils imagemagick fonts-ipafont-gothic locales
+  xvfb xauth x11-utils imagemagick fonts-ipafont-gothic locales strace
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
