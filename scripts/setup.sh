@@ -14,7 +14,7 @@ packages=(
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
   clang libclang-rt-14-dev
   wine wine64 wine32:i386
-  xvfb xauth x11-utils x11-apps imagemagick fonts-ipafont-gothic locales
+  xvfb xauth x11-utils x11-apps imagemagick fonts-ipafont-gothic locales strace
   wixl msitools
 )
 

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32DaoEngine.h"
 
 #include <string>
+#include <type_traits>
 
 #include "platform/MdbHeader.h"
 #include "platform/win32/Win32Handle.h"
@@ -10,37 +11,39 @@ namespace mdb {
 namespace {
 
 // DAO.DBEngine.36 and its _DBEngine interface.
-const CLSID kDbEngineClass = {0x00000100, 0x0000, 0x0010,
-                              {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
-const IID kDbEngineInterface = {0x00000021, 0x0000, 0x0010,
-                                {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+const CLSID kDbEngineClass = {
+    0x00000100, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+const IID kDbEngineInterface = {
+    0x00000021, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
 
 class Variant {
  public:
-  Variant() { VariantInit(&value_); }
-  ~Variant() { VariantClear(&value_); }
+  explicit Variant(const OleApi& ole) : ole_(ole) { ole_.variantInit(&value_); }
+  ~Variant() { ole_.variantClear(&value_); }
   Variant(const Variant&) = delete;
   Variant& operator=(const Variant&) = delete;
   VARIANT* get() { return &value_; }
 
  private:
+  const OleApi& ole_;
   VARIANT value_;
 };
 
 // Frees what an Invoke put into its exception record.
 class ExceptionRecord {
  public:
-  ExceptionRecord() { ZeroMemory(&info_, sizeof info_); }
+  explicit ExceptionRecord(const OleApi& ole) : ole_(ole) { ZeroMemory(&info_, sizeof info_); }
   ~ExceptionRecord() {
-    SysFreeString(info_.bstrSource);
-    SysFreeString(info_.bstrDescription);
-    SysFreeString(info_.bstrHelpFile);
+    ole_.sysFreeString(info_.bstrSource);
+    ole_.sysFreeString(info_.bstrDescription);
+    ole_.sysFreeString(info_.bstrHelpFile);
   }
   ExceptionRecord(const ExceptionRecord&) = delete;
   ExceptionRecord& operator=(const ExceptionRecord&) = delete;
   EXCEPINFO* get() { return &info_; }
 
  private:
+  const OleApi& ole_;
   EXCEPINFO info_;
 };
 
@@ -48,8 +51,8 @@ IDispatch* AsDispatch(DaoObject object) { return reinterpret_cast<IDispatch*>(ob
 
 // Late-bound call of `name` on `object`; `args` in Invoke's order, the last
 // argument first.
-HRESULT Call(IDispatch* object, const wchar_t* name, WORD flags, VARIANTARG* args, UINT count,
-             VARIANT* result) {
+HRESULT Call(const OleApi& ole, IDispatch* object, const wchar_t* name, WORD flags,
+             VARIANTARG* args, UINT count, VARIANT* result) {
   if (object == nullptr) return E_POINTER;
   std::wstring member = name;
   LPOLESTR names[] = {&member[0]};
@@ -57,7 +60,7 @@ HRESULT Call(IDispatch* object, const wchar_t* name, WORD flags, VARIANTARG* arg
   HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
   if (FAILED(hr)) return hr;
   DISPPARAMS params = {args, nullptr, count, 0};
-  ExceptionRecord exception;
+  ExceptionRecord exception(ole);
   UINT badArgument = 0;
   hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, exception.get(),
                       &badArgument);
@@ -83,8 +86,8 @@ HRESULT TakeObject(VARIANT* result, DaoObject* object) {
 }
 
 // An optional argument left out.
-void SetOmitted(VARIANTARG* arg) {
-  VariantInit(arg);
+void SetOmitted(const OleApi& ole, VARIANTARG* arg) {
+  ole.variantInit(arg);
   arg->vt = VT_ERROR;
   arg->scode = DISP_E_PARAMNOTFOUND;
 }
@@ -102,18 +105,69 @@ bool ReadUpTo(HANDLE file, std::size_t total, std::string* bytes) {
   return true;
 }
 
+// Whether an in-process creation of the engine class can find a server:
+// COM reads the same merged per-user and machine view of the class key (and,
+// in a 32-bit process on 64-bit Windows, the same redirected one). Without
+// InprocServer32, or a TreatAs naming another class, CLSCTX_INPROC_SERVER can
+// only answer REGDB_E_CLASSNOTREG; a LocalServer32 alone does not serve it.
+bool EngineClassMayBeRegistered() {
+  const wchar_t* const kServingKeys[] = {
+      L"CLSID\\{00000100-0000-0010-8000-00AA006D2EA4}\\InprocServer32",
+      L"CLSID\\{00000100-0000-0010-8000-00AA006D2EA4}\\TreatAs",
+  };
+  for (const wchar_t* name : kServingKeys) {
+    HKEY key = nullptr;
+    const LSTATUS status = RegOpenKeyExW(HKEY_CLASSES_ROOT, name, 0, KEY_QUERY_VALUE, &key);
+    if (status == ERROR_SUCCESS) RegCloseKey(key);
+    // Only a plain "not there" rules COM out; any other answer is left to COM.
+    if (status != ERROR_FILE_NOT_FOUND) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
+HRESULT Win32DaoEngine::LoadCom() {
+  // Both are known DLLs: Windows takes them from the system folder only.
+  HMODULE ole32 = LoadLibraryW(L"ole32.dll");
+  if (ole32 == nullptr) return HRESULT_FROM_WIN32(GetLastError());
+  HMODULE oleaut32 = LoadLibraryW(L"oleaut32.dll");
+  if (oleaut32 == nullptr) return HRESULT_FROM_WIN32(GetLastError());
+  OleApi ole;
+  bool found = true;
+  auto find = [&found](HMODULE module, const char* name, auto* function) {
+    *function = reinterpret_cast<std::remove_pointer_t<decltype(function)>>(
+        reinterpret_cast<void*>(GetProcAddress(module, name)));
+    found = found && *function != nullptr;
+  };
+  find(ole32, "CoInitializeEx", &ole.coInitializeEx);
+  find(ole32, "CoCreateInstance", &ole.coCreateInstance);
+  find(oleaut32, "VariantInit", &ole.variantInit);
+  find(oleaut32, "VariantClear", &ole.variantClear);
+  find(oleaut32, "VariantChangeType", &ole.variantChangeType);
+  find(oleaut32, "SysAllocStringLen", &ole.sysAllocStringLen);
+  find(oleaut32, "SysFreeString", &ole.sysFreeString);
+  find(oleaut32, "SysStringLen", &ole.sysStringLen);
+  if (!found) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+  ole_ = ole;
+  return S_OK;
+}
+
 DaoStatus Win32DaoEngine::CreateEngine() {
+  if (!EngineClassMayBeRegistered()) return kDaoClassNotRegistered;
+  if (!ComLoaded()) {
+    const HRESULT loaded = LoadCom();
+    if (FAILED(loaded)) return loaded;
+  }
   if (!comTried_) {
     comTried_ = true;
     // Already initialised in another model is fine: the engine is
     // apartment-neutral enough for the one thread that uses it.
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ole_.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   }
   void* created = nullptr;
-  const HRESULT hr =
-      CoCreateInstance(kDbEngineClass, nullptr, CLSCTX_INPROC_SERVER, kDbEngineInterface, &created);
+  const HRESULT hr = ole_.coCreateInstance(kDbEngineClass, nullptr, CLSCTX_INPROC_SERVER,
+                                           kDbEngineInterface, &created);
   if (FAILED(hr)) return hr;
   if (created == nullptr) return E_POINTER;
   // _DBEngine is a dual interface: its first methods are IDispatch's.
@@ -123,53 +177,57 @@ DaoStatus Win32DaoEngine::CreateEngine() {
 
 DaoStatus Win32DaoEngine::GetWorkspaces(DaoObject* workspaces) {
   *workspaces = 0;
-  Variant result;
-  const HRESULT hr = Call(engine_.get(), L"Workspaces", DISPATCH_PROPERTYGET, nullptr, 0,
-                          result.get());
+  if (!ComLoaded()) return E_POINTER;
+  Variant result(ole_);
+  const HRESULT hr =
+      Call(ole_, engine_.get(), L"Workspaces", DISPATCH_PROPERTYGET, nullptr, 0, result.get());
   return FAILED(hr) ? hr : TakeObject(result.get(), workspaces);
 }
 
 DaoStatus Win32DaoEngine::GetItem(DaoObject collection, std::int16_t index, DaoObject* item) {
   *item = 0;
-  Variant argument;
+  if (!ComLoaded()) return E_POINTER;
+  Variant argument(ole_);
   argument.get()->vt = VT_I2;
   argument.get()->iVal = index;
-  Variant result;
-  const HRESULT hr = Call(AsDispatch(collection), L"Item", DISPATCH_PROPERTYGET | DISPATCH_METHOD,
-                          argument.get(), 1, result.get());
+  Variant result(ole_);
+  const HRESULT hr = Call(ole_, AsDispatch(collection), L"Item",
+                          DISPATCH_PROPERTYGET | DISPATCH_METHOD, argument.get(), 1, result.get());
   return FAILED(hr) ? hr : TakeObject(result.get(), item);
 }
 
 DaoStatus Win32DaoEngine::OpenDatabase(DaoObject workspace, const std::wstring& path,
                                        DaoObject* database) {
   *database = 0;
+  if (!ComLoaded()) return E_POINTER;
   // Name, Options, ReadOnly, Connect, stored last first.
-  Variant name;
+  Variant name(ole_);
   name.get()->vt = VT_BSTR;
-  name.get()->bstrVal = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
+  name.get()->bstrVal = ole_.sysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
   if (name.get()->bstrVal == nullptr) return E_OUTOFMEMORY;
   VARIANTARG args[4];
-  SetOmitted(&args[0]);  // Connect
-  SetOmitted(&args[1]);  // ReadOnly
-  SetOmitted(&args[2]);  // Options
+  SetOmitted(ole_, &args[0]);  // Connect
+  SetOmitted(ole_, &args[1]);  // ReadOnly
+  SetOmitted(ole_, &args[2]);  // Options
   args[3] = *name.get();
-  Variant result;
+  Variant result(ole_);
   const HRESULT hr =
-      Call(AsDispatch(workspace), L"OpenDatabase", DISPATCH_METHOD, args, 4, result.get());
+      Call(ole_, AsDispatch(workspace), L"OpenDatabase", DISPATCH_METHOD, args, 4, result.get());
   return FAILED(hr) ? hr : TakeObject(result.get(), database);
 }
 
 DaoStatus Win32DaoEngine::GetVersion(DaoObject database, std::wstring* version) {
-  Variant result;
+  if (!ComLoaded()) return E_POINTER;
+  Variant result(ole_);
   HRESULT hr =
-      Call(AsDispatch(database), L"Version", DISPATCH_PROPERTYGET, nullptr, 0, result.get());
+      Call(ole_, AsDispatch(database), L"Version", DISPATCH_PROPERTYGET, nullptr, 0, result.get());
   if (FAILED(hr)) return hr;
   if (result.get()->vt != VT_BSTR) {
-    hr = VariantChangeType(result.get(), result.get(), 0, VT_BSTR);
+    hr = ole_.variantChangeType(result.get(), result.get(), 0, VT_BSTR);
     if (FAILED(hr)) return hr;
   }
   const BSTR text = result.get()->bstrVal;
-  version->assign(text == nullptr ? L"" : text, SysStringLen(text));
+  version->assign(text == nullptr ? L"" : text, ole_.sysStringLen(text));
   return S_OK;
 }
 

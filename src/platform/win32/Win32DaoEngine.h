@@ -1,15 +1,34 @@
 // The DAO 3.6 engine through COM late binding, and, where its class is not
 // registered, the database file's own header in its place.
-// COM is initialised on the calling thread by the first CreateEngine and left
-// initialised: the engine reference lives until the process ends.
+// Where the class has no in-process registration, CreateEngine answers
+// REGDB_E_CLASSNOTREG from the registry alone and COM is never loaded. Where
+// it has one, the first CreateEngine loads ole32 and oleaut32 and initialises
+// COM on the calling thread; both stay: the engine reference lives until the
+// process ends.
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 #include <oaidl.h>
+#include <oleauto.h>
 
 #include "platform/DatabaseEngine.h"
 
 namespace mdb {
+
+// The COM and Automation functions the engine calls, looked up in ole32 and
+// oleaut32 when an engine is first to be created. Not importing them keeps
+// the two DLLs (and what they pull in) out of every start without an engine.
+struct OleApi {
+  decltype(&::CoInitializeEx) coInitializeEx = nullptr;
+  decltype(&::CoCreateInstance) coCreateInstance = nullptr;
+  decltype(&::VariantInit) variantInit = nullptr;
+  decltype(&::VariantClear) variantClear = nullptr;
+  decltype(&::VariantChangeType) variantChangeType = nullptr;
+  decltype(&::SysAllocStringLen) sysAllocStringLen = nullptr;
+  decltype(&::SysFreeString) sysFreeString = nullptr;
+  decltype(&::SysStringLen) sysStringLen = nullptr;
+};
 
 // Owns one reference to a COM object.
 template <typename T>
@@ -48,7 +67,13 @@ class Win32DaoEngine final : public IDatabaseEngine {
   DaoStatus ReadHeaderVersion(const std::wstring& path, std::wstring* version) override;
 
  private:
+  HRESULT LoadCom();
+  // No object can exist before COM is loaded: the calls on objects answer
+  // E_POINTER until then.
+  bool ComLoaded() const { return ole_.coCreateInstance != nullptr; }
+
   bool comTried_ = false;
+  OleApi ole_;
   ComRef<IDispatch> engine_;
 };
 

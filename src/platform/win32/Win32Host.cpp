@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/ArgumentText.h"
+#include "platform/win32/Win32CommonControls.h"
 #include "platform/win32/Win32Error.h"
 #include "platform/win32/Win32Handle.h"
 
@@ -104,6 +105,8 @@ std::wstring Win32Host::CurrentDateTime() {
 
 void Win32Host::ShowMessage(const std::wstring& text, MessageIcon icon, const std::wstring* title) {
   const std::wstring caption = title != nullptr ? *title : ApplicationTitle();
+  // The box's buttons are common controls, as in the settings window.
+  LoadCommonControls();
   MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | static_cast<UINT>(icon));
 }
 

@@ -1,9 +1,8 @@
 #include "platform/win32/Win32Window.h"
 
-#include <commctrl.h>
-
 #include <cmath>
 
+#include "platform/win32/Win32CommonControls.h"
 #include "platform/win32/Win32Error.h"
 
 namespace mdb {
@@ -60,8 +59,7 @@ Win32Window::~Win32Window() {
 }
 
 void Win32Window::RegisterWindowClass() {
-  INITCOMMONCONTROLSEX common = {sizeof(common), ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&common);
+  LoadCommonControls();
 
   bigIcon_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kIconResource),
                                                IMAGE_ICON, GetSystemMetrics(SM_CXICON),
