@@ -3,7 +3,7 @@
 
     check_imports.py EXE LIST [--os-version MAJOR.MINOR] [--newest NAME]
 
-Every imported function must be on LIST, and LIST must date it no later than
+Every imported function, delay-loaded ones included, must be on LIST, and LIST must date it no later than
 the oldest Windows the program starts on (--newest, default 2000). With
 --os-version the PE header's OS and subsystem versions must say exactly that.
 Exits 0 when all holds, 1 with one line per fault otherwise.
@@ -45,23 +45,59 @@ def read_imports(image):
         start = offset(rva)
         return image[start:image.index(b"\0", start)].decode("ascii")
 
+    size, fmt, flag = (8, "<Q", 1 << 63) if wide else (4, "<I", 1 << 31)
+
+    def thunk_names(at):
+        names = []
+        while True:
+            (value,) = struct.unpack_from(fmt, image, at)
+            if value == 0:
+                return names
+            names.append("#%d" % (value & 0xFFFF) if value & flag else text((value & 0x7FFFFFFF) + 2))
+            at += size
+
     imports = {}
     at = offset(import_rva) if import_rva else None
     while at is not None:
         lookup, _, _, name_rva, thunks = struct.unpack_from("<IIIII", image, at)
         if name_rva == 0:
             break
-        names = imports.setdefault(text(name_rva).lower(), [])
-        entry = offset(lookup or thunks)
-        size, fmt, flag = (8, "<Q", 1 << 63) if wide else (4, "<I", 1 << 31)
-        while True:
-            (value,) = struct.unpack_from(fmt, image, entry)
-            if value == 0:
-                break
-            names.append("#%d" % (value & 0xFFFF) if value & flag else text((value & 0x7FFFFFFF) + 2))
-            entry += size
+        imports.setdefault(text(name_rva).lower(), []).extend(thunk_names(offset(lookup or thunks)))
         at += 20
+    for dll, at in delay_descriptors(image, sections, offset, text):
+        imports.setdefault(dll, []).extend(thunk_names(at))
     return imports, os_version, subsystem_version
+
+
+def delay_descriptors(image, sections, offset, text):
+    """Yields (dll, offset of its name table) for every delay-load descriptor.
+
+    GNU ld leaves the delay-import directory of the PE header empty, so the
+    descriptors are found by their shape: attributes 1 (addresses are RVAs),
+    the RVAs of a DLL name, its module handle, its address and name tables,
+    then three zero fields."""
+    def valid(rva):
+        try:
+            offset(rva)
+            return True
+        except ValueError:
+            return False
+
+    for vaddr, length, raw in sections:
+        end = min(raw + length, len(image)) - 32
+        for at in range(raw, end, 4):
+            attributes, name, module, iat, names, bound, unload, stamp = struct.unpack_from(
+                "<8I", image, at)
+            if attributes != 1 or bound or unload or stamp or 0 in (name, module, iat, names):
+                continue
+            if not all(valid(rva) for rva in (name, module, iat, names)):
+                continue
+            try:
+                dll = text(name)
+            except (ValueError, UnicodeDecodeError):
+                continue
+            if dll.lower().endswith(".dll"):
+                yield dll.lower(), offset(names)
 
 
 def read_list(path):
