@@ -2,7 +2,6 @@
 
 #include "association/mAccessReg.h"
 #include "launch/mWaitShell.h"
-#include "startup/mMain.h"
 #include "startup/std_Func.h"
 
 namespace mdb {

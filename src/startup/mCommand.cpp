@@ -1,6 +1,5 @@
 #include "startup/mCommand.h"
 
-#include "startup/mMain.h"
 #include "startup/std_Func.h"
 
 namespace mdb {

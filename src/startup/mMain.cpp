@@ -8,8 +8,6 @@
 
 namespace mdb {
 
-std::wstring gLogFile;
-
 std::wstring DumpArguments(const ArgumentList& list) {
   std::wstring dump;
   for (std::size_t i = 0; i < list.size(); ++i) {

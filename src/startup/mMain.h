@@ -1,4 +1,4 @@
-// The program's start-up procedure and the log path it sets.
+// The program's start-up procedure.
 #pragma once
 
 #include <string>
@@ -7,9 +7,6 @@
 #include "startup/mCommand.h"
 
 namespace mdb {
-
-// Program directory + "\MdbSwitch.Log"; set once by Main.
-extern std::wstring gLogFile;
 
 // "(i)" + slot i + CR LF for every slot of the list.
 std::wstring DumpArguments(const ArgumentList& list);

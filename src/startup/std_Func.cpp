@@ -3,6 +3,7 @@
 namespace mdb {
 
 bool gDebugMode = false;
+std::wstring gLogFile;
 
 namespace {
 

@@ -1,4 +1,5 @@
-// The trace facility and the program-wide debug switch.
+// The trace facility and the two program-wide values it reads: the debug
+// switch and the log path.
 // The trace is best-effort: a log that the host refuses to look up, delete,
 // create or append to (a read-only folder or file, a file held open by
 // another program, a full disk) loses that step and nothing else, since no
@@ -15,6 +16,10 @@ namespace mdb {
 
 // Off in every run; when on, each entry is also shown in a message box.
 extern bool gDebugMode;
+
+// Program directory + "\MdbSwitch.Log"; set once by Main, passed by every
+// caller of WriteDebugLog.
+extern std::wstring gLogFile;
 
 // Deletes the log of an earlier run. A hidden or system log is not found by
 // the lookup (mask 0), so it stays and is appended to.

@@ -9,7 +9,7 @@
 #include "association/mAccessReg.h"
 #include "launch/mSwitch.h"
 #include "platform/fake/FakePlatform.h"
-#include "startup/mMain.h"
+#include "startup/std_Func.h"
 
 namespace {
 

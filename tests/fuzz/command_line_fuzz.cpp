@@ -5,6 +5,7 @@
 #include "platform/fake/FakePlatform.h"
 #include "startup/mCommand.h"
 #include "startup/mMain.h"
+#include "startup/std_Func.h"
 
 namespace {
 

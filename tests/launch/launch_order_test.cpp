@@ -5,6 +5,7 @@
 #include "launch/mSwitch.h"
 #include "platform/fake/FakePlatform.h"
 #include "startup/mMain.h"
+#include "startup/std_Func.h"
 
 namespace mdb {
 namespace {
