@@ -11,19 +11,6 @@ const wchar_t kMetricsKey[] = L"Control Panel\\Desktop\\WindowMetrics";
 const wchar_t kIconSizeValue[] = L"Shell Icon Size";
 constexpr std::uint32_t kAnnounceTimeoutMs = 10000;
 
-// Closes the metrics key however the refresh ends.
-class KeyCloser {
- public:
-  KeyCloser(IRegistryApi& registry, RegHandle handle) : registry_(registry), handle_(handle) {}
-  ~KeyCloser() { registry_.CloseKey(handle_); }
-  KeyCloser(const KeyCloser&) = delete;
-  KeyCloser& operator=(const KeyCloser&) = delete;
-
- private:
-  IRegistryApi& registry_;
-  RegHandle handle_;
-};
-
 bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 // A signed 32-bit decimal number with optional blanks around it; false for
@@ -57,13 +44,13 @@ void Announce(IBroadcast& broadcast) {
 
 }  // namespace
 
-RegHandle RegKeyOpen(Platform& platform, RegistryRoot root, const std::wstring& subKey) {
-  RegHandle handle = 0;
-  if (platform.registry.OpenKeyEx(root, platform.codec.ToNarrow(subKey), 0, kKeyAccess63,
-                                  &handle) != kRegSuccess) {
-    return 0;
+RegKey RegKeyOpen(Platform& platform, RegistryRoot root, const std::wstring& subKey) {
+  RegKey key;
+  if (OpenRegKey(platform.registry, root, platform.codec.ToNarrow(subKey), kKeyAccess63, &key) !=
+      kRegSuccess) {
+    return RegKey();
   }
-  return handle;
+  return key;
 }
 
 std::int32_t RegGetStringSize(Platform& platform, RegHandle key, const std::wstring& valueName,
@@ -104,9 +91,10 @@ long RegSetValueData(Platform& platform, RegHandle key, const std::wstring& valu
 }
 
 void RefreshIconCache(Platform& platform) {
-  const RegHandle key = RegKeyOpen(platform, HKEY_CURRENT_USER_, kMetricsKey);
-  if (key == 0) return;
-  KeyCloser closer(platform.registry, key);
+  // Closed however the refresh ends.
+  const RegKey metrics = RegKeyOpen(platform, HKEY_CURRENT_USER_, kMetricsKey);
+  if (!metrics.valid()) return;
+  const RegHandle key = metrics.get();
 
   std::uint32_t valueType = 0;
   const std::int32_t size = RegGetStringSize(platform, key, kIconSizeValue, valueType);

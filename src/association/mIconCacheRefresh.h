@@ -13,8 +13,9 @@ namespace mdb {
 
 void RefreshIconCache(Platform& platform);
 
-// The existing key opened with access 63, or 0. Never creates it.
-RegHandle RegKeyOpen(Platform& platform, RegistryRoot root, const std::wstring& subKey);
+// The existing key opened with access 63, or an empty owner. Never creates
+// it.
+[[nodiscard]] RegKey RegKeyOpen(Platform& platform, RegistryRoot root, const std::wstring& subKey);
 // Bytes of a REG_SZ value, terminator included; 0 for a missing value or one
 // of another type. `valueType` receives the type the platform reported.
 std::int32_t RegGetStringSize(Platform& platform, RegHandle key, const std::wstring& valueName,

@@ -10,38 +10,15 @@ namespace mdb {
 
 namespace {
 
-// One object lent by the engine, given back on every path.
-class EngineObject {
- public:
-  explicit EngineObject(IDatabaseEngine& engine) : engine_(engine) {}
-  ~EngineObject() { Reset(); }
-  EngineObject(const EngineObject&) = delete;
-  EngineObject& operator=(const EngineObject&) = delete;
-
-  DaoObject get() const { return object_; }
-  DaoObject* Receive() {
-    Reset();
-    return &object_;
-  }
-  void Reset() {
-    if (object_ != 0) engine_.Release(object_);
-    object_ = 0;
-  }
-
- private:
-  IDatabaseEngine& engine_;
-  DaoObject object_ = 0;
-};
-
 // Workspaces(0).OpenDatabase(path); the collection and the workspace are
 // given back as soon as OpenDatabase has returned. 0 when any call failed.
 void OpenThroughDefaultWorkspace(IDatabaseEngine& engine, const std::wstring& path,
-                                 EngineObject& database) {
-  EngineObject workspaces(engine);
-  EngineObject workspace(engine);
-  if (!DaoSucceeded(engine.GetWorkspaces(workspaces.Receive()))) return;
-  if (!DaoSucceeded(engine.GetItem(workspaces.get(), 0, workspace.Receive()))) return;
-  engine.OpenDatabase(workspace.get(), path, database.Receive());
+                                 OwnedDaoObject& database) {
+  OwnedDaoObject workspaces(0, DaoObjectTraits{&engine});
+  OwnedDaoObject workspace(0, DaoObjectTraits{&engine});
+  if (!DaoSucceeded(engine.GetWorkspaces(workspaces.receive()))) return;
+  if (!DaoSucceeded(engine.GetItem(workspaces.get(), 0, workspace.receive()))) return;
+  engine.OpenDatabase(workspace.get(), path, database.receive());
 }
 
 // The engine's Version text for `path`; "" for every failure. Each failing
@@ -57,10 +34,10 @@ std::wstring ReadDatabaseVersion(IDatabaseEngine& engine, const std::wstring& pa
       }
       if (!DaoSucceeded(created)) return version;
     }
-    EngineObject database(engine);
+    OwnedDaoObject database(0, DaoObjectTraits{&engine});
     OpenThroughDefaultWorkspace(engine, path, database);
     std::wstring read;
-    if (database.get() != 0 && DaoSucceeded(engine.GetVersion(database.get(), &read))) {
+    if (database.valid() && DaoSucceeded(engine.GetVersion(database.get(), &read))) {
       version = read;
     }
   } catch (...) {

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/UniqueHandle.h"
+
 namespace mdb {
 
 using DaoObject = std::uintptr_t;  // 0: no object
@@ -48,5 +50,9 @@ class IDatabaseEngine {
   // `version` is left alone on failure.
   virtual DaoStatus ReadHeaderVersion(const std::wstring& path, std::wstring* version) = 0;
 };
+
+// One object lent by `engine`, given back through it when its owner goes.
+using DaoObjectTraits = ClosedThrough<IDatabaseEngine, DaoObject, &IDatabaseEngine::Release>;
+using OwnedDaoObject = UniqueHandle<DaoObjectTraits>;
 
 }  // namespace mdb

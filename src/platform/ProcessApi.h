@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/UniqueHandle.h"
+
 namespace mdb {
 
 using ProcessHandle = std::uintptr_t;
@@ -33,5 +35,9 @@ class IProcessApi {
   // the shell's "application starting" cursor ends for a windowless launcher.
   virtual void PumpOnePostedMessage() = 0;
 };
+
+// A process handle from `process`, closed through it when its owner goes.
+using ProcessHandleTraits = ClosedThrough<IProcessApi, ProcessHandle, &IProcessApi::CloseHandle>;
+using OwnedProcessHandle = UniqueHandle<ProcessHandleTraits>;
 
 }  // namespace mdb

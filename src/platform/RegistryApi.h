@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/UniqueHandle.h"
+
 namespace mdb {
 
 using RegHandle = std::uintptr_t;
@@ -53,5 +55,31 @@ class IRegistryApi {
   virtual long DeleteValue(RegHandle key, const std::string& name) = 0;
   virtual long CloseKey(RegHandle key) = 0;
 };
+
+// A key opened or created through `registry`, closed when its owner goes.
+using RegKeyTraits = ClosedThrough<IRegistryApi, RegHandle, &IRegistryApi::CloseKey>;
+using RegKey = UniqueHandle<RegKeyTraits>;
+
+// OpenKeyEx and CreateKeyEx (options 0, disposition unread) into an owner.
+// The platform's status; only on success does `key` take the new key, and
+// what it held before is closed.
+[[nodiscard]] inline long OpenRegKey(IRegistryApi& registry, RegHandle parent,
+                                     const std::string& subKey, std::uint32_t access,
+                                     RegKey* key) {
+  RegHandle handle = 0;
+  const long status = registry.OpenKeyEx(parent, subKey, 0, access, &handle);
+  if (status == kRegSuccess) *key = RegKey(handle, RegKeyTraits{&registry});
+  return status;
+}
+
+[[nodiscard]] inline long CreateRegKey(IRegistryApi& registry, RegHandle parent,
+                                       const std::string& subKey, std::uint32_t access,
+                                       RegKey* key) {
+  RegHandle handle = 0;
+  std::uint32_t disposition = 0;
+  const long status = registry.CreateKeyEx(parent, subKey, 0, access, &handle, &disposition);
+  if (status == kRegSuccess) *key = RegKey(handle, RegKeyTraits{&registry});
+  return status;
+}
 
 }  // namespace mdb

@@ -10,20 +10,6 @@ namespace {
 constexpr std::uint32_t kReadBufferSize = 256;  // one value's data, terminator included
 constexpr std::uint32_t kNameBufferSize = 80;   // one listed name, terminator included
 
-// Owns a key opened within one call and closes it on every way out.
-class OpenedKey {
- public:
-  OpenedKey(IRegistryApi& registry, RegHandle handle) : registry_(registry), handle_(handle) {}
-  ~OpenedKey() { registry_.CloseKey(handle_); }
-  OpenedKey(const OpenedKey&) = delete;
-  OpenedKey& operator=(const OpenedKey&) = delete;
-  RegHandle handle() const { return handle_; }
-
- private:
-  IRegistryApi& registry_;
-  RegHandle handle_;
-};
-
 // Bytes up to the first zero byte, or all of them when there is none.
 std::string UpToZero(const char* bytes, std::size_t size) {
   const char* end = std::find(bytes, bytes + size, '\0');
@@ -32,21 +18,31 @@ std::string UpToZero(const char* bytes, std::size_t size) {
 
 }  // namespace
 
+bool clsRegEdit::OpenKey(RegistryRoot root, const std::wstring& subKey, std::uint32_t access,
+                         RegKey* key) {
+  return OpenRegKey(registry_, root, codec_.ToNarrow(subKey), access, key) == kRegSuccess;
+}
+
+template <typename Change>
+bool clsRegEdit::ChangeKey(RegistryRoot root, const std::wstring& subKey, Change change) {
+  RegKey key;
+  if (!OpenKey(root, subKey, kKeyAccess63, &key)) return false;
+  change(key.get());
+  return true;
+}
+
 template <typename Lister>
 std::int32_t clsRegEdit::ListNames(std::vector<std::wstring>& names, RegistryRoot root,
                                    const std::wstring& subKey, Lister list) {
-  RegHandle handle = 0;
-  if (registry_.OpenKeyEx(root, codec_.ToNarrow(subKey), 0, kKeyAccess63, &handle) != kRegSuccess) {
-    return 0;
-  }
-  OpenedKey key(registry_, handle);
+  RegKey key;
+  if (!OpenKey(root, subKey, kKeyAccess63, &key)) return 0;
   std::int32_t index = 0;
   for (;;) {
     char name[kNameBufferSize];
     std::memset(name, ' ', sizeof name);
     std::uint32_t capacity = kNameBufferSize;
     // The platform also stops here for a name that does not fit the buffer.
-    if (list(handle, static_cast<std::uint32_t>(index), name, &capacity) != kRegSuccess) break;
+    if (list(key.get(), static_cast<std::uint32_t>(index), name, &capacity) != kRegSuccess) break;
     names.resize(static_cast<std::size_t>(index) + 1);
     names[static_cast<std::size_t>(index)] = codec_.FromNarrow(UpToZero(name, sizeof name));
     ++index;
@@ -74,46 +70,34 @@ std::int32_t clsRegEdit::mEnumRegSubKey(std::vector<std::wstring>& strlpEnumKey,
 
 bool clsRegEdit::mRegDeleteSubKey(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                                   const std::wstring& strDstKey) {
-  RegHandle handle = 0;
-  if (registry_.OpenKeyEx(enumRegKey, codec_.ToNarrow(strSubKey), 0, kKeyAccess63, &handle) !=
-      kRegSuccess) {
-    return false;
-  }
-  OpenedKey key(registry_, handle);
-  registry_.DeleteKey(handle, codec_.ToNarrow(strDstKey));
-  return true;
+  return ChangeKey(enumRegKey, strSubKey,
+                   [&](RegHandle key) { registry_.DeleteKey(key, codec_.ToNarrow(strDstKey)); });
 }
 
 bool clsRegEdit::mRegDeleteString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                                   const std::wstring& strDstValueName) {
-  RegHandle handle = 0;
-  if (registry_.OpenKeyEx(enumRegKey, codec_.ToNarrow(strSubKey), 0, kKeyAccess63, &handle) !=
-      kRegSuccess) {
-    return false;
-  }
-  OpenedKey key(registry_, handle);
-  registry_.DeleteValue(handle, codec_.ToNarrow(strDstValueName));
-  return true;
+  return ChangeKey(enumRegKey, strSubKey, [&](RegHandle key) {
+    registry_.DeleteValue(key, codec_.ToNarrow(strDstValueName));
+  });
 }
 
 std::wstring clsRegEdit::mRegGetString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                                        const std::wstring& strValueName) {
   const std::string subKey = codec_.ToNarrow(strSubKey);
-  RegHandle handle = 0;
-  long status = registry_.OpenKeyEx(enumRegKey, subKey, 0, kKeyAccess63, &handle);
+  RegKey key;
+  long status = OpenRegKey(registry_, enumRegKey, subKey, kKeyAccess63, &key);
   // A standard user may read, but not change, the keys an installation made
   // for the whole machine, Access's open commands among them. Asking for
   // rights a read does not need must not make them unreadable.
   if (status == kRegAccessDenied) {
-    status = registry_.OpenKeyEx(enumRegKey, subKey, 0, kKeyQueryValue, &handle);
+    status = OpenRegKey(registry_, enumRegKey, subKey, kKeyQueryValue, &key);
   }
   if (status != kRegSuccess) return std::wstring();
-  OpenedKey key(registry_, handle);
   unsigned char buffer[kReadBufferSize] = {};
   std::uint32_t size = kReadBufferSize;
   std::uint32_t type = 0;
   // A value too long for the buffer fails the query, so it reads as "".
-  if (registry_.QueryValueEx(handle, codec_.ToNarrow(strValueName), &type, buffer, &size) !=
+  if (registry_.QueryValueEx(key.get(), codec_.ToNarrow(strValueName), &type, buffer, &size) !=
           kRegSuccess ||
       type != kRegSz) {
     return std::wstring();
@@ -123,12 +107,8 @@ std::wstring clsRegEdit::mRegGetString(RegistryRoot enumRegKey, const std::wstri
 
 bool clsRegEdit::mRegHasString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                                const std::wstring& strValueName, const std::wstring& strValue) {
-  RegHandle handle = 0;
-  if (registry_.OpenKeyEx(enumRegKey, codec_.ToNarrow(strSubKey), 0, kKeyQueryValue, &handle) !=
-      kRegSuccess) {
-    return false;
-  }
-  OpenedKey key(registry_, handle);
+  RegKey key;
+  if (!OpenKey(enumRegKey, strSubKey, kKeyQueryValue, &key)) return false;
   std::string wanted = codec_.ToNarrow(strValue);
   wanted.push_back('\0');
   // Twice the wanted size: an equal value fits even where a narrow read is
@@ -136,7 +116,7 @@ bool clsRegEdit::mRegHasString(RegistryRoot enumRegKey, const std::wstring& strS
   std::string stored(wanted.size() * 2, '\0');
   std::uint32_t size = static_cast<std::uint32_t>(stored.size());
   std::uint32_t type = 0;
-  if (registry_.QueryValueEx(handle, codec_.ToNarrow(strValueName), &type,
+  if (registry_.QueryValueEx(key.get(), codec_.ToNarrow(strValueName), &type,
                              reinterpret_cast<unsigned char*>(&stored[0]), &size) != kRegSuccess) {
     return false;
   }
@@ -146,18 +126,16 @@ bool clsRegEdit::mRegHasString(RegistryRoot enumRegKey, const std::wstring& strS
 bool clsRegEdit::mRegSetString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                                const std::wstring& strValueName, const std::wstring& strNewValue) {
   try {
-    RegHandle handle = 0;
-    std::uint32_t disposition = 0;
+    RegKey key;
     // Without a key there is nothing to write into; the result is false
     // either way, but no handle is then passed on that was never opened.
-    if (registry_.CreateKeyEx(enumRegKey, codec_.ToNarrow(strSubKey), 0, kKeyAccess63, &handle,
-                              &disposition) != kRegSuccess) {
+    if (CreateRegKey(registry_, enumRegKey, codec_.ToNarrow(strSubKey), kKeyAccess63, &key) !=
+        kRegSuccess) {
       return false;
     }
-    OpenedKey key(registry_, handle);
     std::string data = codec_.ToNarrow(strNewValue);
     data.push_back('\0');
-    return registry_.SetValueEx(handle, codec_.ToNarrow(strValueName), kRegSz,
+    return registry_.SetValueEx(key.get(), codec_.ToNarrow(strValueName), kRegSz,
                                 reinterpret_cast<const unsigned char*>(data.data()),
                                 static_cast<std::uint32_t>(data.size())) == kRegSuccess;
   } catch (...) {

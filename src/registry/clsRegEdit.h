@@ -48,6 +48,13 @@ class clsRegEdit {
                      const std::wstring& strValueName, const std::wstring& strNewValue);
 
  private:
+  // Opens the existing key into `key`; false when the platform refuses.
+  [[nodiscard]] bool OpenKey(RegistryRoot root, const std::wstring& subKey, std::uint32_t access,
+                             RegKey* key);
+  // Opens the key with access 63 and runs `change` on it; false when the key
+  // cannot be opened, true otherwise.
+  template <typename Change>
+  bool ChangeKey(RegistryRoot root, const std::wstring& subKey, Change change);
   template <typename Lister>
   std::int32_t ListNames(std::vector<std::wstring>& names, RegistryRoot root,
                          const std::wstring& subKey, Lister list);

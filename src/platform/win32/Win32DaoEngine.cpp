@@ -171,7 +171,7 @@ DaoStatus Win32DaoEngine::CreateEngine() {
   if (FAILED(hr)) return hr;
   if (created == nullptr) return E_POINTER;
   // _DBEngine is a dual interface: its first methods are IDispatch's.
-  engine_.Reset(static_cast<IDispatch*>(created));
+  engine_.reset(static_cast<IDispatch*>(created));
   return S_OK;
 }
 

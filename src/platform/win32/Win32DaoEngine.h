@@ -13,6 +13,7 @@
 #include <oleauto.h>
 
 #include "platform/DatabaseEngine.h"
+#include "platform/UniqueHandle.h"
 
 namespace mdb {
 
@@ -30,29 +31,16 @@ struct OleApi {
   decltype(&::SysStringLen) sysStringLen = nullptr;
 };
 
-// Owns one reference to a COM object.
+// One reference to a COM object.
 template <typename T>
-class ComRef {
- public:
-  ComRef() = default;
-  explicit ComRef(T* raw) : raw_(raw) {}
-  ~ComRef() { Reset(); }
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-  T* get() const { return raw_; }
-  T* Detach() {
-    T* raw = raw_;
-    raw_ = nullptr;
-    return raw;
-  }
-  void Reset(T* raw = nullptr) {
-    if (raw_ != nullptr) raw_->Release();
-    raw_ = raw;
-  }
-
- private:
-  T* raw_ = nullptr;
+struct ComRefTraits {
+  using Raw = T*;
+  static Raw Invalid() { return nullptr; }
+  static void Close(Raw raw) { raw->Release(); }
 };
+
+template <typename T>
+using ComRef = UniqueHandle<ComRefTraits<T>>;
 
 class Win32DaoEngine final : public IDatabaseEngine {
  public:

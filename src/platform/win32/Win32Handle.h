@@ -1,39 +1,11 @@
-// Owners for the raw handles of the Win32 layer; each closes on every path.
+// The kinds of raw handle the Win32 layer holds, each with its owner.
 #pragma once
 
 #include <windows.h>
 
+#include "platform/UniqueHandle.h"
+
 namespace mdb {
-
-template <typename Traits>
-class UniqueHandle {
- public:
-  using Raw = typename Traits::Raw;
-  UniqueHandle() = default;
-  explicit UniqueHandle(Raw raw) : raw_(raw) {}
-  ~UniqueHandle() { reset(); }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  UniqueHandle(UniqueHandle&& other) noexcept : raw_(other.release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
-  }
-  bool valid() const { return raw_ != Traits::Invalid(); }
-  Raw get() const { return raw_; }
-  Raw release() {
-    Raw raw = raw_;
-    raw_ = Traits::Invalid();
-    return raw;
-  }
-  void reset(Raw raw = Traits::Invalid()) {
-    if (valid()) Traits::Close(raw_);
-    raw_ = raw;
-  }
-
- private:
-  Raw raw_ = Traits::Invalid();
-};
 
 struct FileHandleTraits {
   using Raw = HANDLE;
