@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,13 +60,21 @@ struct ControlLayout {
   ControlId id;
   const wchar_t* name;
   ControlKind kind;
-  bool insideFrame;  // positioned from Frame1's corner and held by it
+  // The frame that holds the control: it is positioned from the frame's
+  // corner and disabled with it. None for a control on the window itself.
+  std::optional<ControlId> container;
   int left, top, width, height;  // twips
   const wchar_t* caption;
   FontStyle font;
   bool hasTextColor;
   Rgb textColor;
   bool enabled;
+  // The control begins a group for the arrow keys; the group runs to the
+  // next control that begins one.
+  bool startsGroup = false;
+  // The button Enter presses, while it has the focus; elsewhere Enter does
+  // nothing.
+  bool isDefault = false;
 };
 
 struct FormLayout {

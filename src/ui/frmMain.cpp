@@ -15,6 +15,10 @@ const FontStyle kDefaultFont{};
 const FontStyle kTitleFont{L"Lucida Sans Unicode", 20.25, 400, true, true, false, kAnsiCharset};
 const FontStyle kPathFont{L"ＭＳ ゴシック", 8.25, 400, false, false, false, kShiftJisCharset};
 
+// Where a control stands: on the window, or held by Frame1.
+constexpr std::optional<ControlId> kOnWindow = std::nullopt;
+constexpr std::optional<ControlId> kInFrame1 = ControlId::Frame1;
+
 FormLayout BuildLayout() {
   using K = ControlKind;
   using C = ControlId;
@@ -22,33 +26,36 @@ FormLayout BuildLayout() {
   layout.caption = L"Access97と2000を自動認識して起動する Varo's MdbVersionSwitch  Ver0.92β";
   layout.clientWidth = 7935;
   layout.clientHeight = 3885;
+  // The option buttons are one group for the arrow keys, closed by the button
+  // after them.
   layout.controls = {
-      {C::Label1, L"Label1", K::Label, false, 1140, 120, 5775, 495,
+      {C::Label1, L"Label1", K::Label, kOnWindow, 1140, 120, 5775, 495,
        L"Varo's MdbVersionSwitch", kTitleFont, true, kTitleBlue, true},
       // The check boxes only show what loading found; the user cannot change them.
-      {C::Check1, L"Check1", K::CheckBox, false, 360, 1200, 255, 375, L"", kDefaultFont, false, 0,
-       false},
-      {C::Label2, L"Label2", K::Label, false, 360, 840, 3015, 255,
+      {C::Check1, L"Check1", K::CheckBox, kOnWindow, 360, 1200, 255, 375, L"", kDefaultFont,
+       false, 0, false},
+      {C::Label2, L"Label2", K::Label, kOnWindow, 360, 840, 3015, 255,
        L"インストールされているAccess", kDefaultFont, false, 0, true},
-      {C::Check2, L"Check2", K::CheckBox, false, 360, 1560, 255, 375, L"", kDefaultFont, false, 0,
-       false},
-      {C::Label3, L"Label3", K::Label, false, 360, 2160, 3855, 255, L"mdbファイルの関連づけ",
+      {C::Check2, L"Check2", K::CheckBox, kOnWindow, 360, 1560, 255, 375, L"", kDefaultFont,
+       false, 0, false},
+      {C::Label3, L"Label3", K::Label, kOnWindow, 360, 2160, 3855, 255, L"mdbファイルの関連づけ",
        kDefaultFont, false, 0, true},
-      {C::Frame1, L"Frame1", K::Frame, false, 360, 2400, 6315, 1095, L"", kDefaultFont, false, 0,
-       true},
-      {C::Option1, L"Option1", K::OptionButton, true, 240, 240, 2175, 255, L"Access(2000)に戻す",
-       kDefaultFont, false, 0, true},
-      {C::Option2, L"Option2", K::OptionButton, true, 240, 600, 3015, 255,
-       L"MdbVersionSwitchで自動判別", kDefaultFont, false, 0, true},
-      {C::Command3, L"Command3", K::CommandButton, true, 4260, 540, 1815, 375, L"変更反映して終了",
-       kDefaultFont, false, 0, true},
-      {C::Label4, L"Label4", K::Label, false, 660, 1320, 975, 255, L"Access97", kDefaultFont, false,
-       0, true},
-      {C::Label5, L"Label5", K::Label, false, 660, 1680, 1035, 255, L"Access2000", kDefaultFont,
+      {C::Frame1, L"Frame1", K::Frame, kOnWindow, 360, 2400, 6315, 1095, L"", kDefaultFont,
        false, 0, true},
-      {C::Text1, L"Text1", K::TextBox, false, 1800, 1320, 5715, 255, L"", kPathFont, false, 0,
+      {C::Option1, L"Option1", K::OptionButton, kInFrame1, 240, 240, 2175, 255,
+       L"Access(2000)に戻す", kDefaultFont, false, 0, true, /*startsGroup=*/true},
+      {C::Option2, L"Option2", K::OptionButton, kInFrame1, 240, 600, 3015, 255,
+       L"MdbVersionSwitchで自動判別", kDefaultFont, false, 0, true},
+      {C::Command3, L"Command3", K::CommandButton, kInFrame1, 4260, 540, 1815, 375,
+       L"変更反映して終了", kDefaultFont, false, 0, true, /*startsGroup=*/true,
+       /*isDefault=*/true},
+      {C::Label4, L"Label4", K::Label, kOnWindow, 660, 1320, 975, 255, L"Access97", kDefaultFont,
+       false, 0, true},
+      {C::Label5, L"Label5", K::Label, kOnWindow, 660, 1680, 1035, 255, L"Access2000",
+       kDefaultFont, false, 0, true},
+      {C::Text1, L"Text1", K::TextBox, kOnWindow, 1800, 1320, 5715, 255, L"", kPathFont, false, 0,
        true},
-      {C::Text2, L"Text2", K::TextBox, false, 1800, 1680, 5715, 255, L"", kPathFont, false, 0,
+      {C::Text2, L"Text2", K::TextBox, kOnWindow, 1800, 1680, 5715, 255, L"", kPathFont, false, 0,
        true},
   };
   return layout;

@@ -69,13 +69,13 @@ TEST(SettingsWindowCaptions, EveryCaptionFitsItsControl) {
   windows.ShowForm(FrmMainLayout(), handlers);
   HWND top = OwnTopWindow();
   ASSERT_NE(top, nullptr);
-  HWND frame = GetDlgItem(top, DialogIdOf(ControlId::Frame1));
 
   int measured = 0;
   for (const ControlLayout& layout : FrmMainLayout().controls) {
     const std::wstring caption = layout.caption != nullptr ? layout.caption : L"";
     if (caption.empty() || layout.kind == ControlKind::TextBox) continue;
-    HWND control = GetDlgItem(layout.insideFrame ? frame : top, DialogIdOf(layout.id));
+    HWND parent = layout.container ? GetDlgItem(top, DialogIdOf(*layout.container)) : top;
+    HWND control = GetDlgItem(parent, DialogIdOf(layout.id));
     ASSERT_NE(control, nullptr) << mdbtest::Utf8(layout.name);
     std::wstring face;
     const int width = CaptionWidth(control, caption, &face);

@@ -232,7 +232,12 @@ TEST(FrmMainLayoutTest, ThirteenControlsNamedInTabOrderThreeInsideFrame) {
     EXPECT_EQ(std::wstring(c.name), names[i]);
     const bool held = c.id == ControlId::Option1 || c.id == ControlId::Option2 ||
                       c.id == ControlId::Command3;
-    EXPECT_EQ(c.insideFrame, held) << i;
+    EXPECT_EQ(c.container, held ? std::optional<ControlId>(ControlId::Frame1) : std::nullopt)
+        << i;
+    // The option buttons are one group, closed by the button after them; that
+    // button is the one Enter presses.
+    EXPECT_EQ(c.startsGroup, c.id == ControlId::Option1 || c.id == ControlId::Command3) << i;
+    EXPECT_EQ(c.isDefault, c.id == ControlId::Command3) << i;
   }
 }
 

@@ -76,7 +76,7 @@ class FakeWindows final : public IWindowToolkit, public IFormControls {
   bool Usable(ControlId id) {
     const Control& control = At(id);
     if (!control.enabled) return false;
-    return !control.layout.insideFrame || At(ControlId::Frame1).enabled;
+    return !control.layout.container || At(*control.layout.container).enabled;
   }
   // The user clicks `id`: an option button is selected, a command button
   // runs the click handler.

@@ -136,9 +136,10 @@ void Win32Window::ShowForm(const FormLayout& layout, FormHandlers handlers) {
 void Win32Window::CreateControl(const ControlLayout& layout, HFONT defaultFont) {
   const ControlClass kind = ClassOf(layout.kind);
   DWORD style = WS_CHILD | WS_VISIBLE | kind.style;
-  // The option buttons are one group, closed by the button after them.
-  if (layout.id == ControlId::Option1 || layout.id == ControlId::Command3) style |= WS_GROUP;
-  HWND parent = layout.insideFrame ? frame_ : window_;
+  if (layout.startsGroup) style |= WS_GROUP;
+  // A frame is the real parent of what it holds, so they move and are
+  // disabled with it.
+  HWND parent = layout.container ? At(*layout.container).window : window_;
   HWND window = CreateWindowExW(
       kind.exStyle, kind.className, layout.caption, style, TwipsToPixels(layout.left, dpiX_),
       TwipsToPixels(layout.top, dpiY_), TwipsToPixels(layout.width, dpiX_),
@@ -156,7 +157,6 @@ void Win32Window::CreateControl(const ControlLayout& layout, HFONT defaultFont) 
 
   if (layout.kind == ControlKind::Frame) {
     // A group box drops what its children tell it; pass it on to the window.
-    frame_ = window;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     groupBoxProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FrameProc)));
@@ -200,7 +200,7 @@ bool Win32Window::Value(ControlId id) {
 
 void Win32Window::ApplyEnabled(Control& control) {
   bool effective = control.enabled;
-  if (control.layout.insideFrame) effective = effective && At(ControlId::Frame1).enabled;
+  if (control.layout.container) effective = effective && At(*control.layout.container).enabled;
   EnableWindow(control.window, effective ? TRUE : FALSE);
 }
 
@@ -208,9 +208,8 @@ void Win32Window::SetEnabled(ControlId id, bool enabled) {
   Control& control = At(id);
   control.enabled = enabled;
   ApplyEnabled(control);
-  if (control.layout.kind != ControlKind::Frame) return;
   for (auto& entry : controls_) {
-    if (entry.second.layout.insideFrame) ApplyEnabled(entry.second);
+    if (entry.second.layout.container == id) ApplyEnabled(entry.second);
   }
 }
 
@@ -304,10 +303,11 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return ColorControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), message,
                           wParam, lParam);
     case DM_GETDEFID: {
-      // Enter presses Command3 only while it has the focus; elsewhere it does nothing.
-      auto it = controls_.find(ControlId::Command3);
-      if (it != controls_.end() && GetFocus() == it->second.window) {
-        return MAKELRESULT(DialogIdOf(ControlId::Command3), DC_HASDEFID);
+      // Enter presses the default button only while it has the focus;
+      // elsewhere it does nothing.
+      const Control* focused = FindByWindow(GetFocus());
+      if (focused != nullptr && focused->layout.isDefault) {
+        return MAKELRESULT(DialogIdOf(focused->layout.id), DC_HASDEFID);
       }
       return 0;
     }

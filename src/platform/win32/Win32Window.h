@@ -1,6 +1,6 @@
 // The settings window on Win32: a top-level window whose controls are made
-// from the portable description, twips converted at the window's DPI. Frame1
-// is a real parent of the three controls it holds, so they move and are
+// from the portable description, twips converted at the window's DPI. A
+// frame is a real parent of the controls it holds, so they move and are
 // disabled with it. Creation failures throw HostError; exceptions from the
 // click handler are carried out of the window procedure and rethrown by
 // RunMessageLoop.
@@ -72,7 +72,6 @@ class Win32Window final : public IWindowToolkit, public IFormControls {
 
   HINSTANCE instance_;
   HWND window_ = nullptr;
-  HWND frame_ = nullptr;
   HWND lastFocus_ = nullptr;
   WNDPROC groupBoxProc_ = nullptr;
   int dpiX_ = 96;
