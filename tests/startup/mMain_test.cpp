@@ -3,7 +3,7 @@
 
 #include <map>
 
-#include "platform/fake/FakePlatform.h"
+#include "fakes/FakePlatform.h"
 #include "startup/mMain.h"
 #include "startup/std_Func.h"
 

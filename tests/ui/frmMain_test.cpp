@@ -8,7 +8,7 @@
 #include <memory>
 #include <set>
 
-#include "platform/fake/FakePlatform.h"
+#include "fakes/FakePlatform.h"
 #include "ui/frmMain.h"
 
 namespace mdb {

@@ -1,4 +1,4 @@
-#include "platform/fake/FakeHost.h"
+#include "fakes/FakeHost.h"
 
 #include <cwctype>
 

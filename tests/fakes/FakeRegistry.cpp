@@ -1,4 +1,4 @@
-#include "platform/fake/FakeRegistry.h"
+#include "fakes/FakeRegistry.h"
 
 #include <cstring>
 #include <iterator>

@@ -1,4 +1,4 @@
-#include "platform/fake/FakeEngine.h"
+#include "fakes/FakeEngine.h"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-#include "platform/fake/Cp932Codec.h"
+#include "fakes/Cp932Codec.h"
 
 #include <iconv.h>
 
