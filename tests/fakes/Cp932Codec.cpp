@@ -1,3 +1,4 @@
+// For tests only: never linked into MdbSwitch.exe.
 #include "fakes/Cp932Codec.h"
 
 #include <iconv.h>

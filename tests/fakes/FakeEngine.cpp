@@ -1,3 +1,4 @@
+// For tests only: never linked into MdbSwitch.exe.
 #include "fakes/FakeEngine.h"
 
 #include <stdexcept>

@@ -1,3 +1,4 @@
+// For tests only: never linked into MdbSwitch.exe.
 // Every in-memory replacement in one place, lent out as a Platform.
 #pragma once
 

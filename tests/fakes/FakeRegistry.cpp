@@ -1,3 +1,4 @@
+// For tests only: never linked into MdbSwitch.exe.
 #include "fakes/FakeRegistry.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// For tests only: never linked into MdbSwitch.exe.
 // The window toolkit of the unit tests: keeps each control's state in memory,
 // runs the load handler when the window is shown, and lets the tests press,
 // select and close as a user would. A click on a control that is disabled, or
