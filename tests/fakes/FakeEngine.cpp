@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "platform/MdbHeader.h"
+#include "launch/MdbHeader.h"
 
 namespace mdb {
 

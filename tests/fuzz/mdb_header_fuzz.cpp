@@ -4,8 +4,8 @@
 
 #include "FuzzInput.h"
 #include "fakes/FakeEngine.h"
+#include "launch/MdbHeader.h"
 #include "launch/mSwitch.h"
-#include "platform/MdbHeader.h"
 
 namespace {
 

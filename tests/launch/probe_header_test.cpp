@@ -1,7 +1,7 @@
 // Reading a database's Version from the first page of its file.
 #include <gtest/gtest.h>
 
-#include "platform/MdbHeader.h"
+#include "launch/MdbHeader.h"
 #include "probe_samples.h"
 
 using namespace probe_samples;
