@@ -9,10 +9,12 @@
 
 #include "WineTestSupport.h"
 #include "association/mIconCacheRefresh.h"
+#include "platform/win32/Win32Broadcast.h"
 #include "platform/win32/Win32DaoEngine.h"
 #include "platform/win32/Win32Host.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32TextCodec.h"
 #include "platform/win32/Win32Window.h"
 
 using namespace mdbtest;

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake/FakePlatform.h"
+#include "fakes/FakePlatform.h"
 
 namespace {
 

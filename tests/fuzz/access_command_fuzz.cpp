@@ -7,8 +7,8 @@
 //   2+  the argument slots, from slot 0 on.
 #include "FuzzInput.h"
 #include "association/mAccessReg.h"
+#include "fakes/FakePlatform.h"
 #include "launch/mSwitch.h"
-#include "platform/fake/FakePlatform.h"
 #include "startup/std_Func.h"
 
 namespace {

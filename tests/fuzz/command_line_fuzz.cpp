@@ -1,8 +1,8 @@
 // From the raw command line to the argument list: the program-name skipper,
 // the parser with its log entry, and the argument dump.
 #include "FuzzInput.h"
+#include "fakes/FakePlatform.h"
 #include "platform/ArgumentText.h"
-#include "platform/fake/FakePlatform.h"
 #include "startup/mCommand.h"
 #include "startup/mMain.h"
 #include "startup/std_Func.h"

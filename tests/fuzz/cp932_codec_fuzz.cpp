@@ -1,7 +1,7 @@
 // The in-memory code page 932 codec, both ways. The input is taken once as
 // code page bytes and once as UTF-16 text.
 #include "FuzzInput.h"
-#include "platform/fake/Cp932Codec.h"
+#include "fakes/Cp932Codec.h"
 
 namespace {
 

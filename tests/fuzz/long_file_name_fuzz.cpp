@@ -11,8 +11,8 @@
 #include <cwctype>
 
 #include "FuzzInput.h"
-#include "platform/fake/Cp932Codec.h"
-#include "platform/fake/FakeHost.h"
+#include "fakes/Cp932Codec.h"
+#include "fakes/FakeHost.h"
 #include "startup/mLongFileName3.h"
 
 namespace {

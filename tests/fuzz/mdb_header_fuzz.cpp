@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "FuzzInput.h"
+#include "fakes/FakeEngine.h"
+#include "launch/MdbHeader.h"
 #include "launch/mSwitch.h"
-#include "platform/MdbHeader.h"
-#include "platform/fake/FakeEngine.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // starts and writes, and in which order.
 #include <gtest/gtest.h>
 
+#include "fakes/FakePlatform.h"
 #include "launch/mSwitch.h"
-#include "platform/fake/FakePlatform.h"
 #include "startup/mMain.h"
 #include "startup/std_Func.h"
 

@@ -1,8 +1,8 @@
 // Starting and waiting, through the recording process replacement.
 #include <gtest/gtest.h>
 
+#include "fakes/FakeProcess.h"
 #include "launch/mWaitShell.h"
-#include "platform/fake/FakeProcess.h"
 
 namespace mdb {
 namespace {

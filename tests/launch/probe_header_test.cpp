@@ -1,7 +1,10 @@
 // Reading a database's Version from the first page of its file.
 #include <gtest/gtest.h>
 
-#include "platform/MdbHeader.h"
+#include <fstream>
+#include <iterator>
+
+#include "launch/MdbHeader.h"
 #include "probe_samples.h"
 
 using namespace probe_samples;
@@ -88,6 +91,44 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"AceUnknownCode", AceFile(7)},
         Refused{"OtherEngine", DatabaseFile("MSISAM Database", 1, kJet4Page)}),
     [](const ::testing::TestParamInfo<Refused>& info) { return std::string(info.param.name); });
+
+// Files written by the database engine itself (samples/README.md says where
+// each comes from), so that the samples above are not the only judge of the
+// format.
+struct RealFile {
+  const char* name;
+  const char* file;
+  std::size_t pageSize;
+  std::wstring version;
+};
+
+std::string ReadSample(const char* file) {
+  std::ifstream in(std::string(MDB_PROBE_SAMPLES) + "/" + file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class HeaderReadsRealFiles : public ::testing::TestWithParam<RealFile> {};
+
+TEST_P(HeaderReadsRealFiles, AsTheEngineWroteThem) {
+  const RealFile& c = GetParam();
+  const std::string bytes = ReadSample(c.file);
+  ASSERT_GT(bytes.size(), c.pageSize) << c.file;
+  EXPECT_EQ(mdb::MdbFirstPageSize(bytes.substr(0, mdb::kMdbPrefixSize)), c.pageSize);
+  std::wstring fromPage;
+  ASSERT_TRUE(mdb::MdbVersionFromFirstPage(bytes.substr(0, c.pageSize), &fromPage));
+  EXPECT_EQ(fromPage, c.version);
+  std::wstring fromFile;
+  ASSERT_TRUE(mdb::MdbVersionFromFirstPage(bytes, &fromFile));
+  EXPECT_EQ(fromFile, c.version);
+  std::wstring untouched = L"untouched";
+  EXPECT_FALSE(mdb::MdbVersionFromFirstPage(bytes.substr(0, c.pageSize - 1), &untouched));
+  EXPECT_EQ(untouched, L"untouched");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Samples, HeaderReadsRealFiles,
+    ::testing::Values(RealFile{"Jet4NodeAdodb", "node-adodb.mdb", kJet4Page, L"4.0"}),
+    [](const ::testing::TestParamInfo<RealFile>& info) { return std::string(info.param.name); });
 
 TEST(HeaderPageSize, IsZeroForAnythingButAKnownHeader) {
   EXPECT_EQ(mdb::MdbFirstPageSize(""), 0u);

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
+#include "fakes/FakePlatform.h"
 #include "launch/mSwitch.h"
-#include "platform/fake/FakePlatform.h"
 #include "probe_samples.h"
 
 namespace {

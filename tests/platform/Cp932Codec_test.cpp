@@ -2,7 +2,7 @@
 // MultiByteToWideChar give for code page 932 under Wine.
 #include <gtest/gtest.h>
 
-#include "platform/fake/Cp932Codec.h"
+#include "fakes/Cp932Codec.h"
 
 namespace mdb {
 namespace {

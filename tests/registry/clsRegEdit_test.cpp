@@ -6,8 +6,8 @@
 #include <new>
 
 #include "RegEditContract.h"
-#include "platform/fake/Cp932Codec.h"
-#include "platform/fake/FakeRegistry.h"
+#include "fakes/Cp932Codec.h"
+#include "fakes/FakeRegistry.h"
 
 using mdb::FakeRegistry;
 using Op = mdb::FakeRegistry::Op;

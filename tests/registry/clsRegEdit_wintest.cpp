@@ -5,8 +5,8 @@
 
 #include "RegEditContract.h"
 #include "WineTestSupport.h"
-#include "platform/win32/Win32Host.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32TextCodec.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The quoted-argument parser and the argument dump.
 #include <gtest/gtest.h>
 
-#include "platform/fake/FakePlatform.h"
+#include "fakes/FakePlatform.h"
 #include "startup/mCommand.h"
 #include "startup/mMain.h"
 #include "startup/std_Func.h"

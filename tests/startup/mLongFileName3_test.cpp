@@ -3,8 +3,8 @@
 
 #include <cwchar>
 
-#include "platform/fake/Cp932Codec.h"
-#include "platform/fake/FakeHost.h"
+#include "fakes/Cp932Codec.h"
+#include "fakes/FakeHost.h"
 #include "startup/mLongFileName3.h"
 
 namespace mdb {

@@ -3,7 +3,7 @@
 
 #include <map>
 
-#include "platform/fake/FakePlatform.h"
+#include "fakes/FakePlatform.h"
 #include "startup/mMain.h"
 #include "startup/std_Func.h"
 
@@ -50,6 +50,8 @@ TEST(MainSettingsMode, EmptyCommandLineReturnsWithTwoEmptyEntries) {
   EXPECT_EQ(gLogFile, kLog);
   EXPECT_EQ(Messages(fake.host.FileBytes(kLog)), (std::vector<std::string>{"Command()=", "CmdL$="}));
   EXPECT_TRUE(fake.host.messages.empty());
+  EXPECT_EQ(fake.windows.shownCount, 1);
+  EXPECT_TRUE(fake.process.calls.empty());
 }
 
 TEST(MainSettingsMode, UnquotedPathIsNotOpened) {
@@ -58,6 +60,9 @@ TEST(MainSettingsMode, UnquotedPathIsNotOpened) {
   EXPECT_FALSE(RunMain(fake));
   EXPECT_EQ(Messages(fake.host.FileBytes(kLog)),
             (std::vector<std::string>{"Command()=C:\\Data\\A.mdb", "CmdL$=C:\\Data\\A.mdb"}));
+  EXPECT_EQ(fake.windows.shownCount, 1);
+  EXPECT_TRUE(fake.process.calls.empty());
+  EXPECT_TRUE(fake.engine.calls.empty());
 }
 
 TEST(MainLaunchMode, LogsTheRunAndEndsTheProgram) {
@@ -70,15 +75,6 @@ TEST(MainLaunchMode, LogsTheRunAndEndsTheProgram) {
   EXPECT_EQ(messages[1], "CmdL$=\"\\\\server\\share\\A.MDB\"");
   EXPECT_EQ(messages[2], "GetCmdLineAfter Arg$()=(0)\r\n(1)\\\\server\\share\\A.MDB\r\n(2)\r\n");
   EXPECT_EQ(messages[3], "GetLongAfter Arg$(1)=\\\\server\\share\\A.MDB");
-}
-
-TEST(MainLaunchMode, NetworkPathIsNotLookedUp) {
-  FakePlatform fake;
-  fake.host.commandLine = L"\"\\\\server\\share\\A.MDB\"";
-  RunMain(fake);
-  for (const std::wstring& event : fake.host.events) {
-    EXPECT_EQ(event.find(L"find:\\\\server"), std::wstring::npos) << std::string(event.begin(), event.end());
-  }
 }
 
 TEST(MainLaunchMode, LocalPathIsExpandedBeforeItIsLogged) {
@@ -256,6 +252,28 @@ TEST(MainLog, TheReferenceRunsShowWhatTheyShould) {
   outcome = RunAndObserve(settings);
   EXPECT_FALSE(outcome.ended);
   EXPECT_EQ(outcome.windowsShown, 1);
+}
+
+// A share's path goes to Access as given: looking its parts up would ask the
+// server for "\\server" itself, which no share answers.
+TEST(MainLaunchMode, NetworkPathIsOpenedWithoutBeingLookedUp) {
+  const std::wstring unc = L"\\\\server\\share\\Sales 97.mdb";
+  FakePlatform fake;
+  Prepare(fake, RunKind::Access97);
+  fake.host.commandLine = L"\"" + unc + L"\"";
+  fake.engine.versions[unc] = L"3.5";
+  const RunOutcome outcome = RunAndObserve(fake);
+  for (const std::wstring& event : fake.host.events) {
+    EXPECT_NE(event.rfind(L"find:\\\\", 0), 0u) << std::string(event.begin(), event.end());
+  }
+  const auto messages = Messages(fake.host.FileBytes(kLog));
+  ASSERT_GE(messages.size(), 4u);
+  EXPECT_EQ(messages[3], "GetLongAfter Arg$(1)=\\\\server\\share\\Sales 97.mdb");
+  EXPECT_TRUE(outcome.boxes.empty());
+  ASSERT_FALSE(outcome.process.empty());
+  EXPECT_EQ(outcome.process.front(),
+            L"start:\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP  \"" + unc + L"\"|1");
+  EXPECT_EQ(outcome.status, 7);
 }
 
 // A machine registered once by an administrator, started by a user who may

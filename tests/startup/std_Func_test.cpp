@@ -1,7 +1,7 @@
 // The trace facility and the host-failure rule.
 #include <gtest/gtest.h>
 
-#include "platform/fake/FakePlatform.h"
+#include "fakes/FakePlatform.h"
 #include "startup/std_Func.h"
 
 namespace mdb {

@@ -3,7 +3,7 @@
 #include <string>
 #include <type_traits>
 
-#include "platform/MdbHeader.h"
+#include "launch/MdbHeader.h"
 #include "platform/win32/Win32Handle.h"
 
 namespace mdb {

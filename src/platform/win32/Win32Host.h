@@ -6,12 +6,6 @@
 
 namespace mdb {
 
-class Win32TextCodec final : public ITextCodec {
- public:
-  std::string ToNarrow(const std::wstring& text) override;
-  std::wstring FromNarrow(const std::string& bytes) override;
-};
-
 class Win32Host final : public IHost {
  public:
   explicit Win32Host(ITextCodec& codec) : codec_(codec) {}

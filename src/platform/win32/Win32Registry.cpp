@@ -92,15 +92,4 @@ long Win32Registry::DeleteValue(RegHandle key, const std::string& name) {
 
 long Win32Registry::CloseKey(RegHandle key) { return RegCloseKey(ToHkey(key)); }
 
-std::intptr_t Win32Broadcast::SendMessageWithTimeout(std::uintptr_t window, std::uint32_t message,
-                                                     std::uintptr_t wParam, std::intptr_t lParam,
-                                                     std::uint32_t flags, std::uint32_t timeoutMs,
-                                                     std::uintptr_t* result) {
-  DWORD_PTR answer = 0;
-  const LRESULT sent = SendMessageTimeoutA(reinterpret_cast<HWND>(window), message, wParam, lParam,
-                                           flags, timeoutMs, &answer);
-  if (result != nullptr) *result = answer;
-  return sent;
-}
-
 }  // namespace mdb

@@ -1,7 +1,6 @@
-// advapi32's narrow registry functions and user32's SendMessageTimeoutA.
+// advapi32's narrow registry functions.
 #pragma once
 
-#include "platform/Broadcast.h"
 #include "platform/RegistryApi.h"
 
 namespace mdb {
@@ -23,14 +22,6 @@ class Win32Registry final : public IRegistryApi {
   long DeleteKey(RegHandle key, const std::string& subKey) override;
   long DeleteValue(RegHandle key, const std::string& name) override;
   long CloseKey(RegHandle key) override;
-};
-
-class Win32Broadcast final : public IBroadcast {
- public:
-  std::intptr_t SendMessageWithTimeout(std::uintptr_t window, std::uint32_t message,
-                                   std::uintptr_t wParam, std::intptr_t lParam,
-                                   std::uint32_t flags, std::uint32_t timeoutMs,
-                                   std::uintptr_t* result) override;
 };
 
 }  // namespace mdb

@@ -2,10 +2,12 @@
 #include <windows.h>
 
 #include "platform/Platform.h"
+#include "platform/win32/Win32Broadcast.h"
 #include "platform/win32/Win32DaoEngine.h"
 #include "platform/win32/Win32Host.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32TextCodec.h"
 #include "platform/win32/Win32Window.h"
 #include "startup/mMain.h"
 

@@ -1,3 +1,4 @@
+// For tests only: never linked into MdbSwitch.exe.
 // The Japanese ANSI code page (932) through iconv, so that byte limits and
 // the log's bytes can be checked on a host that has no such code page. Where
 // glibc's table and Windows part (unmappable and supplementary characters,

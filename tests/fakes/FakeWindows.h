@@ -1,6 +1,7 @@
+// For tests only: never linked into MdbSwitch.exe.
 // The window toolkit of the unit tests: keeps each control's state in memory,
-// runs the load handler when the window is shown, and lets the tests press,
-// select and close as a user would. A click on a control that is disabled, or
+// runs the load handler when the window is shown, and lets the tests press
+// and select as a user would. A click on a control that is disabled, or
 // held by a disabled frame, does nothing, as on the screen.
 #pragma once
 
@@ -28,7 +29,6 @@ class FakeWindows final : public IWindowToolkit, public IFormControls {
   std::vector<std::wstring> calls;
   int shownCount = 0;
   bool loaded = false;
-  bool closed = false;
   std::wstring caption;
 
   void ShowForm(const FormLayout& layout, FormHandlers handlers) override {
@@ -81,18 +81,13 @@ class FakeWindows final : public IWindowToolkit, public IFormControls {
   // The user clicks `id`: an option button is selected, a command button
   // runs the click handler.
   void Click(ControlId id) {
-    if (closed || !Usable(id)) return;
+    if (!Usable(id)) return;
     const ControlKind kind = At(id).layout.kind;
     if (kind == ControlKind::OptionButton) {
       SetValue(id, true);
     } else if (kind == ControlKind::CommandButton && handlers_.click) {
       handlers_.click(id, *this);
     }
-  }
-  // The title bar's close button: the window goes, no handler runs.
-  void Close() {
-    closed = true;
-    handlers_ = FormHandlers();
   }
 
  private:

@@ -1,4 +1,5 @@
-#include "platform/fake/Cp932Codec.h"
+// For tests only: never linked into MdbSwitch.exe.
+#include "fakes/Cp932Codec.h"
 
 #include <iconv.h>
 

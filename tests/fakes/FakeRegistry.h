@@ -1,3 +1,4 @@
+// For tests only: never linked into MdbSwitch.exe.
 // In-memory registry behind the nine narrow functions, for the unit tests.
 // It keeps a tree of keys under each predefined root, default and named
 // values with their type and raw narrow bytes, compares names without regard

@@ -1,8 +1,9 @@
-#include "platform/fake/FakeEngine.h"
+// For tests only: never linked into MdbSwitch.exe.
+#include "fakes/FakeEngine.h"
 
 #include <stdexcept>
 
-#include "platform/MdbHeader.h"
+#include "launch/MdbHeader.h"
 
 namespace mdb {
 

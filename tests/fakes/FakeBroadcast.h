@@ -1,3 +1,4 @@
+// For tests only: never linked into MdbSwitch.exe.
 // Records the settings-change announcements instead of sending them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// For tests only: never linked into MdbSwitch.exe.
 // Process start and wait without processes: every call is recorded in order,
 // and the tests choose the ids, handles, exit code and failures.
 #pragma once

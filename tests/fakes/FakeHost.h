@@ -1,3 +1,4 @@
+// For tests only: never linked into MdbSwitch.exe.
 // The in-memory host of the unit tests: a file table instead of a disk,
 // recorded message boxes, and EndProgram that throws ProgramEnded.
 #pragma once

@@ -1,4 +1,5 @@
-#include "platform/fake/FakeHost.h"
+// For tests only: never linked into MdbSwitch.exe.
+#include "fakes/FakeHost.h"
 
 #include <cwctype>
 

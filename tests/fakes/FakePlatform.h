@@ -1,14 +1,15 @@
+// For tests only: never linked into MdbSwitch.exe.
 // Every in-memory replacement in one place, lent out as a Platform.
 #pragma once
 
+#include "fakes/Cp932Codec.h"
+#include "fakes/FakeBroadcast.h"
+#include "fakes/FakeEngine.h"
+#include "fakes/FakeHost.h"
+#include "fakes/FakeProcess.h"
+#include "fakes/FakeRegistry.h"
+#include "fakes/FakeWindows.h"
 #include "platform/Platform.h"
-#include "platform/fake/Cp932Codec.h"
-#include "platform/fake/FakeBroadcast.h"
-#include "platform/fake/FakeEngine.h"
-#include "platform/fake/FakeHost.h"
-#include "platform/fake/FakeProcess.h"
-#include "platform/fake/FakeRegistry.h"
-#include "platform/fake/FakeWindows.h"
 
 namespace mdb {
 

@@ -1,3 +1,4 @@
+// For tests only: never linked into MdbSwitch.exe.
 // The database engine of the unit tests: hands out numbered objects, records
 // every call in order, answers the Version the tests chose for each path and
 // fails any call on demand. Objects not given back stay in LiveObjects().

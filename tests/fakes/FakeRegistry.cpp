@@ -1,4 +1,5 @@
-#include "platform/fake/FakeRegistry.h"
+// For tests only: never linked into MdbSwitch.exe.
+#include "fakes/FakeRegistry.h"
 
 #include <cstring>
 #include <iterator>

@@ -1,4 +1,4 @@
-#include "platform/MdbHeader.h"
+#include "launch/MdbHeader.h"
 
 #include <cstdint>
 
