@@ -14,9 +14,9 @@ class IBroadcast {
  public:
   virtual ~IBroadcast() = default;
   virtual std::intptr_t SendMessageWithTimeout(std::uintptr_t window, std::uint32_t message,
-                                           std::uintptr_t wParam, std::intptr_t lParam,
-                                           std::uint32_t flags, std::uint32_t timeoutMs,
-                                           std::uintptr_t* result) = 0;
+                                               std::uintptr_t wParam, std::intptr_t lParam,
+                                               std::uint32_t flags, std::uint32_t timeoutMs,
+                                               std::uintptr_t* result) = 0;
 };
 
 }  // namespace mdb

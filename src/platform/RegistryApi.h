@@ -29,7 +29,7 @@ enum RegStatus : long {
 
 enum RegType : std::uint32_t { kRegSz = 1, kRegExpandSz = 2, kRegDword = 4 };
 
-constexpr std::uint32_t kKeyAccess63 = 63;  // the six specific key rights
+constexpr std::uint32_t kKeyAccess63 = 63;   // the six specific key rights
 constexpr std::uint32_t kKeyQueryValue = 1;  // reading values only
 
 class IRegistryApi {
@@ -38,17 +38,15 @@ class IRegistryApi {
   virtual long OpenKeyEx(RegHandle key, const std::string& subKey, std::uint32_t options,
                          std::uint32_t access, RegHandle* result) = 0;
   virtual long CreateKeyEx(RegHandle key, const std::string& subKey, std::uint32_t options,
-                           std::uint32_t access, RegHandle* result,
-                           std::uint32_t* disposition) = 0;
+                           std::uint32_t access, RegHandle* result, std::uint32_t* disposition) = 0;
   // `data` may be null to ask for the type and size only.
   virtual long QueryValueEx(RegHandle key, const std::string& name, std::uint32_t* type,
                             unsigned char* data, std::uint32_t* size) = 0;
   virtual long SetValueEx(RegHandle key, const std::string& name, std::uint32_t type,
                           const unsigned char* data, std::uint32_t size) = 0;
   // `name` holds `*nameSize` bytes; on success *nameSize is the name's length.
-  virtual long EnumValue(RegHandle key, std::uint32_t index, char* name,
-                         std::uint32_t* nameSize, std::uint32_t* type,
-                         std::uint32_t* dataSize) = 0;
+  virtual long EnumValue(RegHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize,
+                         std::uint32_t* type, std::uint32_t* dataSize) = 0;
   virtual long EnumKeyEx(RegHandle key, std::uint32_t index, char* name,
                          std::uint32_t* nameSize) = 0;
   virtual long DeleteKey(RegHandle key, const std::string& subKey) = 0;
@@ -64,8 +62,7 @@ using RegKey = UniqueHandle<RegKeyTraits>;
 // The platform's status; only on success does `key` take the new key, and
 // what it held before is closed.
 [[nodiscard]] inline long OpenRegKey(IRegistryApi& registry, RegHandle parent,
-                                     const std::string& subKey, std::uint32_t access,
-                                     RegKey* key) {
+                                     const std::string& subKey, std::uint32_t access, RegKey* key) {
   RegHandle handle = 0;
   const long status = registry.OpenKeyEx(parent, subKey, 0, access, &handle);
   if (status == kRegSuccess) *key = RegKey(handle, RegKeyTraits{&registry});

@@ -79,7 +79,7 @@ struct ControlLayout {
 
 struct FormLayout {
   const wchar_t* caption;
-  int clientWidth, clientHeight;  // twips
+  int clientWidth, clientHeight;        // twips
   std::vector<ControlLayout> controls;  // in tab order
 };
 

@@ -16,9 +16,7 @@ std::wstring DumpArguments(const ArgumentList& list) {
   return dump;
 }
 
-static bool IsNetworkPath(const std::wstring& path) {
-  return path.compare(0, 2, L"\\\\") == 0;
-}
+static bool IsNetworkPath(const std::wstring& path) { return path.compare(0, 2, L"\\\\") == 0; }
 
 void Main(Platform& platform) {
   IHost& host = platform.host;

@@ -53,12 +53,9 @@ int CaptionRoom(HWND control, ControlKind kind) {
   const int width = client.right - client.left;
   switch (kind) {
     case ControlKind::CheckBox:
-    case ControlKind::OptionButton:
-      return width - GetSystemMetrics(SM_CXMENUCHECK) - 4;
-    case ControlKind::CommandButton:
-      return width - 2 * (GetSystemMetrics(SM_CXEDGE) + 2);
-    default:
-      return width;
+    case ControlKind::OptionButton: return width - GetSystemMetrics(SM_CXMENUCHECK) - 4;
+    case ControlKind::CommandButton: return width - 2 * (GetSystemMetrics(SM_CXEDGE) + 2);
+    default: return width;
   }
 }
 

@@ -24,9 +24,9 @@ class FakeBroadcast final : public IBroadcast {
   std::function<void()> onSend;
 
   std::intptr_t SendMessageWithTimeout(std::uintptr_t window, std::uint32_t message,
-                                   std::uintptr_t wParam, std::intptr_t lParam,
-                                   std::uint32_t flags, std::uint32_t timeoutMs,
-                                   std::uintptr_t* result) override {
+                                       std::uintptr_t wParam, std::intptr_t lParam,
+                                       std::uint32_t flags, std::uint32_t timeoutMs,
+                                       std::uintptr_t* result) override {
     sent.push_back(Sent{window, message, wParam, lParam, flags, timeoutMs});
     if (onSend) onSend();
     if (result != nullptr) *result = 0;

@@ -17,16 +17,11 @@ namespace {
 // Windows words them.
 std::wstring SystemText(std::uint32_t code) {
   switch (code) {
-    case 3:
-      return L"指定されたパスが見つかりません。";
-    case 5:
-      return L"アクセスが拒否されました。";
-    case 32:
-      return L"プロセスはファイルにアクセスできません。別のプロセスが使用中です。";
-    case 112:
-      return L"ディスクに十分な空き領域がありません。";
-    default:
-      return L"エラー " + std::to_wstring(code);
+    case 3: return L"指定されたパスが見つかりません。";
+    case 5: return L"アクセスが拒否されました。";
+    case 32: return L"プロセスはファイルにアクセスできません。別のプロセスが使用中です。";
+    case 112: return L"ディスクに十分な空き領域がありません。";
+    default: return L"エラー " + std::to_wstring(code);
   }
 }
 

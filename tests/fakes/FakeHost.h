@@ -66,8 +66,7 @@ class FakeHost final : public IHost {
   void RemoveFile(const std::wstring& path) override;
   void AppendLine(const std::wstring& path, const std::wstring& text) override;
   std::wstring CurrentDateTime() override;
-  void ShowMessage(const std::wstring& text, MessageIcon icon,
-                   const std::wstring* title) override;
+  void ShowMessage(const std::wstring& text, MessageIcon icon, const std::wstring* title) override;
   [[noreturn]] void EndProgram(int status) override;
 
  private:

@@ -64,16 +64,11 @@ bool IsPredefined(RegHandle key) { return key >= 0x80000000u && key <= 0x8000000
 
 std::string RootName(RegHandle root) {
   switch (root) {
-    case 0x80000000u:
-      return "HKCR";
-    case 0x80000001u:
-      return "HKCU";
-    case 0x80000002u:
-      return "HKLM";
-    case 0x80000003u:
-      return "HKU";
-    default:
-      return "ROOT" + std::to_string(root & 0xFF);
+    case 0x80000000u: return "HKCR";
+    case 0x80000001u: return "HKCU";
+    case 0x80000002u: return "HKLM";
+    case 0x80000003u: return "HKU";
+    default: return "ROOT" + std::to_string(root & 0xFF);
   }
 }
 

@@ -79,8 +79,8 @@ std::string Ace() { return FirstPage("Standard ACE DB", 2, 4096); }
 
 std::wstring FromUtf8(const std::string& bytes) {
   if (bytes.empty()) return std::wstring();
-  const int size = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                       nullptr, 0);
+  const int size =
+      MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   std::wstring text(static_cast<std::size_t>(size), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], size);
   return text;
@@ -94,9 +94,9 @@ std::wstring ShellArguments(const std::wstring& path) {
 
 std::string SystemText(DWORD code) {
   wchar_t* buffer = nullptr;
-  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::wstring text = buffer ? buffer : L"";
   if (buffer) LocalFree(buffer);
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) {
@@ -171,7 +171,9 @@ class LaunchEndToEnd : public ::testing::Test {
     return L"\"" + standinDir + L"\\msaccess.exe\" /NOSTARTUP  \"" + path + L"\"";
   }
 
-  std::vector<std::string> Log() const { return LogMessages(ReadFileBytes(dir_ + L"\\MdbSwitch.Log")); }
+  std::vector<std::string> Log() const {
+    return LogMessages(ReadFileBytes(dir_ + L"\\MdbSwitch.Log"));
+  }
 
   static std::wstring Mdb() { return RegRead(HKEY_CLASSES_ROOT, L".mdb", L""); }
 
@@ -212,8 +214,8 @@ class LaunchEndToEnd : public ::testing::Test {
   void ExpectLaunchLog(const std::wstring& path, const std::wstring& commandLine) {
     const auto log = Log();
     ASSERT_EQ(log.size(), 5u);
-    const char* prefixes[] = {"Command()=", "CmdL$=", "GetCmdLineAfter Arg$()=",
-                              "GetLongAfter Arg$(1)="};
+    const char* prefixes[] = {
+        "Command()=", "CmdL$=", "GetCmdLineAfter Arg$()=", "GetLongAfter Arg$(1)="};
     for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(log[i].rfind(prefixes[i], 0), 0u) << log[i];
     EXPECT_EQ(log[3], "GetLongAfter Arg$(1)=" + ToAnsi(path));
     EXPECT_EQ(log[4], "strShell$=" + ToAnsi(commandLine));

@@ -18,9 +18,9 @@ TEST(ShellAndWait, StartsOpensWaitsAndClosesInOrder) {
   EXPECT_EQ(ShellAndWait(process, L"\"C:\\A\\msaccess.exe\"  \"C:\\x.mdb\""), 5);
   // The start's handle is still held when the id is opened, so the id
   // cannot have gone to another process; it is closed last.
-  EXPECT_EQ(process.calls, (Calls{L"start:\"C:\\A\\msaccess.exe\"  \"C:\\x.mdb\"|1",
-                                  L"open:1048576|0|77", L"pump", L"wait:22|4294967295",
-                                  L"close:22", L"exitcode:11", L"close:11"}));
+  EXPECT_EQ(process.calls,
+            (Calls{L"start:\"C:\\A\\msaccess.exe\"  \"C:\\x.mdb\"|1", L"open:1048576|0|77", L"pump",
+                   L"wait:22|4294967295", L"close:22", L"exitcode:11", L"close:11"}));
   EXPECT_TRUE(process.OpenHandles().empty());
 }
 

@@ -13,10 +13,10 @@
 
 namespace {
 
-const CLSID kDbEngineClass = {0x00000100, 0x0000, 0x0010,
-                              {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
-const IID kDbEngineInterface = {0x00000021, 0x0000, 0x0010,
-                                {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+const CLSID kDbEngineClass = {
+    0x00000100, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+const IID kDbEngineInterface = {
+    0x00000021, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
 
 std::wstring Environment(const wchar_t* name) {
   wchar_t buffer[1024];
@@ -127,11 +127,16 @@ class Object final : public IDispatch {
                                           DISPID* ids) override {
     if (count != 1) return DISP_E_UNKNOWNNAME;
     const std::wstring name = names[0];
-    if (kind_ == Kind::Engine && name == L"Workspaces") ids[0] = 1;
-    else if (kind_ == Kind::Workspaces && name == L"Item") ids[0] = DISPID_VALUE;
-    else if (kind_ == Kind::Workspace && name == L"OpenDatabase") ids[0] = 2;
-    else if (kind_ == Kind::Database && name == L"Version") ids[0] = 3;
-    else return DISP_E_UNKNOWNNAME;
+    if (kind_ == Kind::Engine && name == L"Workspaces")
+      ids[0] = 1;
+    else if (kind_ == Kind::Workspaces && name == L"Item")
+      ids[0] = DISPID_VALUE;
+    else if (kind_ == Kind::Workspace && name == L"OpenDatabase")
+      ids[0] = 2;
+    else if (kind_ == Kind::Database && name == L"Version")
+      ids[0] = 3;
+    else
+      return DISP_E_UNKNOWNNAME;
     return S_OK;
   }
 

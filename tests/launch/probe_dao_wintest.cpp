@@ -81,7 +81,7 @@ TEST_F(ProbeWine, EngineVersionsMapToTheirGenerations) {
     const char* version;
     std::wstring code;
   };
-  const Case cases[] = {{"4.0", L"9"}, {"3.0", L"8"},  {"3.5", L"8"},
+  const Case cases[] = {{"4.0", L"9"}, {"3.0", L"8"}, {"3.5", L"8"},
                         {"2.0", L""},  {"4.00", L""}, {"4.0 ", L""}};
   int i = 0;
   for (const Case& c : cases) {
@@ -99,16 +99,16 @@ TEST_F(ProbeWine, PassesThePathTheOmittedArgumentsAndAShortIndex) {
   const std::wstring path = File(L"Sales 2000 \u00e4\u3042.mdb", "4.0");
   EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"9");
   const std::string omitted = "{vt=10 scode=80020004}";
-  const std::vector<std::string> expected = {
-      "create DBEngine",
-      "workspaces flags=2 args=0",
-      "item flags=3 args=1 index vt=2 value=0",
-      "open flags=1 args=4 connect" + omitted + " readonly" + omitted + " options" + omitted +
-          " name{vt=8 text=" + Utf8(path) + "}",
-      "release workspace",
-      "release workspaces",
-      "version flags=2 args=0 is 4.0",
-      "release database"};
+  const std::vector<std::string> expected = {"create DBEngine",
+                                             "workspaces flags=2 args=0",
+                                             "item flags=3 args=1 index vt=2 value=0",
+                                             "open flags=1 args=4 connect" + omitted + " readonly" +
+                                                 omitted + " options" + omitted +
+                                                 " name{vt=8 text=" + Utf8(path) + "}",
+                                             "release workspace",
+                                             "release workspaces",
+                                             "version flags=2 args=0 is 4.0",
+                                             "release database"};
   // The database is given back before the probe returns; the engine is kept.
   EXPECT_EQ(Log(), expected);
 }
@@ -221,9 +221,9 @@ TEST_F(ProbeWine, HeaderIsReadUnderAFolderOutsideTheAnsiCodePage) {
 TEST_F(ProbeWine, HeaderReadSharesTheFileWithAnOpenDatabase) {
   const std::wstring path = File(L"open.mdb", probe_samples::Jet4File());
   // Access holds its database open for reading and writing, sharing both.
-  HANDLE access = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
+  HANDLE access =
+      CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(access, INVALID_HANDLE_VALUE);
   EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"9");
   CloseHandle(access);
@@ -236,8 +236,8 @@ TEST_F(ProbeWine, HeaderReadSharesTheFileWithAnOpenDatabase) {
 
 TEST_F(ProbeWine, HeaderReadOfAnExclusivelyHeldFileFailsAtOnce) {
   const std::wstring path = File(L"held.mdb", probe_samples::Jet3File());
-  HANDLE holder = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+  HANDLE holder = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"");

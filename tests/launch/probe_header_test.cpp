@@ -28,19 +28,20 @@ TEST_P(HeaderRecognises, AnnouncesItsPageAndVersion) {
   EXPECT_EQ(version, c.version);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, HeaderRecognises,
-    ::testing::Values(Recognised{"Jet3", Jet3File(), kJet3Page, L"3.0"},
-                      Recognised{"Jet4", Jet4File(), kJet4Page, L"4.0"},
-                      Recognised{"Access10", OldJetFile(7), kJet3Page, L"1.0"},
-                      Recognised{"Access11", OldJetFile(8), kJet3Page, L"1.1"},
-                      Recognised{"Access20", OldJetFile(9), kJet3Page, L"2.0"},
-                      Recognised{"Ace12", AceFile(2), kJet4Page, L"12.0"},
-                      Recognised{"Ace14", AceFile(3), kJet4Page, L"14.0"},
-                      Recognised{"Ace15", AceFile(4), kJet4Page, L"15.0"},
-                      Recognised{"Ace16", AceFile(5), kJet4Page, L"16.0"},
-                      Recognised{"Ace17", AceFile(6), kJet4Page, L"17.0"}),
-    [](const ::testing::TestParamInfo<Recognised>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Formats, HeaderRecognises,
+                         ::testing::Values(Recognised{"Jet3", Jet3File(), kJet3Page, L"3.0"},
+                                           Recognised{"Jet4", Jet4File(), kJet4Page, L"4.0"},
+                                           Recognised{"Access10", OldJetFile(7), kJet3Page, L"1.0"},
+                                           Recognised{"Access11", OldJetFile(8), kJet3Page, L"1.1"},
+                                           Recognised{"Access20", OldJetFile(9), kJet3Page, L"2.0"},
+                                           Recognised{"Ace12", AceFile(2), kJet4Page, L"12.0"},
+                                           Recognised{"Ace14", AceFile(3), kJet4Page, L"14.0"},
+                                           Recognised{"Ace15", AceFile(4), kJet4Page, L"15.0"},
+                                           Recognised{"Ace16", AceFile(5), kJet4Page, L"16.0"},
+                                           Recognised{"Ace17", AceFile(6), kJet4Page, L"17.0"}),
+                         [](const ::testing::TestParamInfo<Recognised>& info) {
+                           return std::string(info.param.name);
+                         });
 
 TEST(HeaderRecognises, LooksNoFurtherThanTheFirstPage) {
   // A whole file reads the same as its first page alone: nothing past it

@@ -52,9 +52,9 @@ TEST_F(Probe, CallsTheEngineInOrderAndReleasesBeforeReadingOn) {
   EXPECT_EQ(Run(), L"8");
   // Objects are numbered as handed out: 1 the collection, 2 the workspace,
   // 3 the database.
-  const std::vector<std::wstring> expected = {
-      L"create",       L"workspaces", L"item:1|0",  L"open:2|" + kPath,
-      L"release:2",    L"release:1",  L"version:3", L"release:3"};
+  const std::vector<std::wstring> expected = {L"create",          L"workspaces", L"item:1|0",
+                                              L"open:2|" + kPath, L"release:2",  L"release:1",
+                                              L"version:3",       L"release:3"};
   EXPECT_EQ(fake.engine.calls, expected);
   EXPECT_EQ(fake.engine.KindOf(3), L"database:" + kPath);
   ExpectSilentAndReleased();
@@ -86,16 +86,15 @@ TEST_P(ProbeFailure, YieldsNothingAndGoesOnReleasing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, ProbeFailure,
-    ::testing::Values(
-        FailingStep{"create", {L"create"}},
-        FailingStep{"workspaces", {L"create", L"workspaces"}},
-        FailingStep{"item", {L"create", L"workspaces", L"item:1|0", L"release:1"}},
-        FailingStep{"open",
-                    {L"create", L"workspaces", L"item:1|0", L"open:2|" + kPath, L"release:2",
-                     L"release:1"}},
-        FailingStep{"version",
-                    {L"create", L"workspaces", L"item:1|0", L"open:2|" + kPath, L"release:2",
-                     L"release:1", L"version:3", L"release:3"}}),
+    ::testing::Values(FailingStep{"create", {L"create"}},
+                      FailingStep{"workspaces", {L"create", L"workspaces"}},
+                      FailingStep{"item", {L"create", L"workspaces", L"item:1|0", L"release:1"}},
+                      FailingStep{"open",
+                                  {L"create", L"workspaces", L"item:1|0", L"open:2|" + kPath,
+                                   L"release:2", L"release:1"}},
+                      FailingStep{"version",
+                                  {L"create", L"workspaces", L"item:1|0", L"open:2|" + kPath,
+                                   L"release:2", L"release:1", L"version:3", L"release:3"}}),
     [](const ::testing::TestParamInfo<FailingStep>& info) { return std::string(info.param.step); });
 
 TEST_F(Probe, PathThatNamesNoDatabaseYieldsNothing) {
@@ -150,8 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
                       HeaderCase{"Access20", probe_samples::OldJetFile(9), L""},
                       HeaderCase{"Access11", probe_samples::OldJetFile(8), L""},
                       HeaderCase{"Ace", probe_samples::AceFile(), L""},
-                      HeaderCase{"Text", "Standard Jet DB", L""},
-                      HeaderCase{"Empty", "", L""},
+                      HeaderCase{"Text", "Standard Jet DB", L""}, HeaderCase{"Empty", "", L""},
                       HeaderCase{"Truncated", probe_samples::Jet4File().substr(0, 3000), L""}),
     [](const ::testing::TestParamInfo<HeaderCase>& info) { return std::string(info.param.name); });
 

@@ -25,13 +25,11 @@ TEST_P(ArgumentText, SkipsTheProgramNameAndTheBlanksAfterIt) {
 INSTANTIATE_TEST_SUITE_P(
     Lines, ArgumentText,
     ::testing::Values(
-        RawCase{"Empty", L"", L""},
-        RawCase{"OnlyName", L"MdbSwitch.exe", L""},
+        RawCase{"Empty", L"", L""}, RawCase{"OnlyName", L"MdbSwitch.exe", L""},
         RawCase{"OnlyNameAndBlanks", L"MdbSwitch.exe \t ", L""},
         RawCase{"OnlyQuotedName", L"\"C:\\Program Files\\MdbSwitch.exe\"", L""},
         // The shell's start: a quoted name with a blank, then nine arguments.
-        RawCase{"QuotedNameWithBlank",
-                L"\"C:\\Program Files\\MdbSwitch.exe\" \"C:\\A B.mdb\" \"\"",
+        RawCase{"QuotedNameWithBlank", L"\"C:\\Program Files\\MdbSwitch.exe\" \"C:\\A B.mdb\" \"\"",
                 L"\"C:\\A B.mdb\" \"\""},
         RawCase{"UnquotedName", L"C:\\Tools\\MdbSwitch.exe \"C:\\x.mdb\"", L"\"C:\\x.mdb\""},
         RawCase{"TabSeparator", L"MdbSwitch.exe\t\"C:\\x.mdb\"", L"\"C:\\x.mdb\""},
@@ -39,8 +37,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Blanks inside and after the arguments are theirs.
         RawCase{"ArgumentBlanksKept", L"M.exe  \"a\"  \"b\" ", L"\"a\"  \"b\" "},
         // A quoted name ends at its closing quote even without a blank.
-        RawCase{"QuotedNameDirectlyFollowed", L"\"C:\\A B\\M.exe\"\"C:\\x.mdb\"",
-                L"\"C:\\x.mdb\""},
+        RawCase{"QuotedNameDirectlyFollowed", L"\"C:\\A B\\M.exe\"\"C:\\x.mdb\"", L"\"C:\\x.mdb\""},
         RawCase{"UnclosedQuotedName", L"\"C:\\A B\\M.exe \"x\"", L"x\""},
         RawCase{"UnclosedQuotedNameOnly", L"\"C:\\A B\\M.exe x", L""},
         // Unquoted, a quote is part of the name, up to the first blank.
@@ -56,7 +53,8 @@ INSTANTIATE_TEST_SUITE_P(
 // becomes an argument, quoted or not.
 TEST(ArgumentTextThenParser, TheProgramNameIsNeverAnArgument) {
   for (const std::wstring raw :
-       {L"\"C:\\Program Files\\MdbSwitch.exe\" \"C:\\x.mdb\" \"\" \"\" \"\" \"\" \"\" \"\" \"\" \"\"",
+       {L"\"C:\\Program Files\\MdbSwitch.exe\" \"C:\\x.mdb\" \"\" \"\" \"\" \"\" \"\" \"\" \"\" "
+        L"\"\"",
         L"C:\\Tools\\MdbSwitch.exe \"C:\\x.mdb\" \"\" \"\" \"\" \"\" \"\" \"\" \"\" \"\""}) {
     ArgumentList list;
     ASSERT_TRUE(SplitQuotedArguments(ArgumentTextOf(raw), list));

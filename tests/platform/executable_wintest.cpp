@@ -85,7 +85,8 @@ TEST(Executable, FirstIconIsOne32x32ImageIn16Colours) {
   ASSERT_NE(first, nullptr);
   HRSRC found = FindResourceW(module.handle, first, RT_GROUP_ICON);
   ASSERT_NE(found, nullptr);
-  const auto* group = static_cast<const GroupIconDir*>(LockResource(LoadResource(module.handle, found)));
+  const auto* group =
+      static_cast<const GroupIconDir*>(LockResource(LoadResource(module.handle, found)));
   ASSERT_NE(group, nullptr);
   ASSERT_EQ(group->count, 1);
   EXPECT_EQ(group->entries[0].width, 32);
@@ -116,7 +117,8 @@ std::vector<std::string> ImportedDlls(const std::string& image) {
   std::vector<std::string> names;
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
   const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(image.data() + dos->e_lfanew);
-  const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  const IMAGE_DATA_DIRECTORY& imports =
+      nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
   const IMAGE_SECTION_HEADER* sections = IMAGE_FIRST_SECTION(nt);
   auto offsetOf = [&](DWORD rva) -> std::size_t {
     for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
@@ -129,9 +131,11 @@ std::vector<std::string> ImportedDlls(const std::string& image) {
   };
   const std::size_t at = offsetOf(imports.VirtualAddress);
   if (at == 0) return names;
-  for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(image.data() + at); d->Name != 0; ++d) {
+  for (auto* d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(image.data() + at); d->Name != 0;
+       ++d) {
     std::string name = image.data() + offsetOf(d->Name);
-    std::transform(name.begin(), name.end(), name.begin(), [](char c) { return static_cast<char>(tolower(c)); });
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](char c) { return static_cast<char>(tolower(c)); });
     names.push_back(name);
   }
   return names;
@@ -143,8 +147,8 @@ TEST(Executable, NeedsOnlyDllsThatComeWithWindows) {
   const auto dlls = ImportedDlls(image);
   ASSERT_FALSE(dlls.empty());
   const std::vector<std::string> system = {
-      "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "ole32.dll", "oleaut32.dll",
-      "comctl32.dll", "shell32.dll", "msvcrt.dll", "version.dll", "shlwapi.dll", "uxtheme.dll"};
+      "kernel32.dll", "user32.dll",  "gdi32.dll",  "advapi32.dll", "ole32.dll",   "oleaut32.dll",
+      "comctl32.dll", "shell32.dll", "msvcrt.dll", "version.dll",  "shlwapi.dll", "uxtheme.dll"};
   for (const std::string& dll : dlls) {
     const bool known = std::find(system.begin(), system.end(), dll) != system.end() ||
                        dll.rfind("api-ms-win-", 0) == 0;

@@ -32,9 +32,7 @@ TEST_P(SplitQuoted, GivesTheSlotsOfTheQuotedArguments) {
 INSTANTIATE_TEST_SUITE_P(
     Examples, SplitQuoted,
     ::testing::Values(
-        SplitCase{L"", false, {}},
-        SplitCase{L"C:\\A.mdb", false, {}},
-        SplitCase{L"   ", false, {}},
+        SplitCase{L"", false, {}}, SplitCase{L"C:\\A.mdb", false, {}}, SplitCase{L"   ", false, {}},
         SplitCase{L"\"\"", true, {L"", L"", L""}},
         SplitCase{L"\"C:\\My Data\\A.mdb\" \"\"", true, {L"", L"C:\\My Data\\A.mdb", L"", L""}},
         SplitCase{L"\"a\"b\"c\"", true, {L"", L"a", L"c", L""}},
@@ -42,7 +40,9 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{L"\"abc", true, {L"", L"abc", L""}},
         SplitCase{L"x \" a b \" y z \"c\" w", true, {L"", L" a b ", L"c", L""}},
         SplitCase{L"\"\xFF8C\x30A1\x30A4\x30EB\"", true, {L"", L"\xFF8C\x30A1\x30A4\x30EB", L""}}),
-    [](const ::testing::TestParamInfo<SplitCase>& info) { return "Case" + std::to_string(info.index); });
+    [](const ::testing::TestParamInfo<SplitCase>& info) {
+      return "Case" + std::to_string(info.index);
+    });
 
 TEST(SplitQuoted, NineArgumentsOfWhichOnlyTheFirstIsSetReachSlotTen) {
   ArgumentList list;

@@ -41,8 +41,7 @@ class LongFileName : public ::testing::Test {
 TEST_F(LongFileName, ExpandsEachComponentFromItsUnexpandedPrefix) {
   EXPECT_EQ(GetLongFileName(host(), L"C:\\PROGRA~1\\SALES~1.MDB"),
             L"C:\\Program Files\\Sales 2000.mdb");
-  EXPECT_EQ(Lookups(),
-            (std::vector<std::wstring>{L"C:\\PROGRA~1", L"C:\\PROGRA~1\\SALES~1.MDB"}));
+  EXPECT_EQ(Lookups(), (std::vector<std::wstring>{L"C:\\PROGRA~1", L"C:\\PROGRA~1\\SALES~1.MDB"}));
 }
 
 struct Case {
@@ -58,27 +57,24 @@ TEST_P(LongFileNameCases, GivesTheStoredFormOrNotFound) {
   EXPECT_EQ(GetLongFileName(host(), GetParam().given), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, LongFileNameCases,
-    ::testing::Values(
-        // The drive keeps the caller's case; the rest takes the stored case.
-        Case{L"c:\\DATA\\KEEP.MDB", L"c:\\Data\\Keep.mdb"},
-        Case{L"C:\\Data\\Keep.mdb", L"C:\\Data\\Keep.mdb"},
-        Case{L"", L"\\"},
-        Case{L"C:", L"C:"},
-        Case{L"C:\\DATA\\GONE.MDB", kNotFound.c_str()},
-        Case{L"C:\\NOWHERE\\KEEP.MDB", kNotFound.c_str()},
-        Case{L"C:\\DATA\\HIDDEN\\SYS.MDB", L"C:\\Data\\Hidden\\Sys.mdb"},
-        Case{L"C:\\DATA\\ÜNÏ✓\\Ä.MDB", L"C:\\Data\\Ünï ✓\\Ä.mdb"},
-        // A wildcard would match some other entry; nothing is stored so.
-        Case{L"C:\\DATA\\*.MDB", kNotFound.c_str()},
-        Case{L"C:\\DAT?\\KEEP.MDB", kNotFound.c_str()},
-        // Windows also matches "<", ">" and '"' as wildcards: KEEP.MD> would
-        // open Keep.mdb, a file the user never named.
-        Case{L"C:\\DATA\\KEEP.MD>", kNotFound.c_str()},
-        Case{L"C:\\DATA\\<.MDB", kNotFound.c_str()},
-        Case{L"C:\\DATA\\KEEP\".MDB", kNotFound.c_str()},
-        Case{L"C:\\DAT>\\KEEP.MDB", kNotFound.c_str()}));
+INSTANTIATE_TEST_SUITE_P(Paths, LongFileNameCases,
+                         ::testing::Values(
+                             // The drive keeps the caller's case; the rest takes the stored case.
+                             Case{L"c:\\DATA\\KEEP.MDB", L"c:\\Data\\Keep.mdb"},
+                             Case{L"C:\\Data\\Keep.mdb", L"C:\\Data\\Keep.mdb"}, Case{L"", L"\\"},
+                             Case{L"C:", L"C:"}, Case{L"C:\\DATA\\GONE.MDB", kNotFound.c_str()},
+                             Case{L"C:\\NOWHERE\\KEEP.MDB", kNotFound.c_str()},
+                             Case{L"C:\\DATA\\HIDDEN\\SYS.MDB", L"C:\\Data\\Hidden\\Sys.mdb"},
+                             Case{L"C:\\DATA\\ÜNÏ✓\\Ä.MDB", L"C:\\Data\\Ünï ✓\\Ä.mdb"},
+                             // A wildcard would match some other entry; nothing is stored so.
+                             Case{L"C:\\DATA\\*.MDB", kNotFound.c_str()},
+                             Case{L"C:\\DAT?\\KEEP.MDB", kNotFound.c_str()},
+                             // Windows also matches "<", ">" and '"' as wildcards: KEEP.MD> would
+                             // open Keep.mdb, a file the user never named.
+                             Case{L"C:\\DATA\\KEEP.MD>", kNotFound.c_str()},
+                             Case{L"C:\\DATA\\<.MDB", kNotFound.c_str()},
+                             Case{L"C:\\DATA\\KEEP\".MDB", kNotFound.c_str()},
+                             Case{L"C:\\DAT>\\KEEP.MDB", kNotFound.c_str()}));
 
 TEST_F(LongFileName, StopsAtTheFirstMissingComponent) {
   EXPECT_EQ(GetLongFileName(host(), L"C:\\NOWHERE\\DEEPER\\X.MDB"), kNotFound);

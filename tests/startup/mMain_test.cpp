@@ -48,7 +48,8 @@ TEST(MainSettingsMode, EmptyCommandLineReturnsWithTwoEmptyEntries) {
   EXPECT_FALSE(RunMain(fake));
   EXPECT_FALSE(gDebugMode);
   EXPECT_EQ(gLogFile, kLog);
-  EXPECT_EQ(Messages(fake.host.FileBytes(kLog)), (std::vector<std::string>{"Command()=", "CmdL$="}));
+  EXPECT_EQ(Messages(fake.host.FileBytes(kLog)),
+            (std::vector<std::string>{"Command()=", "CmdL$="}));
   EXPECT_TRUE(fake.host.messages.empty());
   EXPECT_EQ(fake.windows.shownCount, 1);
   EXPECT_TRUE(fake.process.calls.empty());

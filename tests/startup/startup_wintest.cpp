@@ -113,21 +113,25 @@ TEST_P(ProgramName, IsSkippedByTheRulesWindowsUses) {
   Process process(info);
   for (int i = 0; i < 600 && !process.Wait(100); ++i) {
     MessageBoxInfo box;
-    if (FindMessageBox(process.id(), 0, &box)) PressOk(box.window);
-    else if (HWND window = FindAnyTopWindow(process.id(), 0)) PostMessageW(window, WM_CLOSE, 0, 0);
+    if (FindMessageBox(process.id(), 0, &box))
+      PressOk(box.window);
+    else if (HWND window = FindAnyTopWindow(process.id(), 0))
+      PostMessageW(window, WM_CLOSE, 0, 0);
   }
   const auto entries = LogMessages(LogOf(dir));
   ASSERT_FALSE(entries.empty());
   EXPECT_EQ(entries[0], c.command);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    CommandLines, ProgramName,
-    ::testing::Values(NameCase{L"plain", false, L" \"C:\\A.MDB\"", "Command()=\"C:\\A.MDB\""},
-                      NameCase{L"with blank", true, L"   \"C:\\A.MDB\" x",
-                               "Command()=\"C:\\A.MDB\" x"},
-                      NameCase{L"quoted", true, L"", "Command()="},
-                      NameCase{L"tab", false, L"\t\"a\"", "Command()=\"a\""}),
-    [](const ::testing::TestParamInfo<NameCase>& info) { return "Case" + std::to_string(info.index); });
+INSTANTIATE_TEST_SUITE_P(CommandLines, ProgramName,
+                         ::testing::Values(NameCase{L"plain", false, L" \"C:\\A.MDB\"",
+                                                    "Command()=\"C:\\A.MDB\""},
+                                           NameCase{L"with blank", true, L"   \"C:\\A.MDB\" x",
+                                                    "Command()=\"C:\\A.MDB\" x"},
+                                           NameCase{L"quoted", true, L"", "Command()="},
+                                           NameCase{L"tab", false, L"\t\"a\"", "Command()=\"a\""}),
+                         [](const ::testing::TestParamInfo<NameCase>& info) {
+                           return "Case" + std::to_string(info.index);
+                         });
 
 }  // namespace

@@ -228,8 +228,9 @@ static DWORD IconMatching(HWND box) {
 
   DWORD best = 0;
   std::size_t bestDiff = actual.size() / 4;  // demand a clear match
-  for (const auto& candidate : {std::make_pair(IDI_HAND, static_cast<DWORD>(MB_ICONERROR)),
-                                std::make_pair(IDI_ASTERISK, static_cast<DWORD>(MB_ICONINFORMATION))}) {
+  for (const auto& candidate :
+       {std::make_pair(IDI_HAND, static_cast<DWORD>(MB_ICONERROR)),
+        std::make_pair(IDI_ASTERISK, static_cast<DWORD>(MB_ICONINFORMATION))}) {
     HDC drawn = CreateCompatibleDC(screen);
     HBITMAP drawnBitmap = CreateCompatibleBitmap(screen, width, height);
     SelectObject(drawn, drawnBitmap);
@@ -237,7 +238,8 @@ static DWORD IconMatching(HWND box) {
     RECT all = {0, 0, width, height};
     FillRect(drawn, &all, brush);
     DeleteObject(brush);
-    DrawIconEx(drawn, 0, 0, LoadIconW(nullptr, candidate.first), width, height, 0, nullptr, DI_NORMAL);
+    DrawIconEx(drawn, 0, 0, LoadIconW(nullptr, candidate.first), width, height, 0, nullptr,
+               DI_NORMAL);
     const std::vector<COLORREF> expected = Pixels(drawn, width, height);
     std::size_t diff = 0;
     for (std::size_t i = 0; i < actual.size(); ++i) diff += actual[i] != expected[i] ? 1 : 0;
@@ -310,9 +312,9 @@ bool RegWrite(HKEY root, const std::wstring& key, const std::wstring& name,
                       nullptr) != ERROR_SUCCESS) {
     return false;
   }
-  const LONG status = RegSetValueExW(opened, name.c_str(), 0, type,
-                                     reinterpret_cast<const BYTE*>(bytes.data()),
-                                     static_cast<DWORD>(bytes.size()));
+  const LONG status =
+      RegSetValueExW(opened, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                     static_cast<DWORD>(bytes.size()));
   RegCloseKey(opened);
   return status == ERROR_SUCCESS;
 }
@@ -324,9 +326,9 @@ bool RegWriteBytes(HKEY root, const std::wstring& key, const std::wstring& name,
                       nullptr) != ERROR_SUCCESS) {
     return false;
   }
-  const LONG status = RegSetValueExA(opened, ToAnsi(name).c_str(), 0, type,
-                                     reinterpret_cast<const BYTE*>(bytes.data()),
-                                     static_cast<DWORD>(bytes.size()));
+  const LONG status =
+      RegSetValueExA(opened, ToAnsi(name).c_str(), 0, type,
+                     reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()));
   RegCloseKey(opened);
   return status == ERROR_SUCCESS;
 }
@@ -366,7 +368,10 @@ bool RegReadRaw(HKEY root, const std::wstring& key, const std::wstring& name, st
   return status == ERROR_SUCCESS;
 }
 
-void RegRemoveTree(HKEY root, const std::wstring& key) { RegDeleteTreeW(root, key.c_str()); RegDeleteKeyW(root, key.c_str()); }
+void RegRemoveTree(HKEY root, const std::wstring& key) {
+  RegDeleteTreeW(root, key.c_str());
+  RegDeleteKeyW(root, key.c_str());
+}
 
 bool RegKeyExists(HKEY root, const std::wstring& key) {
   HKEY opened;

@@ -19,7 +19,7 @@ namespace {
 class FakeOps final : public IAssociationOps {
  public:
   std::map<std::wstring, std::wstring> backups;  // by generation code
-  std::set<std::wstring> installed;             // release names
+  std::set<std::wstring> installed;              // release names
   std::wstring association = L"Access";
   bool applyResult = true;
   bool applyThrows = false;
@@ -86,8 +86,8 @@ TEST_P(FormLoadStates, ChecksOptionsAndEnabledState) {
   EXPECT_EQ(w.State(ControlId::Check2).value, c.check2);
   EXPECT_EQ(Selected(ControlId::Option1), c.option1);
   EXPECT_EQ(Selected(ControlId::Option2), c.option2);
-  for (ControlId id : {ControlId::Frame1, ControlId::Option1, ControlId::Option2,
-                       ControlId::Command3}) {
+  for (ControlId id :
+       {ControlId::Frame1, ControlId::Option1, ControlId::Option2, ControlId::Command3}) {
     EXPECT_EQ(w.State(id).enabled, c.choiceOpen) << static_cast<int>(id);
   }
   // The check boxes only display; the user can never change them.
@@ -224,17 +224,16 @@ TEST_F(FrmMainTest, ChoosingWithoutPressingAppliesNothingAndEndsNothing) {
 TEST(FrmMainLayoutTest, ThirteenControlsNamedInTabOrderThreeInsideFrame) {
   const FormLayout& layout = FrmMainLayout();
   ASSERT_EQ(layout.controls.size(), static_cast<std::size_t>(kControlCount));
-  const wchar_t* names[] = {L"Label1", L"Check1", L"Label2",   L"Check2", L"Label3",
+  const wchar_t* names[] = {L"Label1", L"Check1",  L"Label2",  L"Check2",   L"Label3",
                             L"Frame1", L"Option1", L"Option2", L"Command3", L"Label4",
                             L"Label5", L"Text1",   L"Text2"};
   for (int i = 0; i < kControlCount; ++i) {
     const ControlLayout& c = layout.controls[static_cast<std::size_t>(i)];
     EXPECT_EQ(static_cast<int>(c.id), i);
     EXPECT_EQ(std::wstring(c.name), names[i]);
-    const bool held = c.id == ControlId::Option1 || c.id == ControlId::Option2 ||
-                      c.id == ControlId::Command3;
-    EXPECT_EQ(c.container, held ? std::optional<ControlId>(ControlId::Frame1) : std::nullopt)
-        << i;
+    const bool held =
+        c.id == ControlId::Option1 || c.id == ControlId::Option2 || c.id == ControlId::Command3;
+    EXPECT_EQ(c.container, held ? std::optional<ControlId>(ControlId::Frame1) : std::nullopt) << i;
     // The option buttons are one group, closed by the button after them; that
     // button is the one Enter presses.
     EXPECT_EQ(c.startsGroup, c.id == ControlId::Option1 || c.id == ControlId::Command3) << i;
@@ -276,8 +275,11 @@ TEST_F(FrmMainOnRegistry, OnlyTheExactOwnClassSelectsOption2) {
   const struct {
     const char* mdb;  // null: no ".mdb" key
     bool option2;
-  } cases[] = {{nullptr, false}, {"", false}, {"Access.Application.9", false},
-               {"mdbswitch", false}, {"MdbSwitch", true}};
+  } cases[] = {{nullptr, false},
+               {"", false},
+               {"Access.Application.9", false},
+               {"mdbswitch", false},
+               {"MdbSwitch", true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.mdb ? c.mdb : "<missing>");
     FakePlatform local;
@@ -366,9 +368,7 @@ class BothSelected final : public IFormControls {
  public:
   void SetText(ControlId, const std::wstring&) override {}
   void SetValue(ControlId, bool) override {}
-  bool Value(ControlId id) override {
-    return id == ControlId::Option1 || id == ControlId::Option2;
-  }
+  bool Value(ControlId id) override { return id == ControlId::Option1 || id == ControlId::Option2; }
   void SetEnabled(ControlId, bool) override {}
   void UseWindowBackground(ControlId) override {}
 };
@@ -392,10 +392,10 @@ TEST_F(FrmMainOnRegistry, LoadingAndChoosingOnlyReadTheRegistry) {
   fake.windows.Click(ControlId::Option1);
   ASSERT_FALSE(fake.registry.calls.empty());
   for (const FakeRegistry::Call& call : fake.registry.calls) {
-    const bool reads = call.op == FakeRegistry::Op::OpenKey ||
-                       call.op == FakeRegistry::Op::QueryValue ||
-                       call.op == FakeRegistry::Op::EnumValue ||
-                       call.op == FakeRegistry::Op::EnumKey || call.op == FakeRegistry::Op::CloseKey;
+    const bool reads =
+        call.op == FakeRegistry::Op::OpenKey || call.op == FakeRegistry::Op::QueryValue ||
+        call.op == FakeRegistry::Op::EnumValue || call.op == FakeRegistry::Op::EnumKey ||
+        call.op == FakeRegistry::Op::CloseKey;
     EXPECT_TRUE(reads) << static_cast<int>(call.op) << " " << call.path;
   }
   EXPECT_EQ(MdbClass(), "Other.Class");

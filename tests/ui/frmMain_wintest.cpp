@@ -249,8 +249,8 @@ TEST_F(SettingsWindow, OneGenerationClosesTheChoice) {
   ASSERT_NE(window, nullptr);
   EXPECT_TRUE(Checked(Control(window, ControlId::Check1)));
   EXPECT_FALSE(Checked(Control(window, ControlId::Check2)));
-  for (ControlId id : {ControlId::Frame1, ControlId::Option1, ControlId::Option2,
-                       ControlId::Command3}) {
+  for (ControlId id :
+       {ControlId::Frame1, ControlId::Option1, ControlId::Option2, ControlId::Command3}) {
     EXPECT_FALSE(IsWindowEnabled(Control(window, id))) << mdb::DialogIdOf(id);
   }
   EXPECT_FALSE(Checked(Control(window, ControlId::Option1)));

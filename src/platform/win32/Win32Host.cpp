@@ -16,7 +16,8 @@ std::wstring Win32Host::CommandLineText() { return ArgumentTextOf(GetCommandLine
 std::wstring Win32Host::ModulePath() {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD length =
+        GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length == 0) ThrowLastError();
     if (length < buffer.size()) return std::wstring(buffer.data(), length);
     buffer.resize(buffer.size() * 2);
@@ -48,13 +49,14 @@ std::wstring Win32Host::FindEntry(const std::wstring& path, unsigned mask) {
     // "Nothing there" in its several spellings; anything else (a drive that
     // is not ready, a refused share) is the host's failure to report.
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-        error == ERROR_NO_MORE_FILES || error == ERROR_INVALID_NAME ||
-        error == ERROR_BAD_NETPATH || error == ERROR_BAD_PATHNAME) {
+        error == ERROR_NO_MORE_FILES || error == ERROR_INVALID_NAME || error == ERROR_BAD_NETPATH ||
+        error == ERROR_BAD_PATHNAME) {
       return std::wstring();
     }
     ThrowError(error);
   }
-  const unsigned filtered = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+  const unsigned filtered =
+      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
   if ((data.dwFileAttributes & filtered & ~mask) != 0) return std::wstring();
   return data.cFileName;
 }

@@ -17,8 +17,7 @@ class Win32Registry final : public IRegistryApi {
                   const unsigned char* data, std::uint32_t size) override;
   long EnumValue(RegHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize,
                  std::uint32_t* type, std::uint32_t* dataSize) override;
-  long EnumKeyEx(RegHandle key, std::uint32_t index, char* name,
-                 std::uint32_t* nameSize) override;
+  long EnumKeyEx(RegHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize) override;
   long DeleteKey(RegHandle key, const std::string& subKey) override;
   long DeleteValue(RegHandle key, const std::string& name) override;
   long CloseKey(RegHandle key) override;

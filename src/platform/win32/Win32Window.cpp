@@ -32,20 +32,15 @@ struct ControlClass {
 
 ControlClass ClassOf(ControlKind kind) {
   switch (kind) {
-    case ControlKind::Label:
-      return {L"STATIC", SS_LEFT | SS_NOPREFIX, 0};
-    case ControlKind::CheckBox:
-      return {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
+    case ControlKind::Label: return {L"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+    case ControlKind::CheckBox: return {L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0};
     case ControlKind::TextBox:
       // Read-only: the program never reads the paths back, but the user may
       // still select and scroll a long one.
       return {L"EDIT", ES_LEFT | ES_AUTOHSCROLL | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE};
-    case ControlKind::Frame:
-      return {L"BUTTON", BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
-    case ControlKind::OptionButton:
-      return {L"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 0};
-    case ControlKind::CommandButton:
-      return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+    case ControlKind::Frame: return {L"BUTTON", BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT};
+    case ControlKind::OptionButton: return {L"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 0};
+    case ControlKind::CommandButton: return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
   }
   return {L"STATIC", 0, 0};
 }
@@ -61,9 +56,9 @@ Win32Window::~Win32Window() {
 void Win32Window::RegisterWindowClass() {
   LoadCommonControls();
 
-  bigIcon_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kIconResource),
-                                               IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                               GetSystemMetrics(SM_CYICON), 0)));
+  bigIcon_.reset(
+      static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                    GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
   smallIcon_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kIconResource),
                                                  IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                  GetSystemMetrics(SM_CYSMICON), 0)));
@@ -233,8 +228,7 @@ int Win32Window::RunMessageLoop() {
   return static_cast<int>(message.wParam);
 }
 
-LRESULT CALLBACK Win32Window::WindowProc(HWND window, UINT message, WPARAM wParam,
-                                         LPARAM lParam) {
+LRESULT CALLBACK Win32Window::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
@@ -246,22 +240,18 @@ LRESULT CALLBACK Win32Window::WindowProc(HWND window, UINT message, WPARAM wPara
   return self->Handle(message, wParam, lParam);
 }
 
-LRESULT CALLBACK Win32Window::FrameProc(HWND window, UINT message, WPARAM wParam,
-                                        LPARAM lParam) {
+LRESULT CALLBACK Win32Window::FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Win32Window* self = FromWindow(window);
   switch (message) {
     case WM_COMMAND:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-      return SendMessageW(self->window_, message, wParam, lParam);
-    default:
-      return CallWindowProcW(self->groupBoxProc_, window, message, wParam, lParam);
+    case WM_CTLCOLOREDIT: return SendMessageW(self->window_, message, wParam, lParam);
+    default: return CallWindowProcW(self->groupBoxProc_, window, message, wParam, lParam);
   }
 }
 
-LRESULT Win32Window::ColorControl(HDC dc, HWND window, UINT message, WPARAM wParam,
-                                  LPARAM lParam) {
+LRESULT Win32Window::ColorControl(HDC dc, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const Control* control = FindByWindow(window);
   if (control == nullptr || (!control->layout.hasTextColor && !control->windowBackground)) {
     return DefWindowProcW(window_, message, wParam, lParam);
@@ -294,9 +284,7 @@ void Win32Window::OnCommand(WPARAM wParam) {
 
 LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND:
-      OnCommand(wParam);
-      return 0;
+    case WM_COMMAND: OnCommand(wParam); return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
@@ -326,8 +314,7 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       window_ = nullptr;
       PostQuitMessage(0);
       return 0;
-    default:
-      return DefWindowProcW(window_, message, wParam, lParam);
+    default: return DefWindowProcW(window_, message, wParam, lParam);
   }
 }
 
