@@ -12,7 +12,7 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(
   cmake make g++ libgtest-dev libgmock-dev python3
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   wine wine64 wine32:i386
   xvfb xauth x11-utils x11-apps imagemagick fonts-ipafont-gothic locales strace
   wixl msitools

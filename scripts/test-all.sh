@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Builds MdbSwitch and runs every test: the native unit tests (plain and
-# with AddressSanitizer/UBSan), each fuzz target for 30 s, then the Win32
-# tests under Wine on the 32-bit product, once as Wine's default Windows and
-# once (start-up, launch and window tests) as Windows XP, then the same Wine
-# tests on the x64 build. Where the kernel cannot run i386 code, the 32-bit
-# suite runs through qemu-i386 in a private user namespace
-# (scripts/wine32.sh); only where that is impossible too does it fall back to
-# x64 alone, and says so loudly.
+# Checks the sources' layout, builds MdbSwitch and runs every test: the
+# native unit tests (plain and with AddressSanitizer/UBSan), each fuzz target
+# for 30 s, then the Win32 tests under Wine on the 32-bit product, once as
+# Wine's default Windows and once (start-up, launch and window tests) as
+# Windows XP, then the same Wine tests on the x64 build. Where the kernel
+# cannot run i386 code, the 32-bit suite runs through qemu-i386 in a private
+# user namespace (scripts/wine32.sh); only where that is impossible too does
+# it fall back to x64 alone, and says so loudly.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh || exit 1
@@ -62,6 +62,13 @@ test_suite() {
   rm -f "$out"
 }
 
+echo "=== format check"
+if bash scripts/format-check.sh; then
+  summary+=("format check: every C and C++ file as .clang-format says")
+else
+  summary+=("format check: FAILED")
+  status=1
+fi
 build_preset native && test_suite "native" -- --preset native
 build_preset native-asan && test_suite "native ASan/UBSan" -- --preset native-asan
 echo "=== fuzz: each target for 30 s"
