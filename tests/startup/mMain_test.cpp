@@ -303,6 +303,16 @@ std::vector<std::string> CallsOnTheProgramsKeys(const FakeRegistry& registry) {
   return calls;
 }
 
+// No box; Access 97 started in a normal window with the sample; its exit
+// code handed on; .mdb claimed again.
+void ExpectAccess97OpenedQuietly(const RunOutcome& outcome) {
+  EXPECT_TRUE(outcome.boxes.empty());
+  ASSERT_FALSE(outcome.process.empty());
+  EXPECT_EQ(outcome.process.front(), L"start:" + kAccess8Line + L"|1");
+  EXPECT_EQ(outcome.status, 7);
+  EXPECT_EQ(outcome.mdb, std::string("MdbSwitch\0", 10));
+}
+
 // Access's installations registered their open commands for the whole
 // machine; a standard user may read them but not change them.
 TEST(MainRegistration, AStandardUserStillLaunchesTheRightAccess) {
@@ -311,25 +321,15 @@ TEST(MainRegistration, AStandardUserStillLaunchesTheRightAccess) {
   RegisterAsAnAdministratorDid(fake);
   fake.registry.DenyWrites(HKEY_CLASSES_ROOT_, "Access.Application.8");
   fake.registry.DenyWrites(HKEY_CLASSES_ROOT_, "Access.Application.9");
-  const RunOutcome outcome = RunAndObserve(fake);
-  EXPECT_TRUE(outcome.boxes.empty());
-  ASSERT_FALSE(outcome.process.empty());
-  EXPECT_EQ(outcome.process.front(), L"start:" + kAccess8Line + L"|1");
-  EXPECT_EQ(outcome.status, 7);
-  EXPECT_EQ(outcome.mdb, std::string("MdbSwitch\0", 10));
+  ExpectAccess97OpenedQuietly(RunAndObserve(fake));
 }
 
 TEST(MainRegistration, NothingToChangeNeedsNoWriteAndShowsNoBox) {
   FakePlatform fake;
   Prepare(fake, RunKind::Access97);
   RegisterAsAnAdministratorDid(fake);
-  const RunOutcome outcome = RunAndObserve(fake);
-  EXPECT_TRUE(outcome.boxes.empty());
+  ExpectAccess97OpenedQuietly(RunAndObserve(fake));
   EXPECT_EQ(CallsOnTheProgramsKeys(fake.registry), std::vector<std::string>{});
-  ASSERT_FALSE(outcome.process.empty());
-  EXPECT_EQ(outcome.process.front(), L"start:" + kAccess8Line + L"|1");
-  EXPECT_EQ(outcome.status, 7);
-  EXPECT_EQ(outcome.mdb, std::string("MdbSwitch\0", 10));
 }
 
 TEST(MainRegistration, ARefusedChangeIsReportedAndTheDatabaseStillOpens) {
