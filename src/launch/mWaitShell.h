@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/ProcessApi.h"
+#include "platform/Process.h"
 
 namespace mdb {
 

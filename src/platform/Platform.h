@@ -2,12 +2,12 @@
 #pragma once
 
 #include "platform/Broadcast.h"
-#include "platform/DatabaseEngine.h"
+#include "platform/DaoEngine.h"
 #include "platform/Host.h"
-#include "platform/ProcessApi.h"
-#include "platform/RegistryApi.h"
+#include "platform/Process.h"
+#include "platform/Registry.h"
 #include "platform/TextCodec.h"
-#include "platform/WindowToolkit.h"
+#include "platform/Window.h"
 
 namespace mdb {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/RegistryApi.h"
+#include "platform/Registry.h"
 #include "platform/TextCodec.h"
 
 namespace mdb {

@@ -2,25 +2,25 @@
 // Every in-memory replacement in one place, lent out as a Platform.
 #pragma once
 
-#include "fakes/Cp932Codec.h"
+#include "fakes/FakeTextCodec.h"
 #include "fakes/FakeBroadcast.h"
-#include "fakes/FakeEngine.h"
+#include "fakes/FakeDaoEngine.h"
 #include "fakes/FakeHost.h"
 #include "fakes/FakeProcess.h"
 #include "fakes/FakeRegistry.h"
-#include "fakes/FakeWindows.h"
+#include "fakes/FakeWindow.h"
 #include "platform/Platform.h"
 
 namespace mdb {
 
 struct FakePlatform {
-  Cp932Codec codec;
+  FakeTextCodec codec;
   FakeHost host{codec};
   FakeRegistry registry;
   FakeBroadcast broadcast;
   FakeProcess process;
-  FakeEngine engine;
-  FakeWindows windows;
+  FakeDaoEngine engine;
+  FakeWindow windows;
   Platform platform{host, codec, registry, broadcast, process, engine, windows};
 };
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/Host.h"
-#include "platform/ProcessApi.h"
+#include "platform/Process.h"
 
 namespace mdb {
 

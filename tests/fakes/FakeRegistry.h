@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/RegistryApi.h"
+#include "platform/Registry.h"
 
 namespace mdb {
 

@@ -1,7 +1,7 @@
 // The in-memory code page 932 codec, both ways. The input is taken once as
 // code page bytes and once as UTF-16 text.
 #include "FuzzInput.h"
-#include "fakes/Cp932Codec.h"
+#include "fakes/FakeTextCodec.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ const std::size_t kCharactersAlone = 256;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  mdb::Cp932Codec codec;
+  mdb::FakeTextCodec codec;
 
   // Bytes to text: at most one character per byte, and never nothing.
   const std::string bytes(reinterpret_cast<const char*>(data), size);

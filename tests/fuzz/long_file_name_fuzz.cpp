@@ -11,7 +11,7 @@
 #include <cwctype>
 
 #include "FuzzInput.h"
-#include "fakes/Cp932Codec.h"
+#include "fakes/FakeTextCodec.h"
 #include "fakes/FakeHost.h"
 #include "startup/mLongFileName3.h"
 
@@ -155,7 +155,7 @@ void CheckTreePath(FakeHost& host, const std::vector<Entry>& tree, const std::ws
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::vector<std::wstring> lines = fuzz::Lines(fuzz::WideFromUtf16(data, size));
   const std::vector<Entry> tree = TreeOf(lines);
-  mdb::Cp932Codec codec;
+  mdb::FakeTextCodec codec;
   FakeHost host(codec);
   Register(host, tree);
   CheckGivenPath(host, lines[0]);

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "FuzzInput.h"
-#include "fakes/FakeEngine.h"
+#include "fakes/FakeDaoEngine.h"
 #include "launch/MdbHeader.h"
 #include "launch/mSwitch.h"
 
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // The probe on a machine without the engine reads the same page.
-  FakeEngine engine;
+  FakeDaoEngine engine;
   engine.failing["create"] = kDaoClassNotRegistered;
   engine.headerFiles[L"C:\\x.mdb"] = bytes;
   const std::wstring code = GetMdbAccessVersion(engine, L"C:\\x.mdb");

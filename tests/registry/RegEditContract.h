@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/RegistryApi.h"
+#include "platform/Registry.h"
 #include "platform/TextCodec.h"
 #include "registry/clsRegEdit.h"
 

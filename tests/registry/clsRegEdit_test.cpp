@@ -6,7 +6,7 @@
 #include <new>
 
 #include "RegEditContract.h"
-#include "fakes/Cp932Codec.h"
+#include "fakes/FakeTextCodec.h"
 #include "fakes/FakeRegistry.h"
 
 using mdb::FakeRegistry;
@@ -16,7 +16,7 @@ namespace {
 
 struct InMemoryRegistry {
   mdb::FakeRegistry registry;
-  mdb::Cp932Codec codec;
+  mdb::FakeTextCodec codec;
   mdb::RegistryRoot root = mdb::HKEY_CURRENT_USER_;
   std::wstring scratch = L"Software\\MdbSwitchTest\\RegEdit";
 };
@@ -34,7 +34,7 @@ constexpr mdb::RegistryRoot kRoot = mdb::HKEY_CLASSES_ROOT_;
 class RegEditOnFake : public ::testing::Test {
  protected:
   FakeRegistry registry;
-  mdb::Cp932Codec codec;
+  mdb::FakeTextCodec codec;
   mdb::clsRegEdit edit{registry, codec};
 
   void SetUp() override {
@@ -209,7 +209,7 @@ class ExhaustedCodec final : public mdb::ITextCodec {
     return inner.ToNarrow(text);
   }
   std::wstring FromNarrow(const std::string&) override { throw std::bad_alloc(); }
-  mdb::Cp932Codec inner;
+  mdb::FakeTextCodec inner;
 };
 
 TEST_F(RegEditOnFake, OnlyTheWriteTurnsOtherFailuresIntoFalseAndKeysAreClosedEitherWay) {

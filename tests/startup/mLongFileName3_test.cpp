@@ -3,7 +3,7 @@
 
 #include <cwchar>
 
-#include "fakes/Cp932Codec.h"
+#include "fakes/FakeTextCodec.h"
 #include "fakes/FakeHost.h"
 #include "startup/mLongFileName3.h"
 
@@ -34,7 +34,7 @@ class LongFileName : public ::testing::Test {
   }
 
  private:
-  Cp932Codec codec_;
+  FakeTextCodec codec_;
   FakeHost host_{codec_};
 };
 

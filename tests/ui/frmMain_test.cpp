@@ -81,7 +81,7 @@ TEST_P(FormLoadStates, ChecksOptionsAndEnabledState) {
   ops->installed = c.installed;
   ops->association = c.association;
   Show();
-  FakeWindows& w = fake.windows;
+  FakeWindow& w = fake.windows;
   EXPECT_EQ(w.State(ControlId::Check1).value, c.check1);
   EXPECT_EQ(w.State(ControlId::Check2).value, c.check2);
   EXPECT_EQ(Selected(ControlId::Option1), c.option1);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "WineTestSupport.h"
-#include "platform/WindowToolkit.h"
+#include "platform/Window.h"
 
 using namespace mdbtest;
 using mdb::ControlId;

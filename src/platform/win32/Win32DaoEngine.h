@@ -12,7 +12,7 @@
 #include <oaidl.h>
 #include <oleauto.h>
 
-#include "platform/DatabaseEngine.h"
+#include "platform/DaoEngine.h"
 #include "platform/UniqueHandle.h"
 
 namespace mdb {

@@ -1,7 +1,7 @@
 // Process start and wait on Win32.
 #pragma once
 
-#include "platform/ProcessApi.h"
+#include "platform/Process.h"
 
 namespace mdb {
 

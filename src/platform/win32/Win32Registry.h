@@ -1,7 +1,7 @@
 // advapi32's narrow registry functions.
 #pragma once
 
-#include "platform/RegistryApi.h"
+#include "platform/Registry.h"
 
 namespace mdb {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/WindowToolkit.h"
+#include "platform/Window.h"
 #include "platform/win32/Win32Handle.h"
 
 namespace mdb {

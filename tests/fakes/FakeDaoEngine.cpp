@@ -1,5 +1,5 @@
 // For tests only: never linked into MdbSwitch.exe.
-#include "fakes/FakeEngine.h"
+#include "fakes/FakeDaoEngine.h"
 
 #include <stdexcept>
 
@@ -13,32 +13,32 @@ const std::wstring kDatabasePrefix = L"database:";
 
 }  // namespace
 
-std::wstring FakeEngine::KindOf(DaoObject object) const {
+std::wstring FakeDaoEngine::KindOf(DaoObject object) const {
   const auto found = kinds_.find(object);
   return found == kinds_.end() ? std::wstring() : found->second;
 }
 
-DaoStatus FakeEngine::Check(const std::string& call) const {
+DaoStatus FakeDaoEngine::Check(const std::string& call) const {
   if (throwing.count(call) != 0) throw std::runtime_error("engine call threw: " + call);
   const auto found = failing.find(call);
   return found == failing.end() ? kDaoOk : found->second;
 }
 
-DaoObject FakeEngine::HandOut(const std::wstring& kind) {
+DaoObject FakeDaoEngine::HandOut(const std::wstring& kind) {
   const DaoObject object = next_++;
   live_[object] = kind;
   kinds_[object] = kind;
   return object;
 }
 
-DaoStatus FakeEngine::CreateEngine() {
+DaoStatus FakeDaoEngine::CreateEngine() {
   calls.push_back(L"create");
   const DaoStatus status = Check("create");
   if (DaoSucceeded(status)) created_ = true;
   return status;
 }
 
-DaoStatus FakeEngine::GetWorkspaces(DaoObject* workspaces) {
+DaoStatus FakeDaoEngine::GetWorkspaces(DaoObject* workspaces) {
   calls.push_back(L"workspaces");
   *workspaces = 0;
   const DaoStatus status = created_ ? Check("workspaces") : kDaoFailed;
@@ -46,7 +46,7 @@ DaoStatus FakeEngine::GetWorkspaces(DaoObject* workspaces) {
   return status;
 }
 
-DaoStatus FakeEngine::GetItem(DaoObject collection, std::int16_t index, DaoObject* item) {
+DaoStatus FakeDaoEngine::GetItem(DaoObject collection, std::int16_t index, DaoObject* item) {
   calls.push_back(L"item:" + std::to_wstring(collection) + L"|" + std::to_wstring(index));
   *item = 0;
   DaoStatus status = Check("item");
@@ -57,8 +57,8 @@ DaoStatus FakeEngine::GetItem(DaoObject collection, std::int16_t index, DaoObjec
   return status;
 }
 
-DaoStatus FakeEngine::OpenDatabase(DaoObject workspace, const std::wstring& path,
-                                   DaoObject* database) {
+DaoStatus FakeDaoEngine::OpenDatabase(DaoObject workspace, const std::wstring& path,
+                                      DaoObject* database) {
   calls.push_back(L"open:" + std::to_wstring(workspace) + L"|" + path);
   *database = 0;
   DaoStatus status = Check("open");
@@ -70,7 +70,7 @@ DaoStatus FakeEngine::OpenDatabase(DaoObject workspace, const std::wstring& path
   return status;
 }
 
-DaoStatus FakeEngine::GetVersion(DaoObject database, std::wstring* version) {
+DaoStatus FakeDaoEngine::GetVersion(DaoObject database, std::wstring* version) {
   calls.push_back(L"version:" + std::to_wstring(database));
   const DaoStatus status = Check("version");
   const auto found = live_.find(database);
@@ -82,12 +82,12 @@ DaoStatus FakeEngine::GetVersion(DaoObject database, std::wstring* version) {
   return kDaoOk;
 }
 
-void FakeEngine::Release(DaoObject object) {
+void FakeDaoEngine::Release(DaoObject object) {
   calls.push_back(L"release:" + std::to_wstring(object));
   live_.erase(object);
 }
 
-DaoStatus FakeEngine::ReadHeaderVersion(const std::wstring& path, std::wstring* version) {
+DaoStatus FakeDaoEngine::ReadHeaderVersion(const std::wstring& path, std::wstring* version) {
   calls.push_back(L"header:" + path);
   const DaoStatus status = Check("header");
   if (!DaoSucceeded(status)) return status;

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/WindowToolkit.h"
+#include "platform/Window.h"
 
 namespace mdb {
 
-class FakeWindows final : public IWindowToolkit, public IFormControls {
+class FakeWindow final : public IWindowToolkit, public IFormControls {
  public:
   struct Control {
     ControlLayout layout;

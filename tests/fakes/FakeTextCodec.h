@@ -10,7 +10,7 @@
 
 namespace mdb {
 
-class Cp932Codec final : public ITextCodec {
+class FakeTextCodec final : public ITextCodec {
  public:
   std::string ToNarrow(const std::wstring& text) override;
   std::wstring FromNarrow(const std::string& bytes) override;

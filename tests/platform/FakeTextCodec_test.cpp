@@ -2,7 +2,7 @@
 // MultiByteToWideChar give for code page 932 under Wine.
 #include <gtest/gtest.h>
 
-#include "fakes/Cp932Codec.h"
+#include "fakes/FakeTextCodec.h"
 
 namespace mdb {
 namespace {
@@ -18,7 +18,7 @@ void PrintTo(const NarrowCase& c, std::ostream* os) { *os << c.name; }
 class Cp932ToNarrow : public ::testing::TestWithParam<NarrowCase> {};
 
 TEST_P(Cp932ToNarrow, GivesTheCodePageBytes) {
-  Cp932Codec codec;
+  FakeTextCodec codec;
   EXPECT_EQ(codec.ToNarrow(GetParam().wide), GetParam().narrow);
 }
 
@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
 class Cp932FromNarrow : public ::testing::TestWithParam<NarrowCase> {};
 
 TEST_P(Cp932FromNarrow, GivesTheUnicodeText) {
-  Cp932Codec codec;
+  FakeTextCodec codec;
   EXPECT_EQ(codec.FromNarrow(GetParam().narrow), GetParam().wide);
 }
 

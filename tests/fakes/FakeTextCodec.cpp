@@ -1,5 +1,5 @@
 // For tests only: never linked into MdbSwitch.exe.
-#include "fakes/Cp932Codec.h"
+#include "fakes/FakeTextCodec.h"
 
 #include <iconv.h>
 
@@ -55,7 +55,7 @@ bool IsLeadByte(unsigned char byte) {
 
 }  // namespace
 
-std::string Cp932Codec::ToNarrow(const std::wstring& text) {
+std::string FakeTextCodec::ToNarrow(const std::wstring& text) {
   Iconv cd("CP932", "WCHAR_T");
   std::string out;
   for (const wchar_t ch : text) {
@@ -82,7 +82,7 @@ std::string Cp932Codec::ToNarrow(const std::wstring& text) {
   return out;
 }
 
-std::wstring Cp932Codec::FromNarrow(const std::string& bytes) {
+std::wstring FakeTextCodec::FromNarrow(const std::string& bytes) {
   Iconv cd("WCHAR_T", "CP932");
   std::string wide;
   const char* in = bytes.data();

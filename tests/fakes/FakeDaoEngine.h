@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/DatabaseEngine.h"
+#include "platform/DaoEngine.h"
 
 namespace mdb {
 
-class FakeEngine final : public IDatabaseEngine {
+class FakeDaoEngine final : public IDatabaseEngine {
  public:
   // Set up by the tests.
   // Version text of the database at each path; a path not listed cannot be
