@@ -116,14 +116,16 @@ bool AnyLoaded(const std::vector<std::string>& loaded, const std::string& needle
 }
 
 // The display driver (winex11.drv and its kin), the theming library, the
-// common controls and the window and drawing DLLs themselves: the window
-// machinery a launch has no use for before Access runs.
+// common controls and, where the build delay-loads them (x64), the window
+// and drawing DLLs themselves: the window machinery a launch has no use for
+// before Access runs. The 32-bit build imports user32 and gdi32.
 std::vector<std::string> WindowMachinery(const std::vector<std::string>& loaded) {
+  const bool windowDllsDelayed = sizeof(void*) == 8;
   std::vector<std::string> found;
   for (const std::string& path : loaded) {
+    const bool windowDll = EndsWith(path, "\\user32.dll") || EndsWith(path, "\\gdi32.dll");
     if (EndsWith(path, ".drv") || EndsWith(path, "\\uxtheme.dll") ||
-        EndsWith(path, "\\comctl32.dll") || EndsWith(path, "\\user32.dll") ||
-        EndsWith(path, "\\gdi32.dll")) {
+        EndsWith(path, "\\comctl32.dll") || (windowDllsDelayed && windowDll)) {
       found.push_back(path);
     }
   }
