@@ -372,24 +372,27 @@ long CopyName(const std::string& listed, char* name, std::uint32_t* nameSize) {
 }  // namespace
 
 std::shared_ptr<FakeRegistry::Node> FakeRegistry::OpenedForListing(RegHandle key,
+                                                                   std::uint32_t index,
                                                                    Call* call) const {
   std::shared_ptr<Node> node = Resolve(key, &call->status);
   if (call->status != kRegSuccess) return nullptr;
   call->path = PathOf(node.get());
   call->status = Refusal(call->op, call->path);
-  return call->status == kRegSuccess ? node : nullptr;
+  if (call->status != kRegSuccess) return nullptr;
+  const std::size_t count = call->op == Op::EnumValue ? node->values.size() : node->children.size();
+  if (index >= count) {
+    call->status = kRegNoMoreItems;
+    return nullptr;
+  }
+  return node;
 }
 
 long FakeRegistry::EnumValue(RegHandle key, std::uint32_t index, char* name,
                              std::uint32_t* nameSize, std::uint32_t* type,
                              std::uint32_t* dataSize) {
   Call call{Op::EnumValue, "", "", 0, *nameSize, 0, "", kRegSuccess};
-  std::shared_ptr<Node> node = OpenedForListing(key, &call);
+  std::shared_ptr<Node> node = OpenedForListing(key, index, &call);
   if (!node) return Record(call);
-  if (index >= node->values.size()) {
-    call.status = kRegNoMoreItems;
-    return Record(call);
-  }
   const auto& value = node->values[index];
   call.name = value.first;
   call.status = CopyName(value.first, name, nameSize);
@@ -403,12 +406,8 @@ long FakeRegistry::EnumValue(RegHandle key, std::uint32_t index, char* name,
 long FakeRegistry::EnumKeyEx(RegHandle key, std::uint32_t index, char* name,
                              std::uint32_t* nameSize) {
   Call call{Op::EnumKey, "", "", 0, *nameSize, 0, "", kRegSuccess};
-  std::shared_ptr<Node> node = OpenedForListing(key, &call);
+  std::shared_ptr<Node> node = OpenedForListing(key, index, &call);
   if (!node) return Record(call);
-  if (index >= node->children.size()) {
-    call.status = kRegNoMoreItems;
-    return Record(call);
-  }
   auto child = node->children.begin();
   std::advance(child, index);
   call.name = child->second->name;

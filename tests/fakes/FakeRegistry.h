@@ -109,11 +109,12 @@ class FakeRegistry final : public IRegistryApi {
 
  private:
   std::shared_ptr<Node> Resolve(RegHandle key, long* status) const;
+  // The key behind an open handle, for a listing call asking for entry
+  // `index`; null with the call's status set when the handle is bad, the
+  // listing is refused or there is no such entry.
+  std::shared_ptr<Node> OpenedForListing(RegHandle key, std::uint32_t index, Call* call) const;
   // The existing key `subKey` below `base`; null with *status set when a
   // part is missing or the path is malformed.
-  // The key behind an open handle, for a listing call; null with the call's
-  // status set when the handle is bad or the listing is refused.
-  std::shared_ptr<Node> OpenedForListing(RegHandle key, Call* call) const;
   std::shared_ptr<Node> Walk(const std::shared_ptr<Node>& base, const std::string& subKey,
                              long* status) const;
   std::shared_ptr<Node> Find(RegHandle root, const std::string& path) const;
