@@ -35,18 +35,9 @@ done
 wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || wine=$(command -v wine64)
 session="$state/wine"
-rm -rf "$session"
-finish() {
-  sh "$root/tests/support/wine-session.sh" stop "$session" "$wine" >/dev/null 2>&1
-  return 0
-}
-trap finish EXIT
 echo "== starting the Wine session" >&2
-sh "$root/tests/support/wine-session.sh" start "$session" "$wine" >/dev/null
-export WINEPREFIX="$session/prefix" WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
-DISPLAY=$(cat "$session/display")
-export DISPLAY
+source "$root/scripts/wine-session-env.sh"
+wine_session "$session" "$wine"
 
 work="$session/work"
 mkdir -p "$work/ac9"
