@@ -1,13 +1,15 @@
 #!/bin/sh
 # Builds the MdbSwitch package:
-#   build-msi.sh OUTPUT.msi VERSION ARCH EXE SOURCE_DIR STAGE_DIR
+#   build-msi.sh OUTPUT.msi VERSION ARCH EXE DLL SOURCE_DIR STAGE_DIR
 # ARCH is x86 (the product: 32-bit Program Files and system folder) or x64.
 # A rebuild of the same version replaces the installed one too (MajorUpgrade
 # with the maximum version included), so Add/Remove Programs never shows two.
 # wixl makes the database from MdbSwitch.wxs in STAGE_DIR, where the files
 # to install are gathered; msibuild then sets what wixl cannot express.
+# DLL is the package's custom actions. With MDB_SIGN_CERT and MDB_SIGN_KEY
+# set (sign.sh), the finished package is signed.
 set -eu
-output=$1 version=$2 arch=$3 exe=$4 source=$5 stage=$6
+output=$1 version=$2 arch=$3 exe=$4 dll=$5 source=$6 stage=$7
 here=$(cd "$(dirname "$0")" && pwd)
 # Every version of MdbSwitch carries this code; never change it.
 upgrade_code='{7C1D5E2A-4B8F-4E0B-9A61-3F52D7C08E14}'
@@ -21,7 +23,12 @@ esac
 rm -rf "$stage"
 mkdir -p "$stage"
 cp "$exe" "$stage/MdbSwitch.exe"
-cp "$source/README.md" "$source/README.ja.md" "$source/LICENSE.txt" "$stage/"
+cp "$dll" "$stage/MdbSwitchSetup.dll"
+# The texts as Notepad reads them on every Windows: CRLF, UTF-8 with a
+# byte-order mark.
+for pair in README.md:README.txt README.ja.md:README.ja.txt LICENSE.txt:LICENSE.txt; do
+  { printf '\357\273\277'; sed 's/\r*$/\r/' "$source/${pair%%:*}"; } >"$stage/${pair#*:}"
+done
 cp "$source/res/MdbSwitch.ico" "$stage/"
 # The database's code page: the Japanese texts below are stored in it.
 printf '\n\n932\t_ForceCodepage\n' >"$stage/_ForceCodepage.idt"
@@ -36,7 +43,12 @@ rm -f "$partial"
 
 # The Japanese texts; the removal of the log on uninstall; the same version
 # upgraded as well (513: migrate features, maximum included); the old version
-# removed before anything of the new one is installed.
+# removed inside the new one's transaction, so that a failed upgrade puts it
+# back; CLAIMMDB passed on to a managed install, with wixl's own two; the
+# custom actions' types that wixl gets wrong (1: immediate DLL; 3393: DLL,
+# rollback, no impersonation, its return ignored).
+secure=$(msiinfo export "$partial" Property | awk -F '\t' '$1 == "SecureCustomProperties" { print $2 }')
+description='.mdb ファイルを、作られた Access のバージョンで開きます。'
 shortcut="Name='MDBSWSET|MdbSwitch の設定', Description='MdbSwitch の設定画面を開きます'"
 downgrade='新しいバージョンの MdbSwitch がインストールされています。'
 msibuild "$partial" -i "$stage/_ForceCodepage.idt" \
@@ -48,5 +60,10 @@ msibuild "$partial" -i "$stage/_ForceCodepage.idt" \
   -q "DELETE FROM Upgrade WHERE ActionProperty='WIX_UPGRADE_DETECTED'" \
   -q "INSERT INTO Upgrade (UpgradeCode, VersionMax, Attributes, ActionProperty)
       VALUES ('$upgrade_code', '$version', 513, 'WIX_UPGRADE_DETECTED')" \
-  -q "UPDATE InstallExecuteSequence SET Sequence=1401 WHERE Action='RemoveExistingProducts'"
-mv "$partial" "$output"
+  -q "UPDATE InstallExecuteSequence SET Sequence=1501 WHERE Action='RemoveExistingProducts'" \
+  -q "UPDATE Property SET Value='$secure;CLAIMMDB' WHERE Property='SecureCustomProperties'" \
+  -q "UPDATE Registry SET Value='$description' WHERE Name='ApplicationDescription'" \
+  -q "UPDATE CustomAction SET Type=1 WHERE Action='PrepareMdb'" \
+  -q "UPDATE CustomAction SET Type=3393 WHERE Action='UndoApplyMdb' OR Action='UndoReleaseMdb'"
+sh "$here/sign.sh" "$partial" "$output"
+rm -f "$partial"

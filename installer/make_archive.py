@@ -4,8 +4,10 @@
     make_archive.py OUTPUT.zip RELEASE_DATE NAME=PATH...
 
 Each NAME is the file's name inside the archive ("docs/frmMain.png" keeps
-its folder); PATH is where it is read from. The bytes depend on the inputs
-only: entries go in the order given, every entry carries the same time
+its folder); PATH is where it is read from. A NAME ending in ".txt" is
+written as Notepad reads it on every Windows: CRLF line ends, UTF-8 with a
+byte-order mark. The bytes depend on the inputs only, not on the host's
+zlib: entries are stored uncompressed, in the order given, every entry carries the same time
 stamp (SOURCE_DATE_EPOCH when set, else midnight UTC of RELEASE_DATE,
 YYYY-MM-DD) and the same attributes, and nothing of the build machine
 (owner, umask, clock) is recorded.
@@ -32,8 +34,13 @@ def entry(name, stamp):
     # archive attribute.
     info.create_system = 0
     info.external_attr = 0x20
-    info.compress_type = zipfile.ZIP_DEFLATED
+    info.compress_type = zipfile.ZIP_STORED
     return info
+
+
+def notepad_text(data):
+    lines = data.decode("utf-8-sig").replace("\r\n", "\n").split("\n")
+    return b"\xef\xbb\xbf" + "\r\n".join(lines).encode("utf-8")
 
 
 def main(argv):
@@ -46,7 +53,8 @@ def main(argv):
     for pair in pairs:
         name, _, path = pair.partition("=")
         with open(path, "rb") as f:
-            files.append((name, f.read()))
+            data = f.read()
+        files.append((name, notepad_text(data) if name.endswith(".txt") else data))
     sums = "".join("%s  %s\n" % (hashlib.sha256(data).hexdigest(), name) for name, data in files)
     files.append(("SHA256SUMS", sums.encode("ascii")))
 
@@ -55,7 +63,7 @@ def main(argv):
     partial = output + ".part"
     with zipfile.ZipFile(partial, "w") as archive:
         for name, data in files:
-            archive.writestr(entry(name, stamp), data, compresslevel=9)
+            archive.writestr(entry(name, stamp), data)
     os.replace(partial, output)
     return 0
 

@@ -238,7 +238,7 @@ TEST_F(Installer, SilentInstallThenOpenThenUninstall) {
 
   // The files, the installed program being the one that was built.
   EXPECT_EQ(ReadFileBytes(InstalledExe()), ReadFileBytes(BuiltExecutable()));
-  for (const wchar_t* name : {L"README.md", L"README.ja.md", L"LICENSE.txt"}) {
+  for (const wchar_t* name : {L"README.txt", L"README.ja.txt", L"LICENSE.txt"}) {
     EXPECT_TRUE(FileExists(InstallDir() + L"\\" + name)) << Utf8(name);
   }
 
@@ -256,7 +256,7 @@ TEST_F(Installer, SilentInstallThenOpenThenUninstall) {
   ASSERT_EQ(entries.size(), 1u);
   EXPECT_EQ(ArpValue(entries[0], L"DisplayVersion"), L"1.00");
   EXPECT_EQ(ArpValue(entries[0], L"Publisher"), L"MdbSwitch developers");
-  EXPECT_EQ(Lower(ArpValue(entries[0], L"HelpLink")), Lower(InstallDir() + L"\\README.ja.md"));
+  EXPECT_EQ(Lower(ArpValue(entries[0], L"HelpLink")), Lower(InstallDir() + L"\\README.ja.txt"));
   // Windows writes DisplayIcon from the product icon; Wine 8 publishes the
   // icon only as the product's ProductIcon. Either way it is ours.
   wchar_t icon[MAX_PATH] = L"";

@@ -1,0 +1,328 @@
+// The package's custom actions: what happens to .mdb and to the program's
+// backups under its class key on install, upgrade and removal.
+//
+// PrepareMdb (immediate) reads the registry and the session and leaves, for
+// each deferred action, the registry operations it is to carry out; the
+// rollback actions get the operations that put back what is there now.
+// ApplyMdb and ReleaseMdb (deferred, as LocalSystem) carry them out.
+// ApplyMdb fails the install on a refused write, so that it is rolled back;
+// ReleaseMdb, used for removal and rollback, only logs it: a removal must
+// never be blocked by .mdb.
+//
+// Only what Windows 2000 exports is used (msi.dll 2.0, kernel32, advapi32).
+#include <windows.h>
+#include <msi.h>
+#include <msiquery.h>
+
+#include <string>
+#include <vector>
+
+extern "C" {
+UINT __stdcall PrepareMdb(MSIHANDLE session);
+UINT __stdcall ApplyMdb(MSIHANDLE session);
+UINT __stdcall ReleaseMdb(MSIHANDLE session);
+}
+
+namespace {
+
+const wchar_t kMdbKey[] = L".mdb";
+const wchar_t kOwnClass[] = L"MdbSwitch";
+
+// One change to HKEY_CLASSES_ROOT: set a string value, delete a value, or
+// delete a key with everything below it.
+struct Operation {
+  wchar_t kind;  // 'S', 'D' or 'T'
+  std::wstring key, name, data;
+  DWORD type;
+};
+
+class Key {
+ public:
+  Key() = default;
+  Key(const Key&) = delete;
+  Key& operator=(const Key&) = delete;
+  ~Key() {
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+  LONG Open(HKEY root, const std::wstring& path, REGSAM access) {
+    return RegOpenKeyExW(root, path.c_str(), 0, access, &key_);
+  }
+  LONG Create(HKEY root, const std::wstring& path) {
+    return RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_,
+                           nullptr);
+  }
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+std::wstring Number(unsigned long value) {
+  std::wstring digits;
+  do {
+    digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + value % 10));
+    value /= 10;
+  } while (value != 0);
+  return digits;
+}
+
+std::wstring Property(MSIHANDLE session, const wchar_t* name) {
+  wchar_t empty[1] = L"";
+  DWORD length = 0;
+  if (MsiGetPropertyW(session, name, empty, &length) != ERROR_MORE_DATA) return L"";
+  std::wstring value(length + 1, L'\0');
+  length = static_cast<DWORD>(value.size());
+  if (MsiGetPropertyW(session, name, &value[0], &length) != ERROR_SUCCESS) return L"";
+  value.resize(length);
+  return value;
+}
+
+// A line in the Windows Installer log.
+void Log(MSIHANDLE session, const std::wstring& text) {
+  MSIHANDLE record = MsiCreateRecord(1);
+  if (record == 0) return;
+  MsiRecordSetStringW(record, 0, (L"MdbSwitch: " + text).c_str());
+  MsiProcessMessage(session, INSTALLMESSAGE_INFO, record);
+  MsiCloseHandle(record);
+}
+
+// The string value `name` of `key` (REG_SZ or REG_EXPAND_SZ); false when
+// there is none.
+bool ReadString(HKEY key, const wchar_t* name, std::wstring* value, DWORD* type) {
+  DWORD size = 0;
+  if (RegQueryValueExW(key, name, nullptr, type, nullptr, &size) != ERROR_SUCCESS) return false;
+  if (*type != REG_SZ && *type != REG_EXPAND_SZ) return false;
+  std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+  size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+  if (RegQueryValueExW(key, name, nullptr, type, reinterpret_cast<BYTE*>(&data[0]), &size) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  data.resize(size / sizeof(wchar_t));
+  while (!data.empty() && data.back() == L'\0') data.pop_back();
+  *value = data;
+  return true;
+}
+
+bool ReadDefault(const std::wstring& path, std::wstring* value) {
+  Key key;
+  DWORD type = 0;
+  return key.Open(HKEY_CLASSES_ROOT, path, KEY_QUERY_VALUE) == ERROR_SUCCESS &&
+         ReadString(key.get(), L"", value, &type);
+}
+
+// The operation that puts the default value of `path` back as it is now.
+Operation KeepDefault(const std::wstring& path) {
+  std::wstring value;
+  if (ReadDefault(path, &value)) return {L'S', path, L"", value, REG_SZ};
+  return {L'D', path, L"", L"", 0};
+}
+
+// Every string value below `path`, as the operations that write it again.
+// The program's backups live there; the open command and icon are the
+// package's own and are left to it.
+void Snapshot(const std::wstring& path, std::vector<Operation>* out) {
+  Key key;
+  if (key.Open(HKEY_CLASSES_ROOT, path, KEY_READ) != ERROR_SUCCESS) return;
+  wchar_t name[16384];
+  for (DWORD i = 0;; ++i) {
+    DWORD length = 16384;
+    if (RegEnumValueW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    std::wstring value;
+    DWORD type = 0;
+    if (ReadString(key.get(), name, &value, &type)) out->push_back({L'S', path, name, value, type});
+  }
+  for (DWORD i = 0;; ++i) {
+    DWORD length = 256;
+    if (RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    const std::wstring child = path + L"\\" + name;
+    if (child == L"MdbSwitch\\shell" || child == L"MdbSwitch\\DefaultIcon") continue;
+    Snapshot(child, out);
+  }
+}
+
+bool KeyExists(const std::wstring& path) {
+  Key key;
+  return key.Open(HKEY_CLASSES_ROOT, path, KEY_QUERY_VALUE) == ERROR_SUCCESS;
+}
+
+// The class .mdb goes back to when MdbSwitch leaves: a working Access 2000,
+// else Access 97, else the class .mdb had before the first install.
+Operation GiveBackMdb(MSIHANDLE session) {
+  for (const wchar_t* access : {L"Access.Application.9", L"Access.Application.8"}) {
+    if (KeyExists(std::wstring(access) + L"\\shell\\open\\command")) {
+      return {L'S', kMdbKey, L"", access, REG_SZ};
+    }
+  }
+  const std::wstring saved = Property(session, L"SAVEDMDBCLASS");
+  if (!saved.empty()) return {L'S', kMdbKey, L"", saved, REG_SZ};
+  return {L'D', kMdbKey, L"", L"", 0};
+}
+
+// Custom action data: each field as its length, a colon and its text, so
+// that no character of a value can be taken for a separator.
+void AddField(std::wstring* out, const std::wstring& field) {
+  *out += Number(field.size()) + L":" + field;
+}
+
+std::wstring Encode(const std::vector<Operation>& operations) {
+  std::wstring out;
+  for (const Operation& op : operations) {
+    AddField(&out, std::wstring(1, op.kind));
+    AddField(&out, op.key);
+    AddField(&out, op.name);
+    AddField(&out, op.data);
+    AddField(&out, Number(op.type));
+  }
+  return out;
+}
+
+bool NextField(const std::wstring& in, size_t* at, std::wstring* field) {
+  const size_t colon = in.find(L':', *at);
+  if (colon == std::wstring::npos || colon == *at) return false;
+  size_t length = 0;
+  for (size_t i = *at; i < colon; ++i) {
+    if (in[i] < L'0' || in[i] > L'9') return false;
+    length = length * 10 + (in[i] - L'0');
+  }
+  if (length > in.size() - colon - 1) return false;
+  *field = in.substr(colon + 1, length);
+  *at = colon + 1 + length;
+  return true;
+}
+
+bool Decode(const std::wstring& in, std::vector<Operation>* operations) {
+  size_t at = 0;
+  while (at < in.size()) {
+    std::wstring kind, type;
+    Operation op;
+    if (!NextField(in, &at, &kind) || !NextField(in, &at, &op.key) ||
+        !NextField(in, &at, &op.name) || !NextField(in, &at, &op.data) ||
+        !NextField(in, &at, &type) || kind.size() != 1) {
+      return false;
+    }
+    op.kind = kind[0];
+    op.type = type == L"2" ? REG_EXPAND_SZ : REG_SZ;
+    operations->push_back(op);
+  }
+  return true;
+}
+
+LONG DeleteTree(HKEY root, const std::wstring& path) {
+  {
+    Key key;
+    const LONG status = key.Open(root, path, KEY_READ);
+    if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+    if (status != ERROR_SUCCESS) return status;
+    wchar_t name[256];
+    for (;;) {
+      DWORD length = 256;
+      if (RegEnumKeyExW(key.get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+          ERROR_SUCCESS) {
+        break;
+      }
+      const LONG child = DeleteTree(root, path + L"\\" + name);
+      if (child != ERROR_SUCCESS) return child;
+    }
+  }
+  return RegDeleteKeyW(root, path.c_str());
+}
+
+LONG Carry(const Operation& op) {
+  if (op.kind == L'T') return DeleteTree(HKEY_CLASSES_ROOT, op.key);
+  Key key;
+  if (op.kind == L'D') {
+    LONG status = key.Open(HKEY_CLASSES_ROOT, op.key, KEY_SET_VALUE);
+    if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+    if (status == ERROR_SUCCESS) status = RegDeleteValueW(key.get(), op.name.c_str());
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+  }
+  const LONG status = key.Create(HKEY_CLASSES_ROOT, op.key);
+  if (status != ERROR_SUCCESS) return status;
+  const DWORD size = static_cast<DWORD>((op.data.size() + 1) * sizeof(wchar_t));
+  return RegSetValueExW(key.get(), op.name.c_str(), 0, op.type,
+                        reinterpret_cast<const BYTE*>(op.data.c_str()), size);
+}
+
+std::wstring Describe(const Operation& op) {
+  const std::wstring where = L"HKCR\\" + op.key + (op.name.empty() ? L"" : L" " + op.name);
+  if (op.kind == L'S') return L"set " + where + L" to \"" + op.data + L"\"";
+  return (op.kind == L'T' ? L"delete the key " : L"delete the value of ") + where;
+}
+
+// Carries out the operations in the custom action data, each one logged;
+// true when all of them succeeded.
+bool CarryOut(MSIHANDLE session) {
+  std::vector<Operation> operations;
+  if (!Decode(Property(session, L"CustomActionData"), &operations)) {
+    Log(session, L"unreadable custom action data");
+    return false;
+  }
+  bool all = true;
+  for (const Operation& op : operations) {
+    const LONG status = Carry(op);
+    if (status == ERROR_SUCCESS) {
+      Log(session, Describe(op));
+    } else {
+      Log(session, L"could not " + Describe(op) + L" (error " + Number(status) + L")");
+      all = false;
+    }
+  }
+  return all;
+}
+
+}  // namespace
+
+UINT __stdcall PrepareMdb(MSIHANDLE session) {
+  const bool removal = Property(session, L"REMOVE") == L"ALL";
+  const bool installed = !Property(session, L"Installed").empty();
+  // The backups and .mdb as they are now: what a rollback puts back, and
+  // what an upgrade keeps whatever the old version's removal did to them.
+  std::vector<Operation> now;
+  Snapshot(kOwnClass, &now);
+  std::wstring mdb;
+  const bool hasMdb = ReadDefault(kMdbKey, &mdb);
+  now.push_back(KeepDefault(kMdbKey));
+
+  std::vector<Operation> apply, release;
+  if (removal) {
+    // The removal of the old version inside an upgrade leaves both to the
+    // new one.
+    if (Property(session, L"UPGRADINGPRODUCTCODE").empty()) {
+      if (hasMdb && mdb == kOwnClass) release.push_back(GiveBackMdb(session));
+      release.push_back({L'T', kOwnClass, L"", L"", 0});
+    }
+  } else if (!installed) {
+    if (!Property(session, L"WIX_UPGRADE_DETECTED").empty()) {
+      apply = now;
+    } else if (Property(session, L"CLAIMMDB") == L"1") {
+      apply.push_back({L'S', kMdbKey, L"", kOwnClass, REG_SZ});
+    }
+  }
+  Log(session, L".mdb is " + (hasMdb ? L"\"" + mdb + L"\"" : std::wstring(L"unset")) + L"; " +
+                   Number(apply.size()) + L" changes to install, " + Number(release.size()) +
+                   L" to remove");
+  const std::wstring undo = apply.empty() && release.empty() ? L"" : Encode(now);
+  if (MsiSetPropertyW(session, L"ApplyMdb", Encode(apply).c_str()) != ERROR_SUCCESS ||
+      MsiSetPropertyW(session, L"ReleaseMdb", Encode(release).c_str()) != ERROR_SUCCESS ||
+      MsiSetPropertyW(session, L"UndoApplyMdb", undo.c_str()) != ERROR_SUCCESS ||
+      MsiSetPropertyW(session, L"UndoReleaseMdb", undo.c_str()) != ERROR_SUCCESS) {
+    return ERROR_INSTALL_FAILURE;
+  }
+  return ERROR_SUCCESS;
+}
+
+UINT __stdcall ApplyMdb(MSIHANDLE session) {
+  return CarryOut(session) ? ERROR_SUCCESS : ERROR_INSTALL_FAILURE;
+}
+
+UINT __stdcall ReleaseMdb(MSIHANDLE session) {
+  CarryOut(session);
+  return ERROR_SUCCESS;
+}
