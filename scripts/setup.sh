@@ -2,7 +2,8 @@
 # Installs what building and testing MdbSwitch needs on a Debian machine:
 # the compilers, CMake and GoogleTest, MinGW-w64, Wine (with the i386
 # architecture for its 32-bit loader), Xvfb, a Japanese font and locale,
-# wixl and msitools for the Windows Installer package; and, for machines
+# wixl and msitools for the Windows Installer package, osslsigncode and
+# openssl for its optional signing; and, for machines
 # whose kernel cannot run i386 code, a private copy of qemu-i386
 # (scripts/wine32.sh uses it).
 # Runs as root, without standard input; safe to run again.
@@ -15,7 +16,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   wine wine64 wine32:i386
   xvfb xauth x11-utils x11-apps imagemagick fonts-ipafont-gothic locales strace
-  wixl msitools
+  wixl msitools osslsigncode openssl
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

@@ -29,9 +29,12 @@ const wchar_t kMdbKey[] = L".mdb";
 const wchar_t kOwnClass[] = L"MdbSwitch";
 
 // One change to HKEY_CLASSES_ROOT: set a string value, delete a value, or
-// delete a key with everything below it.
+// delete a key with everything below it. 's' and 'd' set or delete only
+// when .mdb names MdbSwitch and the class is not there: a rollback that
+// puts back "MdbSwitch" after the class went for good (an old version that
+// is not restored) must not leave .mdb on nothing.
 struct Operation {
-  wchar_t kind;  // 'S', 'D' or 'T'
+  wchar_t kind;  // 'S', 'D', 'T', 's' or 'd'
   std::wstring key, name, data;
   DWORD type;
 };
@@ -165,6 +168,11 @@ Operation GiveBackMdb(MSIHANDLE session) {
   return {L'D', kMdbKey, L"", L"", 0};
 }
 
+Operation IfOrphaned(Operation op) {
+  op.kind = op.kind == L'S' ? L's' : L'd';
+  return op;
+}
+
 // Custom action data: each field as its length, a colon and its text, so
 // that no character of a value can be taken for a separator.
 void AddField(std::wstring* out, const std::wstring& field) {
@@ -256,6 +264,13 @@ std::wstring Describe(const Operation& op) {
   return (op.kind == L'T' ? L"delete the key " : L"delete the value of ") + where;
 }
 
+bool Applies(const Operation& op) {
+  if (op.kind != L's' && op.kind != L'd') return true;
+  std::wstring mdb;
+  return ReadDefault(kMdbKey, &mdb) && mdb == kOwnClass &&
+         !KeyExists(L"MdbSwitch\\shell\\open\\command");
+}
+
 // Carries out the operations in the custom action data, each one logged;
 // true when all of them succeeded.
 bool CarryOut(MSIHANDLE session) {
@@ -265,7 +280,9 @@ bool CarryOut(MSIHANDLE session) {
     return false;
   }
   bool all = true;
-  for (const Operation& op : operations) {
+  for (Operation op : operations) {
+    if (!Applies(op)) continue;
+    if (op.kind == L's' || op.kind == L'd') op.kind = op.kind == L's' ? L'S' : L'D';
     const LONG status = Carry(op);
     if (status == ERROR_SUCCESS) {
       Log(session, Describe(op));
@@ -308,6 +325,7 @@ UINT __stdcall PrepareMdb(MSIHANDLE session) {
   Log(session, L".mdb is " + (hasMdb ? L"\"" + mdb + L"\"" : std::wstring(L"unset")) + L"; " +
                    Number(apply.size()) + L" changes to install, " + Number(release.size()) +
                    L" to remove");
+  now.push_back(IfOrphaned(GiveBackMdb(session)));
   const std::wstring undo = apply.empty() && release.empty() ? L"" : Encode(now);
   if (MsiSetPropertyW(session, L"ApplyMdb", Encode(apply).c_str()) != ERROR_SUCCESS ||
       MsiSetPropertyW(session, L"ReleaseMdb", Encode(release).c_str()) != ERROR_SUCCESS ||

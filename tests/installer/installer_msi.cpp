@@ -4,6 +4,8 @@
 // stand-in Access programs registered as its set-up says.
 #include <windows.h>
 #include <msi.h>
+#include <msiquery.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -184,6 +186,68 @@ std::string ClassValue(const std::wstring& key) {
   return std::to_string(type) + ":" + bytes;
 }
 
+std::wstring Mdb() { return RegRead(HKEY_CLASSES_ROOT, L".mdb", L""); }
+
+// What MdbSwitch lists for Default Programs and "Open with", as the package
+// writes it: key, value, expected data.
+struct Listing {
+  HKEY root;
+  const wchar_t *key, *name;
+  std::wstring data;
+};
+
+const wchar_t kCaps[] = L"Software\\MdbSwitch\\Capabilities";
+
+std::vector<Listing> Listings() {
+  const wchar_t* caps = kCaps;
+  return {
+      {HKEY_CLASSES_ROOT, L".mdb\\OpenWithProgids", L"MdbSwitch", L""},
+      {HKEY_LOCAL_MACHINE, L"Software\\RegisteredApplications", L"MdbSwitch", caps},
+      {HKEY_LOCAL_MACHINE, caps, L"ApplicationName", L"MdbSwitch"},
+      {HKEY_LOCAL_MACHINE, caps, L"ApplicationDescription",
+       L".mdb ファイルを、作られた Access のバージョンで開きます。"},
+      {HKEY_LOCAL_MACHINE, caps, L"ApplicationIcon", L"\"" + InstalledExe() + L"\",0"},
+      {HKEY_LOCAL_MACHINE, L"Software\\MdbSwitch\\Capabilities\\FileAssociations", L".mdb",
+       L"MdbSwitch"},
+  };
+}
+
+// A DACL on `key` that lets everyone read it and no one change it.
+bool RefuseWrites(HKEY root, const std::wstring& key) {
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1,
+                                                            &sd, nullptr)) {
+    return false;
+  }
+  HKEY handle;
+  LONG status = RegOpenKeyExW(root, key.c_str(), 0, WRITE_DAC, &handle);
+  if (status == ERROR_SUCCESS) {
+    status = RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, sd);
+    RegCloseKey(handle);
+  }
+  LocalFree(sd);
+  return status == ERROR_SUCCESS;
+}
+
+// A property of the package as stored in it.
+std::wstring PackageProperty(const wchar_t* msi, const wchar_t* name) {
+  MSIHANDLE db = 0, view = 0, record = 0;
+  std::wstring value = kMissing;
+  const std::wstring query =
+      std::wstring(L"SELECT `Value` FROM `Property` WHERE `Property`='") + name + L"'";
+  if (MsiOpenDatabaseW(msi, MSIDBOPEN_READONLY, &db) == ERROR_SUCCESS &&
+      MsiDatabaseOpenViewW(db, query.c_str(), &view) == ERROR_SUCCESS &&
+      MsiViewExecute(view, 0) == ERROR_SUCCESS && MsiViewFetch(view, &record) == ERROR_SUCCESS) {
+    wchar_t text[1024] = L"";
+    DWORD length = 1024;
+    if (MsiRecordGetStringW(record, 1, text, &length) == ERROR_SUCCESS) value = text;
+  }
+  for (MSIHANDLE handle : {record, view, db}) {
+    if (handle != 0) MsiCloseHandle(handle);
+  }
+  return value;
+}
+
 class Installer : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -212,7 +276,25 @@ class Installer : public ::testing::Test {
     return folder;
   }
 
+  // Opens a new Access 97 database through the shell; true when the stand-in
+  // Access in `ac8` received it, through MdbSwitch (its command line) or,
+  // with `direct`, through Access's own open command.
+  bool OpensInAccess97(const std::wstring& ac8, bool direct = false) {
+    const std::wstring db = dir_ + L"\\Sales 97.mdb";
+    WriteFileBytes(db, Jet3Page());
+    DeleteFileW((ac8 + L"\\received.txt").c_str());
+    Process start = Start(SystemDir() + L"\\start.exe", L"/wait \"" + db + L"\"");
+    DWORD exitCode = 1;
+    if (!start.Wait(60000, &exitCode) || exitCode != 0) return false;
+    const wchar_t* gap = direct ? L" " : L"  ";
+    return ReadFileBytes(ac8 + L"\\received.txt") ==
+           Utf8(L"\"" + ac8 + L"\\msaccess.exe\" /NOSTARTUP" + gap + L"\"" + db + L"\"") + "\n";
+  }
+
   void ExpectGone() {
+    for (const Listing& item : Listings()) {
+      EXPECT_EQ(RegRead(item.root, item.key, item.name), kMissing) << Utf8(item.name) << " is left";
+    }
     EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, L"MdbSwitch")) << "the class key is left";
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, L"Software\\MdbSwitch"));
     EXPECT_FALSE(FileExists(InstallDir())) << "the program folder is left";
@@ -278,15 +360,12 @@ TEST_F(Installer, SilentInstallThenOpenThenUninstall) {
   const std::string command = ClassValue(L"MdbSwitch\\shell\\open\\command");
   const std::string iconEntry = ClassValue(L"MdbSwitch\\DefaultIcon");
 
+  for (const Listing& item : Listings()) {
+    EXPECT_EQ(RegRead(item.root, item.key, item.name), item.data) << Utf8(item.name);
+  }
+
   // The shell opens an Access 97 database through MdbSwitch.
-  const std::wstring db = dir_ + L"\\Sales 97.mdb";
-  WriteFileBytes(db, Jet3Page());
-  Process start = Start(SystemDir() + L"\\start.exe", L"/wait \"" + db + L"\"");
-  DWORD exitCode = 1;
-  ASSERT_TRUE(start.Wait(60000, &exitCode)) << "start /wait did not end";
-  EXPECT_EQ(exitCode, 0u);
-  EXPECT_EQ(ReadFileBytes(ac8 + L"\\received.txt"),
-            Utf8(L"\"" + ac8 + L"\\msaccess.exe\" /NOSTARTUP  \"" + db + L"\"") + "\n");
+  EXPECT_TRUE(OpensInAccess97(ac8));
   EXPECT_FALSE(FileExists(ac9 + L"\\received.txt")) << "Access 2000 was started";
   EXPECT_TRUE(FileExists(InstallDir() + L"\\MdbSwitch.Log"));
   // Its start rewrote the class keys: to the very same bytes.
@@ -302,10 +381,18 @@ TEST_F(Installer, SilentInstallThenOpenThenUninstall) {
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, kAc9Key, L""), ac9Command);
 }
 
+// As under a policy that installs elevated: only secure properties reach
+// the installation, and CLAIMMDB is one.
 TEST_F(Installer, ClaimMdbZeroLeavesMdbAlone) {
   RegisterStandin(L"8");
   RegisterStandin(L"9");
   RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", L"Access.Application.9");
+  const wchar_t policy[] = L"Software\\Policies\\Microsoft\\Windows\\Installer";
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    RegWriteBytes(root, policy, L"AlwaysInstallElevated", std::string("\1\0\0\0", 4), REG_DWORD);
+  }
+  const std::wstring secure = PackageProperty(MDB_TEST_MSI, L"SecureCustomProperties") + L";";
+  EXPECT_NE(secure.find(L";CLAIMMDB;"), std::wstring::npos) << Utf8(secure);
 
   ASSERT_EQ(Install(MDB_TEST_MSI, L"CLAIMMDB=0"), 0);
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"Access.Application.9");
@@ -397,6 +484,99 @@ TEST_F(Installer, ReinstallAndUpgradeKeepOneEntry) {
   ASSERT_EQ(Uninstall(MDB_TEST_MSI_NEXT), 0);
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"Some.Viewer");
   ExpectGone();
+}
+
+// An install whose last deferred action fails leaves .mdb exactly as it
+// found it: the value, its type, or its absence.
+struct FailedInstallCase {
+  const char* name;
+  const wchar_t* before;  // null: no value
+};
+
+const FailedInstallCase kFailedInstallCases[] = {
+    {"Access2000", L"Access.Application.9"},
+    {"ForeignClass", L"Some.Viewer"},
+    {"NoValue", nullptr},
+};
+
+class FailedInstall : public Installer, public ::testing::WithParamInterface<FailedInstallCase> {};
+
+TEST_P(FailedInstall, LeavesMdbAsItWas) {
+  RegisterStandin(L"9");
+  if (GetParam().before != nullptr) RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", GetParam().before);
+  const std::string before = ClassValue(L".mdb");
+
+  EXPECT_NE(Install(MDB_TEST_MSI_FAILS), 0);
+  EXPECT_EQ(ClassValue(L".mdb"), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FailedInstall, ::testing::ValuesIn(kFailedInstallCases),
+                         [](const ::testing::TestParamInfo<FailedInstallCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// A failed upgrade never leaves .mdb on a class that is gone.
+TEST_F(Installer, FailedUpgradeLeavesMdbOpening) {
+  const std::wstring ac8 = RegisterStandin(L"8");
+  ASSERT_EQ(Install(MDB_TEST_MSI), 0);
+
+  EXPECT_NE(Install(MDB_TEST_MSI_NEXT_FAILS), 0);
+  const std::vector<ArpEntry> entries = MdbSwitchEntries();
+  if (!entries.empty()) {
+    // Windows Installer rolls the old version's removal back with the rest.
+    EXPECT_EQ(entries.size(), 1u);
+    EXPECT_EQ(ArpValue(entries[0], L"DisplayVersion"), L"1.00");
+    EXPECT_EQ(Mdb(), L"MdbSwitch");
+    EXPECT_TRUE(OpensInAccess97(ac8));
+  } else {
+    // Wine 8 removes the old version in an msiexec of its own that no
+    // rollback undoes: .mdb goes where an uninstall would send it.
+    EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, L"MdbSwitch\\shell\\open\\command"));
+    EXPECT_EQ(Mdb(), L"Access.Application.8");
+    EXPECT_TRUE(OpensInAccess97(ac8, true));
+  }
+}
+
+// The user went back to Access 2000 in the settings window after the
+// program had made its backups: the next version keeps both.
+TEST_F(Installer, UpgradeKeepsTheUsersChoiceAndTheBackups) {
+  const std::wstring ac8 = RegisterStandin(L"8");
+  RegisterStandin(L"9");
+  ASSERT_EQ(Install(MDB_TEST_MSI), 0);
+  ASSERT_TRUE(OpensInAccess97(ac8));
+  const std::vector<std::wstring> backups = {L"MdbSwitch\\ac8regcommand",
+                                             L"MdbSwitch\\ac9regcommand"};
+  std::vector<std::string> saved;
+  for (const std::wstring& key : backups) saved.push_back(ClassValue(key));
+  ASSERT_NE(saved[0], "<missing>") << "the program made no backup";
+  RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", L"Access.Application.9");
+
+  ASSERT_EQ(Install(MDB_TEST_MSI_NEXT), 0);
+  const std::vector<ArpEntry> entries = MdbSwitchEntries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(ArpValue(entries[0], L"DisplayVersion"), L"1.01");
+  EXPECT_EQ(Mdb(), L"Access.Application.9");
+  for (size_t i = 0; i < backups.size(); ++i) {
+    EXPECT_EQ(ClassValue(backups[i]), saved[i]) << Utf8(backups[i]);
+  }
+}
+
+TEST_F(Installer, UninstallGoesOnWhenMdbRefusesWrites) {
+  RegisterStandin(L"9");
+  ASSERT_EQ(Install(MDB_TEST_MSI), 0);
+  ASSERT_TRUE(RefuseWrites(HKEY_CLASSES_ROOT, L".mdb"));
+  const std::wstring log = dir_ + L"\\uninstall.log";
+
+  ASSERT_EQ(Msiexec(L"/x \"" MDB_TEST_MSI L"\" /qn /l*v \"" + log + L"\""), 0);
+  EXPECT_TRUE(MdbSwitchEntries().empty()) << "the Add/Remove Programs entry is left";
+  EXPECT_FALSE(FileExists(InstallDir())) << "the program folder is left";
+  EXPECT_EQ(Mdb(), L"MdbSwitch") << "the write was not refused";
+  const std::string text = ReadFileBytes(log);
+  const std::wstring wide(reinterpret_cast<const wchar_t*>(text.data()), text.size() / 2);
+  const char line[] = "MdbSwitch: could not set HKCR\\.mdb to \"Access.Application.9\"";
+  EXPECT_TRUE(text.find(line) != std::string::npos ||
+              wide.find(std::wstring(line, line + sizeof line - 1)) != std::wstring::npos)
+      << "the refused write is not in the log";
 }
 
 }  // namespace
