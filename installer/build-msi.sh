@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds the MdbSwitch package:
 #   build-msi.sh OUTPUT.msi VERSION ARCH EXE DLL SOURCE_DIR STAGE_DIR
-# ARCH is x86 (the product: 32-bit Program Files and system folder) or x64.
+# ARCH is x86 (the product: 32-bit Program Files and registry view) or x64.
 # A rebuild of the same version replaces the installed one too (MajorUpgrade
 # with the maximum version included), so Add/Remove Programs never shows two.
 # wixl makes the database from MdbSwitch.wxs in STAGE_DIR, where the files
@@ -15,8 +15,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 upgrade_code='{7C1D5E2A-4B8F-4E0B-9A61-3F52D7C08E14}'
 
 case "$arch" in
-  x86) programfiles=ProgramFilesFolder system=SystemFolder win64=no ;;
-  x64) programfiles=ProgramFiles64Folder system=System64Folder win64=yes ;;
+  x86) programfiles=ProgramFilesFolder win64=no ;;
+  x64) programfiles=ProgramFiles64Folder win64=yes ;;
   *) echo "unknown architecture: $arch" >&2; exit 2 ;;
 esac
 
@@ -38,7 +38,7 @@ rm -f "$partial"
 # wixl reports the shortcut's plain (not advertised) target as unimplemented;
 # it writes it all the same.
 (cd "$stage" && wixl -a "$arch" -D Version="$version" -D UpgradeCode="$upgrade_code" \
-  -D ProgramFilesDir="$programfiles" -D SystemDir="$system" -D Win64="$win64" \
+  -D ProgramFilesDir="$programfiles" -D Win64="$win64" \
   -o "$partial" "$here/MdbSwitch.wxs")
 
 # The Japanese texts; the removal of the log on uninstall; the same version

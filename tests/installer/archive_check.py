@@ -6,8 +6,10 @@
 ARCHIVE is the build tree's own archive, EXE the executable it was made of.
 A second, fresh build tree is configured in SCRATCH with the given arguments
 and builds its own archive; the two must be the same bytes. The archive must
-hold exactly the expected entries, in order, each equal to its source, and
-its SHA256SUMS must verify with sha256sum.
+hold exactly the expected entries, in order, each equal to its source (the
+texts as Notepad reads them: CRLF, UTF-8 with a byte-order mark), stored
+rather than compressed, and its SHA256SUMS must verify with sha256sum; so
+must the SHA256SUMS beside the archive and the package.
 """
 import os
 import shutil
@@ -28,6 +30,13 @@ def check(condition, message):
 def read(path):
     with open(path, "rb") as f:
         return f.read()
+
+
+def reads_in_notepad(data, source):
+    """The source's text, with a byte-order mark and every line ended CRLF."""
+    body = data[3:]
+    return (data.startswith(b"\xef\xbb\xbf") and body.count(b"\n") == body.count(b"\r\n")
+            and body.replace(b"\r\n", b"\n") == source)
 
 
 def second_build(source_dir, scratch, configure_args, archive_name):
@@ -55,8 +64,8 @@ def check_same_bytes(first, second):
 def check_entries(archive, source_dir, exe):
     expected = [
         ("MdbSwitch.exe", exe),
-        ("README.md", os.path.join(source_dir, "README.md")),
-        ("README.ja.md", os.path.join(source_dir, "README.ja.md")),
+        ("README.txt", os.path.join(source_dir, "README.md")),
+        ("README.ja.txt", os.path.join(source_dir, "README.ja.md")),
         ("docs/frmMain.png", os.path.join(source_dir, "docs", "frmMain.png")),
         ("LICENSE.txt", os.path.join(source_dir, "LICENSE.txt")),
     ]
@@ -66,9 +75,14 @@ def check_entries(archive, source_dir, exe):
               "entries or their order: %s" % names)
         check(len({i.date_time for i in z.infolist()}) == 1,
               "entries carry different time stamps")
+        check(all(i.compress_type == zipfile.ZIP_STORED for i in z.infolist()),
+              "entries are compressed: their bytes would depend on the host's zlib")
         for name, source in expected:
             if name in names:
-                check(z.read(name) == read(source), "%s differs from %s" % (name, source))
+                data = z.read(name)
+                same = (reads_in_notepad(data, read(source)) if name.endswith(".txt")
+                        else data == read(source))
+                check(same, "%s differs from %s" % (name, source))
         listed = z.read("SHA256SUMS").decode("ascii").splitlines() if "SHA256SUMS" in names else []
         check([line.split("  ", 1)[1] for line in listed] == [n for n, _ in expected],
               "SHA256SUMS lists: %s" % listed)
@@ -78,11 +92,22 @@ def check_entries(archive, source_dir, exe):
                                     capture_output=True, text=True)
             check(result.returncode == 0, "sha256sum -c: %s%s" % (result.stdout, result.stderr))
             # A checksum list that verifies anything would pass above too.
-            with open(os.path.join(unpacked, "README.md"), "ab") as f:
+            with open(os.path.join(unpacked, "README.txt"), "ab") as f:
                 f.write(b"\n")
             result = subprocess.run(["sha256sum", "-c", "SHA256SUMS"], cwd=unpacked,
                                     capture_output=True, text=True)
-            check(result.returncode != 0, "sha256sum -c accepts a changed README.md")
+            check(result.returncode != 0, "sha256sum -c accepts a changed README.txt")
+
+
+def check_release_sums(archive):
+    folder = os.path.dirname(archive)
+    listed = read(os.path.join(folder, "SHA256SUMS")).decode("ascii").splitlines()
+    names = [line.split("  ", 1)[1] for line in listed]
+    check(len(names) == 2 and names[0] == os.path.basename(archive) and names[1].endswith(".msi"),
+          "the release's SHA256SUMS lists: %s" % names)
+    result = subprocess.run(["sha256sum", "--strict", "-c", "SHA256SUMS"], cwd=folder,
+                            capture_output=True, text=True)
+    check(result.returncode == 0, "release sha256sum -c: %s%s" % (result.stdout, result.stderr))
 
 
 def main(argv):
@@ -90,6 +115,7 @@ def main(argv):
     archive, source_dir, exe, scratch = argv[1:split]
     configure_args = argv[split + 1:]
     check_entries(archive, source_dir, exe)
+    check_release_sums(archive)
     second = second_build(source_dir, scratch, configure_args, os.path.basename(archive))
     check_same_bytes(archive, second)
     for failure in failures:

@@ -320,8 +320,17 @@ TEST_F(Installer, SilentInstallThenOpenThenUninstall) {
 
   // The files, the installed program being the one that was built.
   EXPECT_EQ(ReadFileBytes(InstalledExe()), ReadFileBytes(BuiltExecutable()));
+  // The texts as Notepad reads them: a byte-order mark, every line CRLF.
   for (const wchar_t* name : {L"README.txt", L"README.ja.txt", L"LICENSE.txt"}) {
-    EXPECT_TRUE(FileExists(InstallDir() + L"\\" + name)) << Utf8(name);
+    const std::string text = ReadFileBytes(InstallDir() + L"\\" + name);
+    size_t lines = 0, crlf = 0;
+    for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
+      ++lines;
+      crlf += at > 0 && text[at - 1] == '\r';
+    }
+    EXPECT_EQ(text.compare(0, 3, "\xEF\xBB\xBF"), 0) << Utf8(name);
+    EXPECT_GT(lines, 10u) << Utf8(name);
+    EXPECT_EQ(crlf, lines) << Utf8(name);
   }
 
   // The shortcut starts the program without arguments: the settings window.
