@@ -17,10 +17,11 @@
 #include <string>
 #include <vector>
 
+// Exported by their plain names (the 32-bit link drops the @4).
 extern "C" {
-UINT __stdcall PrepareMdb(MSIHANDLE session);
-UINT __stdcall ApplyMdb(MSIHANDLE session);
-UINT __stdcall ReleaseMdb(MSIHANDLE session);
+__declspec(dllexport) UINT __stdcall PrepareMdb(MSIHANDLE session);
+__declspec(dllexport) UINT __stdcall ApplyMdb(MSIHANDLE session);
+__declspec(dllexport) UINT __stdcall ReleaseMdb(MSIHANDLE session);
 }
 
 namespace {
