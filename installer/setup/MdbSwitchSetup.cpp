@@ -327,11 +327,14 @@ UINT __stdcall PrepareMdb(MSIHANDLE session) {
                    Number(apply.size()) + L" changes to install, " + Number(release.size()) +
                    L" to remove");
   now.push_back(IfOrphaned(GiveBackMdb(session)));
-  const std::wstring undo = apply.empty() && release.empty() ? L"" : Encode(now);
+  // Each rollback action undoes only its own deferred action.
+  const std::wstring undo = Encode(now);
   if (MsiSetPropertyW(session, L"ApplyMdb", Encode(apply).c_str()) != ERROR_SUCCESS ||
       MsiSetPropertyW(session, L"ReleaseMdb", Encode(release).c_str()) != ERROR_SUCCESS ||
-      MsiSetPropertyW(session, L"UndoApplyMdb", undo.c_str()) != ERROR_SUCCESS ||
-      MsiSetPropertyW(session, L"UndoReleaseMdb", undo.c_str()) != ERROR_SUCCESS) {
+      MsiSetPropertyW(session, L"UndoApplyMdb", apply.empty() ? L"" : undo.c_str()) !=
+          ERROR_SUCCESS ||
+      MsiSetPropertyW(session, L"UndoReleaseMdb", release.empty() ? L"" : undo.c_str()) !=
+          ERROR_SUCCESS) {
     return ERROR_INSTALL_FAILURE;
   }
   return ERROR_SUCCESS;
