@@ -1,11 +1,11 @@
 #!/bin/sh
-# signing_check.sh EXE DLL SOURCE_DIR SCRATCH
+# signing_check.sh EXE DLL ARCH SOURCE_DIR SCRATCH
 # Signs the built executable and a package made from it with a throw-away
 # self-signed certificate, through the release's own sign.sh and
 # build-msi.sh, and has osslsigncode verify both; without a certificate,
 # sign.sh must hand the executable over unchanged.
 set -eu
-exe=$1 dll=$2 source=$3 scratch=$4
+exe=$1 dll=$2 arch=$3 source=$4 scratch=$5
 rm -rf "$scratch"
 mkdir -p "$scratch"
 cd "$scratch"
@@ -24,7 +24,7 @@ verify() {
 MDB_SIGN_CERT=$PWD/cert.pem MDB_SIGN_KEY=$PWD/key.pem sh "$source/installer/sign.sh" "$exe" signed.exe
 verify signed.exe
 MDB_SIGN_CERT=$PWD/cert.pem MDB_SIGN_KEY=$PWD/key.pem \
-  sh "$source/installer/build-msi.sh" "$PWD/signed.msi" 1.00 x86 "$PWD/signed.exe" "$dll" "$source" \
+  sh "$source/installer/build-msi.sh" "$PWD/signed.msi" 1.00 "$arch" "$PWD/signed.exe" "$dll" "$source" \
   "$PWD/stage" 2>&1 | grep -v unimplemented || true
 verify signed.msi
 # Unsigned: the very bytes, and nothing a verifier would take for a signature.
