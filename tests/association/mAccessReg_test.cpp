@@ -190,6 +190,24 @@ TEST_F(AccessReg, BackupsCopyOnlyCommandsThatNameMsAccess) {
   }
 }
 
+TEST_F(AccessReg, ListedOnceAsAnEmptyTextAndARefusedListingIsNoFailure) {
+  EXPECT_TRUE(mdb::RegisterLauncherClass(platform));
+  FakeRegistry::Value listed;
+  ASSERT_TRUE(registry.GetRaw(kCr, kOpenWith, "MdbSwitch", &listed));
+  EXPECT_EQ(listed.type, mdb::kRegSz);
+  EXPECT_EQ(listed.bytes, std::string(1, '\0'));
+  registry.calls.clear();
+  EXPECT_TRUE(mdb::RegisterLauncherClass(platform));
+  EXPECT_EQ(WrittenKeys(), std::vector<std::string>{});
+
+  FakeRegistry refusing;
+  refusing.DenyWrites(kCr, ".mdb");
+  mdb::Platform onRefusing = On(refusing);
+  EXPECT_TRUE(mdb::RegisterLauncherClass(onRefusing));
+  EXPECT_FALSE(refusing.GetRaw(kCr, kOpenWith, "MdbSwitch", &listed));
+  EXPECT_TRUE(fake.host.messages.empty());
+}
+
 TEST_F(AccessReg, TheAccess2000BackupIsWrittenBeforeTheAccess97One) {
   Put(kCommand8, "C:\\Office97\\MSACCESS.EXE \"%1\"");
   Put(kCommand9, "C:\\Office2000\\MSACCESS.EXE \"%1\"");

@@ -367,6 +367,7 @@ TEST_F(FrmMainOnRegistry, RefusedWriteIsReportedBeforeTheEnd) {
   const std::vector<std::wstring> expected = {L"message:設定に失敗しました", L"end:1"};
   EXPECT_EQ(fake.host.events, expected);
   EXPECT_EQ(MdbClass(), "Access.Application.9");
+  EXPECT_TRUE(fake.shell.events.empty()) << "the shell was told of a change that did not happen";
 }
 
 // Option buttons that both claim to be selected, which the real group never allows.

@@ -25,8 +25,7 @@ WindowsVersion Win32Shell::RunningVersion() {
   // manifest does not list it; ntdll tells the truth and is always mapped.
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   const auto getVersion = reinterpret_cast<RtlGetVersionFunction>(
-      ntdll != nullptr ? reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion"))
-                       : nullptr);
+      ntdll != nullptr ? reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")) : nullptr);
   if (getVersion == nullptr || getVersion(&info) != 0) {
     info.dwOSVersionInfoSize = sizeof(info);
     if (!GetVersionExW(&info)) return WindowsVersion{};
