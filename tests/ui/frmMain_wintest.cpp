@@ -346,3 +346,156 @@ TEST_F(SettingsKeyboard, EnterOnCommand3PressesIt) {
 }
 
 }  // namespace
+
+namespace {
+
+const wchar_t kUserChoice[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.mdb\\UserChoice";
+const wchar_t kNtVersion[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
+
+// The Windows Wine reports to programs that start from now on. Without a
+// version name of Wine's own, it reports what the system's registry says,
+// which reaches builds its names do not (Wine 8 has no Windows 11).
+struct ReportedWindows {
+  const char* name;
+  const wchar_t* version;
+  const wchar_t* build;
+  const wchar_t* page;  // what the stand-in receives; null: no box
+};
+
+void PrintTo(const ReportedWindows& w, std::ostream* os) { *os << w.name; }
+
+const wchar_t kControlPanelPage[] =
+    L"control.exe\" /name Microsoft.DefaultPrograms /page "
+    L"pageDefaultProgram\\pageAdvancedSettings?pszAppName=MdbSwitch";
+
+class WindowsOwnChoice : public SettingsWindow,
+                         public ::testing::WithParamInterface<ReportedWindows> {
+ protected:
+  void SetUp() override {
+    SettingsWindow::SetUp();
+    RegisterBoth();
+    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", L"Access.Application.9"));
+    ASSERT_TRUE(RegWrite(HKEY_CURRENT_USER, kUserChoice, L"ProgId", L"Access.Application.9"));
+    RegRemoveTree(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\MdbSwitch.exe");
+    HKEY wine;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Wine", 0, KEY_SET_VALUE, &wine) == 0) {
+      RegDeleteValueW(wine, L"Version");
+      RegCloseKey(wine);
+    }
+    ASSERT_TRUE(RegWrite(HKEY_LOCAL_MACHINE, kNtVersion, L"CurrentVersion", GetParam().version));
+    ASSERT_TRUE(RegWrite(HKEY_LOCAL_MACHINE, kNtVersion, L"CurrentBuildNumber", GetParam().build));
+
+    // Stand-ins for the Settings app, as the protocol's handler, and for
+    // Control Panel, in place of the system's own program.
+    const std::string name = GetParam().name;
+    settings_ = ScratchDir(L"ui_settings_" + std::wstring(name.begin(), name.end()));
+    const std::wstring standin = DirOf(BuiltExecutable()) + L"\\standin\\msaccess.exe";
+    ASSERT_TRUE(CopyFileW(standin.c_str(), (settings_ + L"\\msaccess.exe").c_str(), FALSE));
+    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, L"ms-settings", L"URL Protocol", L""));
+    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, L"ms-settings\\shell\\open\\command", L"",
+                         L"\"" + settings_ + L"\\msaccess.exe\" \"%1\""));
+    wchar_t system[MAX_PATH] = L"";
+    GetSystemDirectoryW(system, MAX_PATH);
+    system_ = system;
+    saved_ = settings_ + L"\\control.saved";
+    ASSERT_TRUE(CopyFileW((system_ + L"\\control.exe").c_str(), saved_.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(standin.c_str(), (system_ + L"\\control.exe").c_str(), FALSE));
+  }
+  void TearDown() override {
+    SettingsWindow::TearDown();
+    // A stand-in that is still ending holds its file a moment longer.
+    for (int i = 0; i < 50 && !saved_.empty(); ++i) {
+      if (CopyFileW(saved_.c_str(), (system_ + L"\\control.exe").c_str(), FALSE)) break;
+      Sleep(100);
+    }
+    for (const wchar_t* file : {L"received.txt", L"show.txt", L"running.flag"}) {
+      DeleteFileW((system_ + L"\\" + file).c_str());
+    }
+  }
+
+  // Opens the window on the planted choice, applies Option2 and answers the
+  // box, if one comes, with `button`.
+  DWORD ApplyMdbSwitch(const std::wstring& test, int button, MessageBoxInfo* box) {
+    HWND window = Open(test);
+    if (window == nullptr) return 12345;
+    EXPECT_TRUE(Checked(Control(window, ControlId::Option1)));
+    EXPECT_FALSE(Checked(Control(window, ControlId::Option2)));
+    SendMessageW(Control(window, ControlId::Option2), BM_CLICK, 0, 0);
+    PostMessageW(Control(window, ControlId::Command3), BM_CLICK, 0, 0);
+    if (FindMessageBox(process_.id(), 5000, box)) {
+      box->icon = ShownIcon(box->window);
+      PostMessageW(box->window, WM_COMMAND, button, 0);
+    }
+    return Ended();
+  }
+
+  // Every page a stand-in was asked to open, one line each.
+  std::string Opened() {
+    std::string opened;
+    for (int i = 0; i < 50 && opened.empty(); ++i) {
+      if (i > 0) Sleep(100);
+      opened =
+          ReadFileBytes(settings_ + L"\\received.txt") + ReadFileBytes(system_ + L"\\received.txt");
+    }
+    return opened;
+  }
+
+  std::wstring settings_, system_, saved_;
+  RegistryGuard userChoice_{HKEY_CURRENT_USER, kUserChoice};
+  RegistryGuard listing_{HKEY_CLASSES_ROOT, L".mdb\\OpenWithProgids", L"MdbSwitch"};
+  RegistryGuard wineVersion_{HKEY_CURRENT_USER, L"Software\\Wine", L"Version"};
+  RegistryGuard ntVersion_{HKEY_LOCAL_MACHINE, kNtVersion, L"CurrentVersion"};
+  RegistryGuard ntBuild_{HKEY_LOCAL_MACHINE, kNtVersion, L"CurrentBuildNumber"};
+  RegistryGuard protocol_{HKEY_CLASSES_ROOT, L"ms-settings"};
+};
+
+TEST_P(WindowsOwnChoice, YesOpensThePageOfThisWindows) {
+  const ReportedWindows& w = GetParam();
+  MessageBoxInfo box;
+  const DWORD status = ApplyMdbSwitch(L"ui_own_choice_yes", IDYES, &box);
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"MdbSwitch");
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb\\OpenWithProgids", L"MdbSwitch"), L"");
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kUserChoice, L"ProgId"), L"Access.Application.9");
+  if (w.page == nullptr) {
+    EXPECT_EQ(box.window, nullptr) << Utf8(box.text);
+    EXPECT_EQ(status, 0u);
+    return;
+  }
+  ASSERT_NE(box.window, nullptr) << "no box";
+  EXPECT_EQ(box.caption, L"MdbSwitch");
+  EXPECT_NE(box.text.find(L"既定のプログラム"), std::wstring::npos) << Utf8(box.text);
+  EXPECT_EQ(box.icon, static_cast<DWORD>(MB_ICONINFORMATION));
+  EXPECT_EQ(status, 2u);
+  const std::string opened = Opened();
+  const std::string page = Utf8(w.page);
+  EXPECT_NE(opened.find(page), std::string::npos) << opened;
+  // One page, and the plain link is not the start of the deep one.
+  EXPECT_EQ(opened.find('\n'), opened.size() - 1) << opened;
+  EXPECT_EQ(opened.find(page + "?"), std::string::npos) << opened;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reported, WindowsOwnChoice,
+    ::testing::Values(
+        ReportedWindows{"XP", L"5.1", L"2600", nullptr},
+        ReportedWindows{"Seven", L"6.1", L"7601", kControlPanelPage},
+        ReportedWindows{"Ten", L"10.0", L"19045", L"\"ms-settings:defaultapps\""},
+        ReportedWindows{"ElevenBeforeTheLink", L"10.0", L"22000", L"\"ms-settings:defaultapps\""},
+        ReportedWindows{"ElevenWithTheLink", L"10.0", L"22621",
+                        L"\"ms-settings:defaultapps?registeredAppMachine=MdbSwitch\""}));
+
+class WindowsOwnChoiceOnTen : public WindowsOwnChoice {};
+
+TEST_P(WindowsOwnChoiceOnTen, NoOpensNothingAndEndsWithTwo) {
+  MessageBoxInfo box;
+  EXPECT_EQ(ApplyMdbSwitch(L"ui_own_choice_no", IDNO, &box), 2u);
+  EXPECT_NE(box.window, nullptr);
+  Sleep(1000);
+  EXPECT_EQ(Opened(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Reported, WindowsOwnChoiceOnTen,
+                         ::testing::Values(ReportedWindows{"Ten", L"10.0", L"19045", nullptr}));
+
+}  // namespace
