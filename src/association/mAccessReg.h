@@ -1,5 +1,6 @@
 // The .mdb association keys under HKEY_CLASSES_ROOT: the program's own class
-// "MdbSwitch", the backups of the two Access open commands, and ".mdb".
+// "MdbSwitch", the backups of the two Access open commands, ".mdb" and its
+// Open-with list, and the user's own choice for .mdb, which is only read.
 // Registry failures arrive here as "" or false and are passed on as such;
 // nothing here shows a message or writes the log.
 #pragma once
