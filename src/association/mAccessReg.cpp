@@ -54,6 +54,16 @@ std::wstring ProgramPath(IHost& host) {
 
 bool IsVistaOrLater(const WindowsVersion& version) { return version.major >= 6; }
 
+// Settings opens one program's defaults from the 2023-04 updates of Windows
+// 11 21H2 (22000.1817) and 22H2 (22621.1555) on, and from the start of 23H2
+// (22631). Where the revision is unknown the plain page is the safe choice.
+bool HasDefaultAppsLink(const WindowsVersion& version) {
+  if (version.major > 10 || version.build >= 22631) return true;
+  if (version.build == 22621) return version.update >= 1555;
+  if (version.build == 22000) return version.update >= 1817;
+  return false;
+}
+
 // Listed, Windows offers the program under "Open with" and in its own "How
 // do you want to open this file?" question, the one way a program may take
 // part in the user's choice. Any value of the name counts, as an installer
@@ -136,10 +146,7 @@ SystemPage AssociationPageFor(const WindowsVersion& version, const std::wstring&
                       L"/name Microsoft.DefaultPrograms /page "
                       L"pageDefaultProgram\\pageAdvancedSettings?pszAppName=MdbSwitch"};
   }
-  // Windows 11 22H2 (build 22621) learnt the link to one program's defaults
-  // with its 2023-04 update; an earlier Settings ignores the parameter and
-  // shows Default apps, which is all it has anyway.
-  if (version.major > 10 || version.build >= 22621) {
+  if (HasDefaultAppsLink(version)) {
     return SystemPage{L"ms-settings:defaultapps?registeredAppMachine=MdbSwitch", L""};
   }
   return SystemPage{L"ms-settings:defaultapps", L""};

@@ -14,6 +14,9 @@ struct WindowsVersion {
   std::uint32_t major = 0;
   std::uint32_t minor = 0;
   std::uint32_t build = 0;
+  // The update build revision of Windows 10 and later (what the monthly
+  // updates raise); 0 where there is none or it cannot be read.
+  std::uint32_t update = 0;
 };
 
 class IShell {

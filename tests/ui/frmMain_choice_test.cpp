@@ -24,10 +24,17 @@ TEST(OverriddenChoice, EachWindowsEachUserChoiceEachOption) {
     WindowsVersion version;
     const wchar_t* page;  // null: Windows has no choice of the user's own
   } windows[] = {
-      {"2000", {5, 0, 2195}, nullptr},           {"XP", {5, 1, 2600}, nullptr},
-      {"Vista", {6, 0, 6002}, kControlPanel},    {"7", {6, 1, 7601}, kControlPanel},
-      {"8.1", {6, 3, 9600}, kControlPanel},      {"10", {10, 0, 19045}, kDefaultApps},
-      {"11 21H2", {10, 0, 22000}, kDefaultApps}, {"11 22H2", {10, 0, 22621}, kDeepLink},
+      {"2000", {5, 0, 2195}, nullptr},
+      {"XP", {5, 1, 2600}, nullptr},
+      {"Vista", {6, 0, 6002}, kControlPanel},
+      {"7", {6, 1, 7601}, kControlPanel},
+      {"8.1", {6, 3, 9600}, kControlPanel},
+      {"10", {10, 0, 19045, 5000}, kDefaultApps},
+      {"11 21H2 before 2023-04", {10, 0, 22000, 1816}, kDefaultApps},
+      {"11 21H2 from 2023-04", {10, 0, 22000, 1817}, kDeepLink},
+      {"11 22H2 before 2023-04", {10, 0, 22621, 1554}, kDefaultApps},
+      {"11 22H2 from 2023-04", {10, 0, 22621, 1555}, kDeepLink},
+      {"11 23H2", {10, 0, 22631, 0}, kDeepLink},
   };
   const char* const userChoices[] = {nullptr, "MdbSwitch", "Access.Application.9", "Other.App"};
   // Option1's question is answered No, Option2's Yes.

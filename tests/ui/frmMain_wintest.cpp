@@ -364,6 +364,7 @@ struct ReportedWindows {
   const char* name;
   const wchar_t* version;
   const wchar_t* build;
+  DWORD update;         // the revision Windows 10 and later keep beside it
   int answer;           // to the box, if one comes
   DWORD status;         // 2: there was a box
   const wchar_t* page;  // what a stand-in was asked to open; null for none
@@ -387,6 +388,9 @@ class WindowsOwnChoice : public SettingsWindow,
     }
     ASSERT_TRUE(RegWrite(HKEY_LOCAL_MACHINE, kNtVersion, L"CurrentVersion", GetParam().version));
     ASSERT_TRUE(RegWrite(HKEY_LOCAL_MACHINE, kNtVersion, L"CurrentBuildNumber", GetParam().build));
+    const DWORD update = GetParam().update;
+    ASSERT_TRUE(RegWriteBytes(HKEY_LOCAL_MACHINE, kNtVersion, L"UBR",
+                              std::string(reinterpret_cast<const char*>(&update), 4), REG_DWORD));
 
     // Stand-ins for the Settings app, as the protocol's handler, and for
     // Control Panel, in place of the system's own program.
@@ -433,6 +437,7 @@ class WindowsOwnChoice : public SettingsWindow,
   RegistryGuard wineVersion_{HKEY_CURRENT_USER, L"Software\\Wine", L"Version"};
   RegistryGuard ntVersion_{HKEY_LOCAL_MACHINE, kNtVersion, L"CurrentVersion"};
   RegistryGuard ntBuild_{HKEY_LOCAL_MACHINE, kNtVersion, L"CurrentBuildNumber"};
+  RegistryGuard ntUpdate_{HKEY_LOCAL_MACHINE, kNtVersion, L"UBR"};
   RegistryGuard protocol_{HKEY_CLASSES_ROOT, L"ms-settings"};
 };
 
@@ -471,12 +476,12 @@ TEST_P(WindowsOwnChoice, MdbSwitchAppliedOverAccessChosenInWindows) {
 INSTANTIATE_TEST_SUITE_P(
     Reported, WindowsOwnChoice,
     ::testing::Values(
-        ReportedWindows{"XP", L"5.1", L"2600", IDYES, 0, nullptr},
-        ReportedWindows{"Seven", L"6.1", L"7601", IDYES, 2, kControlPanelPage},
-        ReportedWindows{"Ten", L"10.0", L"19045", IDYES, 2, kDefaultAppsPage},
-        ReportedWindows{"TenAnsweredNo", L"10.0", L"19045", IDNO, 2, nullptr},
-        ReportedWindows{"ElevenBeforeTheLink", L"10.0", L"22000", IDYES, 2, kDefaultAppsPage},
-        ReportedWindows{"ElevenWithTheLink", L"10.0", L"22621", IDYES, 2,
+        ReportedWindows{"XP", L"5.1", L"2600", 0, IDYES, 0, nullptr},
+        ReportedWindows{"Seven", L"6.1", L"7601", 0, IDYES, 2, kControlPanelPage},
+        ReportedWindows{"Ten", L"10.0", L"19045", 5000, IDYES, 2, kDefaultAppsPage},
+        ReportedWindows{"TenAnsweredNo", L"10.0", L"19045", 5000, IDNO, 2, nullptr},
+        ReportedWindows{"ElevenBeforeTheLink", L"10.0", L"22621", 1554, IDYES, 2, kDefaultAppsPage},
+        ReportedWindows{"ElevenWithTheLink", L"10.0", L"22621", 1555, IDYES, 2,
                         L"\"ms-settings:defaultapps?registeredAppMachine=MdbSwitch\""}));
 
 }  // namespace

@@ -16,6 +16,22 @@ using ExecuteFunction = HINSTANCE(WINAPI*)(HWND, const wchar_t*, const wchar_t*,
 constexpr LONG kAssociationChanged = 0x08000000;  // SHCNE_ASSOCCHANGED
 constexpr UINT kIdList = 0;                       // SHCNF_IDLIST
 
+// Windows 10 and later keep the revision only in the registry.
+std::uint32_t UpdateRevision() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", 0,
+                    KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    return 0;
+  }
+  DWORD type = 0;
+  DWORD value = 0;
+  DWORD size = sizeof(value);
+  const LONG status =
+      RegQueryValueExA(key, "UBR", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(value) ? value : 0;
+}
+
 }  // namespace
 
 WindowsVersion Win32Shell::RunningVersion() {
@@ -30,7 +46,9 @@ WindowsVersion Win32Shell::RunningVersion() {
     info.dwOSVersionInfoSize = sizeof(info);
     if (!GetVersionExW(&info)) return WindowsVersion{};
   }
-  return WindowsVersion{info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber};
+  WindowsVersion version{info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber};
+  if (version.major >= 10) version.update = UpdateRevision();
+  return version;
 }
 
 std::wstring Win32Shell::SystemDirectory() {
