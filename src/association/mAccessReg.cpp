@@ -9,6 +9,9 @@ namespace {
 
 const wchar_t kOwnClass[] = L"MdbSwitch";
 const wchar_t kMdbKey[] = L".mdb";
+const wchar_t kOpenWithList[] = L".mdb\\OpenWithProgids";
+const char kUserChoiceKey[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.mdb\\UserChoice";
 
 std::wstring OpenCommandKey(const std::wstring& code) {
   return L"Access.Application." + code + L"\\shell\\open\\command";
@@ -49,6 +52,50 @@ std::wstring ProgramPath(IHost& host) {
   return path;
 }
 
+bool IsVistaOrLater(const WindowsVersion& version) { return version.major >= 6; }
+
+// Settings opens one program's defaults from the 2023-04 updates of Windows
+// 11 21H2 (22000.1817) and 22H2 (22621.1555) on, and from the start of 23H2
+// (22631). Where the revision is unknown the plain page is the safe choice.
+bool HasDefaultAppsLink(const WindowsVersion& version) {
+  if (version.major > 10 || version.build >= 22631) return true;
+  if (version.build == 22621) return version.update >= 1555;
+  if (version.build == 22000) return version.update >= 1817;
+  return false;
+}
+
+// Listed, Windows offers the program under "Open with" and in its own "How
+// do you want to open this file?" question, the one way a program may take
+// part in the user's choice. Any value of the name counts, as an installer
+// may have written it otherwise. A convenience only: a refused write is not
+// worth a word.
+void ListAmongOpenWithPrograms(Platform& platform) {
+  RegKey list;
+  if (OpenRegKey(platform.registry, HKEY_CLASSES_ROOT_, platform.codec.ToNarrow(kOpenWithList),
+                 kKeyQueryValue, &list) == kRegSuccess) {
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+    if (platform.registry.QueryValueEx(list.get(), platform.codec.ToNarrow(kOwnClass), &type,
+                                       nullptr, &size) == kRegSuccess) {
+      return;
+    }
+  }
+  clsRegEdit(platform.registry, platform.codec)
+      .mRegSetString(HKEY_CLASSES_ROOT_, kOpenWithList, kOwnClass, L"");
+}
+
+// The ProgId of the user's own choice, "" where there is none.
+std::wstring ReadUserChoice(Platform& platform) {
+  RegKey choice;
+  if (OpenRegKey(platform.registry, HKEY_CURRENT_USER_, kUserChoiceKey, kKeyQueryValue, &choice) !=
+      kRegSuccess) {
+    return std::wstring();
+  }
+  std::uint32_t type = 0;
+  const std::int32_t size = RegGetStringSize(platform, choice.get(), L"ProgId", type);
+  return RegGetStringValue(platform, choice.get(), L"ProgId", size);
+}
+
 // The class a mode stands for, or "" for a mode that changes nothing.
 std::wstring ClassOfMode(const std::wstring& mode) {
   if (mode == L"Restore") return L"Access.Application.9";
@@ -71,7 +118,44 @@ bool IsAccessInstalled(Platform& platform, const std::wstring& releaseName) {
 }
 
 std::wstring GetMdbAssociation(Platform& platform) {
-  return ReadDefault(platform, kMdbKey) == kOwnClass ? kOwnClass : L"Access";
+  return GetEffectiveMdbClass(platform) == kOwnClass ? kOwnClass : L"Access";
+}
+
+std::wstring GetEffectiveMdbClass(Platform& platform) {
+  if (IsVistaOrLater(platform.shell.RunningVersion())) {
+    const std::wstring choice = ReadUserChoice(platform);
+    if (!choice.empty()) return choice;
+  }
+  return ReadDefault(platform, kMdbKey);
+}
+
+std::wstring ChosenMdbClass(bool restoreToAccess, bool viaMdbSwitch) {
+  return ClassOfMode(restoreToAccess ? L"Restore" : (viaMdbSwitch ? L"MdbSwitch" : L""));
+}
+
+bool IsMdbChoiceOverridden(Platform& platform, const std::wstring& className) {
+  if (className.empty() || !IsVistaOrLater(platform.shell.RunningVersion())) return false;
+  return GetEffectiveMdbClass(platform) != className;
+}
+
+SystemPage AssociationPageFor(const WindowsVersion& version, const std::wstring& systemDirectory) {
+  if (!IsVistaOrLater(version)) return SystemPage{};
+  // Vista to 8.1: Control Panel's Default Programs, opened at the program.
+  if (version.major == 6) {
+    return SystemPage{systemDirectory + L"\\control.exe",
+                      L"/name Microsoft.DefaultPrograms /page "
+                      L"pageDefaultProgram\\pageAdvancedSettings?pszAppName=MdbSwitch"};
+  }
+  if (HasDefaultAppsLink(version)) {
+    return SystemPage{L"ms-settings:defaultapps?registeredAppMachine=MdbSwitch", L""};
+  }
+  return SystemPage{L"ms-settings:defaultapps", L""};
+}
+
+bool OpenAssociationPage(Platform& platform) {
+  const SystemPage page =
+      AssociationPageFor(platform.shell.RunningVersion(), platform.shell.SystemDirectory());
+  return !page.target.empty() && platform.shell.Open(page.target, page.parameters);
 }
 
 bool RegisterLauncherClass(Platform& platform) {
@@ -94,6 +178,7 @@ bool RegisterLauncherClass(Platform& platform) {
   if (!RenewDefault(platform, L"MdbSwitch\\DefaultIcon", path + L",0")) result = false;
   BackupAccessCommand(platform, L"9");
   BackupAccessCommand(platform, L"8");
+  ListAmongOpenWithPrograms(platform);
   return result;
 }
 
@@ -121,6 +206,7 @@ bool ApplyAssociationChoice(Platform& platform, bool restoreToAccess, bool viaMd
   // SetAssociationMode does not hand on; the same single write is made here.
   if (!className.empty()) applied = WriteDefault(platform, kMdbKey, className);
   RefreshIconCache(platform);
+  if (!className.empty() && applied) platform.shell.NotifyAssociationChanged();
   return applied;
 }
 
@@ -130,7 +216,13 @@ void SetAssociationMode(Platform& platform, const std::wstring& mode) {
 }
 
 void SetMdbAssociation(Platform& platform, const std::wstring& className) {
-  WriteDefault(platform, kMdbKey, className);
+  // After a launch ".mdb" is mostly as it was left; the shell (and with it
+  // shell32) is troubled only when it was not.
+  const bool unchanged = clsRegEdit(platform.registry, platform.codec)
+                             .mRegHasString(HKEY_CLASSES_ROOT_, kMdbKey, L"", className);
+  if (WriteDefault(platform, kMdbKey, className) && !unchanged) {
+    platform.shell.NotifyAssociationChanged();
+  }
 }
 
 std::wstring GetBackupAccessPath(Platform& platform, const std::wstring& code) {

@@ -1,5 +1,6 @@
 // The .mdb association keys under HKEY_CLASSES_ROOT: the program's own class
-// "MdbSwitch", the backups of the two Access open commands, and ".mdb".
+// "MdbSwitch", the backups of the two Access open commands, ".mdb" and its
+// Open-with list, and the user's own choice for .mdb, which is only read.
 // Registry failures arrive here as "" or false and are passed on as such;
 // nothing here shows a message or writes the log.
 #pragma once
@@ -12,8 +13,31 @@ namespace mdb {
 
 // "97" or "2000": true when that generation's open command is not empty.
 bool IsAccessInstalled(Platform& platform, const std::wstring& releaseName);
-// "MdbSwitch" when ".mdb" is exactly "MdbSwitch", else "Access".
+// "MdbSwitch" when the class Windows really uses for ".mdb" is exactly
+// "MdbSwitch", else "Access".
 std::wstring GetMdbAssociation(Platform& platform);
+// The class Windows really opens .mdb files with for this user: on Vista and
+// later the user's own choice where one exists, else the class of ".mdb";
+// "" when neither can be read. Only ever read: Windows rejects a choice that
+// a program writes.
+std::wstring GetEffectiveMdbClass(Platform& platform);
+// The class the settings window writes for its options; "" for none.
+std::wstring ChosenMdbClass(bool restoreToAccess, bool viaMdbSwitch);
+// True when `className` has been written but the user's own choice keeps
+// Windows on another class; never before Vista, nor for an empty class.
+bool IsMdbChoiceOverridden(Platform& platform, const std::wstring& className);
+
+// A system page: a program or URI with its parameters.
+struct SystemPage {
+  std::wstring target;
+  std::wstring parameters;
+};
+// Where this Windows lets the user pick the program for .mdb, the program's
+// own entry where Windows can show it; an empty target before Vista.
+SystemPage AssociationPageFor(const WindowsVersion& version, const std::wstring& systemDirectory);
+// Opens that page for the running Windows; false when there is none or the
+// shell could not open it.
+bool OpenAssociationPage(Platform& platform);
 // Rewrites the program's class keys and backs up the Access open commands;
 // a value that already holds what would be written is not written again.
 // True when both class keys hold their values.
@@ -22,9 +46,11 @@ void BackupAccessCommand(Platform& platform, const std::wstring& code);
 // The live open command of Access.Application.<code>, or "".
 std::wstring GetAccessOpenCommand(Platform& platform, const std::wstring& code);
 bool IsMsAccessCommand(const std::wstring& command);
-// Applies the settings window's choice and refreshes the shell's icons.
+// Applies the settings window's choice, refreshes the shell's icons and,
+// after a change, tells the shell the association changed.
 bool ApplyAssociationChoice(Platform& platform, bool restoreToAccess, bool viaMdbSwitch);
 void SetAssociationMode(Platform& platform, const std::wstring& mode);
+// Writes the class of ".mdb"; the shell is told when it really changed.
 void SetMdbAssociation(Platform& platform, const std::wstring& className);
 // The backed-up command cut before its first "/", or "".
 std::wstring GetBackupAccessPath(Platform& platform, const std::wstring& code);

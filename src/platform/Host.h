@@ -63,6 +63,9 @@ class IHost {
   // Modal box with one OK button. A null title means the application title.
   virtual void ShowMessage(const std::wstring& text, MessageIcon icon,
                            const std::wstring* title = nullptr) = 0;
+  // Modal box with Yes and No buttons under the application title; true for
+  // Yes. Closing the box counts as No.
+  virtual bool AskYesNo(const std::wstring& text, MessageIcon icon) = 0;
   // Ends the process at once with `status`; never returns.
   [[noreturn]] virtual void EndProgram(int status) = 0;
 };

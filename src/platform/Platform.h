@@ -6,6 +6,7 @@
 #include "platform/Host.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
+#include "platform/Shell.h"
 #include "platform/TextCodec.h"
 #include "platform/Window.h"
 
@@ -19,6 +20,7 @@ struct Platform {
   IProcessApi& process;
   IDatabaseEngine& engine;
   IWindowToolkit& windows;
+  IShell& shell;
 };
 
 }  // namespace mdb

@@ -9,6 +9,11 @@ namespace mdb {
 
 namespace {
 
+const wchar_t kOverriddenText[] =
+    L"mdbファイルの関連づけを書き込みましたが、このユーザーがWindowsで選んだ既定のプログラムが"
+    L"優先されるため、まだ有効になっていません。MdbSwitchはこの選択を変更できません。\r\n\r\n"
+    L"Windowsの設定画面を開いて、mdbファイルを開くプログラムを選びますか?";
+
 constexpr Rgb kTitleBlue = MakeRgb(0, 0, 192);
 
 const FontStyle kDefaultFont{};
@@ -75,6 +80,10 @@ class AccessRegOps final : public IAssociationOps {
   bool ApplyAssociationChoice(bool restoreToAccess, bool viaMdbSwitch) override {
     return mdb::ApplyAssociationChoice(platform_, restoreToAccess, viaMdbSwitch);
   }
+  bool IsChoiceOverridden(bool restoreToAccess, bool viaMdbSwitch) override {
+    return IsMdbChoiceOverridden(platform_, ChosenMdbClass(restoreToAccess, viaMdbSwitch));
+  }
+  void OpenAssociationPage() override { mdb::OpenAssociationPage(platform_); }
 
  private:
   Platform& platform_;
@@ -122,10 +131,17 @@ void Form_Load(IAssociationOps& ops, IFormControls& controls) {
 void Command3_Click(IHost& host, IAssociationOps& ops, IFormControls& controls) {
   const bool restoreToAccess = controls.Value(ControlId::Option1);
   const bool viaMdbSwitch = controls.Value(ControlId::Option2);
-  const bool applied = ops.ApplyAssociationChoice(restoreToAccess, viaMdbSwitch);
-  if (!applied) host.ShowMessage(L"設定に失敗しました", kIconError);
-  // The program ends either way; its status tells whether the change held.
-  host.EndProgram(applied ? 0 : 1);
+  if (!ops.ApplyAssociationChoice(restoreToAccess, viaMdbSwitch)) {
+    host.ShowMessage(L"設定に失敗しました", kIconError);
+    host.EndProgram(kChoiceFailed);
+  }
+  // Since Vista a choice the user made in Windows outranks the class of
+  // ".mdb", and no program may change it: the user is told and shown where.
+  if (ops.IsChoiceOverridden(restoreToAccess, viaMdbSwitch)) {
+    if (host.AskYesNo(kOverriddenText, kIconInformation)) ops.OpenAssociationPage();
+    host.EndProgram(kChoiceOverridden);
+  }
+  host.EndProgram(kChoiceInEffect);
 }
 
 void ShowFrmMain(IHost& host, IWindowToolkit& windows, std::shared_ptr<IAssociationOps> ops) {

@@ -19,6 +19,18 @@ class IAssociationOps {
   virtual bool IsAccessInstalled(const std::wstring& releaseName) = 0;
   virtual std::wstring GetMdbAssociation() = 0;
   virtual bool ApplyAssociationChoice(bool restoreToAccess, bool viaMdbSwitch) = 0;
+  // True when the choice was written but Windows' per-user choice still
+  // opens .mdb files with another class.
+  virtual bool IsChoiceOverridden(bool restoreToAccess, bool viaMdbSwitch) = 0;
+  // Opens the system page where the user makes that choice.
+  virtual void OpenAssociationPage() = 0;
+};
+
+// Exit statuses of the settings window's apply button.
+enum SettingsStatus : int {
+  kChoiceInEffect = 0,   // written, and Windows opens .mdb files as chosen
+  kChoiceFailed = 1,     // the write was refused
+  kChoiceOverridden = 2  // written, but the user's own choice in Windows decides
 };
 
 // The real operations of mAccessReg on `platform`.
@@ -28,8 +40,9 @@ std::shared_ptr<IAssociationOps> AccessRegOperations(Platform& platform);
 const FormLayout& FrmMainLayout();
 
 void Form_Load(IAssociationOps& ops, IFormControls& controls);
-// Applies the chosen option, reports a failed apply, and ends the program:
-// status 0 when the change held, 1 when it did not.
+// Applies the chosen option, reports a failed apply or offers the system
+// page where Windows' own choice overrides it, and ends the program with a
+// SettingsStatus.
 void Command3_Click(IHost& host, IAssociationOps& ops, IFormControls& controls);
 
 // Creates and shows the settings window, modeless. Host failures inside its

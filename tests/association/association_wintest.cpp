@@ -14,6 +14,7 @@
 #include "platform/win32/Win32Host.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32TextCodec.h"
 #include "platform/win32/Win32Window.h"
 
@@ -254,7 +255,8 @@ struct Win32Platform {
   mdb::Win32Process process;
   mdb::Win32DaoEngine engine;
   mdb::Win32Window windows{GetModuleHandleW(nullptr)};
-  mdb::Platform platform{host, codec, registry, broadcast, process, engine, windows};
+  mdb::Win32Shell shell;
+  mdb::Platform platform{host, codec, registry, broadcast, process, engine, windows, shell};
 };
 
 class IconRefreshUnderWine : public ::testing::Test {

@@ -19,6 +19,7 @@ const char kBackup8[] = "MdbSwitch\\ac8regcommand";
 const char kBackup9[] = "MdbSwitch\\ac9regcommand";
 const char kOwnCommand[] = "MdbSwitch\\shell\\open\\command";
 const char kOwnIcon[] = "MdbSwitch\\DefaultIcon";
+const char kOpenWith[] = ".mdb\\OpenWithProgids";
 
 const char kPlaceholders[] = " \"%1\" \"%2\" \"%3\" \"%4\" \"%5\" \"%6\" \"%7\" \"%8\" \"%9\"";
 
@@ -51,8 +52,8 @@ class AccessReg : public ::testing::Test {
 
   // The same host on a registry of the case's own.
   mdb::Platform On(FakeRegistry& other) {
-    return mdb::Platform{fake.host,    fake.codec,  other,       fake.broadcast,
-                         fake.process, fake.engine, fake.windows};
+    return mdb::Platform{fake.host,    fake.codec,  other,        fake.broadcast,
+                         fake.process, fake.engine, fake.windows, fake.shell};
   }
 
   static std::string TextOf(const FakeRegistry& other, const std::string& key) {
@@ -71,7 +72,7 @@ TEST_F(AccessReg, EveryStartWritesTheClassKeysAndLeavesMdbAlone) {
   EXPECT_EQ(Read("MdbSwitch"), "<missing>");
   for (const FakeRegistry::Call& call : registry.calls) {
     if (call.op == Op::SetValue) {
-      EXPECT_EQ(call.name, "");
+      EXPECT_EQ(call.name, call.path == "HKCR\\" + std::string(kOpenWith) ? "MdbSwitch" : "");
       EXPECT_EQ(call.type, mdb::kRegSz);
     }
     if (call.op == Op::OpenKey || call.op == Op::CreateKey) {
@@ -189,14 +190,32 @@ TEST_F(AccessReg, BackupsCopyOnlyCommandsThatNameMsAccess) {
   }
 }
 
+TEST_F(AccessReg, ListedOnceAsAnEmptyTextAndARefusedListingIsNoFailure) {
+  EXPECT_TRUE(mdb::RegisterLauncherClass(platform));
+  FakeRegistry::Value listed;
+  ASSERT_TRUE(registry.GetRaw(kCr, kOpenWith, "MdbSwitch", &listed));
+  EXPECT_EQ(listed.type, mdb::kRegSz);
+  EXPECT_EQ(listed.bytes, std::string(1, '\0'));
+  registry.calls.clear();
+  EXPECT_TRUE(mdb::RegisterLauncherClass(platform));
+  EXPECT_EQ(WrittenKeys(), std::vector<std::string>{});
+
+  FakeRegistry refusing;
+  refusing.DenyWrites(kCr, ".mdb");
+  mdb::Platform onRefusing = On(refusing);
+  EXPECT_TRUE(mdb::RegisterLauncherClass(onRefusing));
+  EXPECT_FALSE(refusing.GetRaw(kCr, kOpenWith, "MdbSwitch", &listed));
+  EXPECT_TRUE(fake.host.messages.empty());
+}
+
 TEST_F(AccessReg, TheAccess2000BackupIsWrittenBeforeTheAccess97One) {
   Put(kCommand8, "C:\\Office97\\MSACCESS.EXE \"%1\"");
   Put(kCommand9, "C:\\Office2000\\MSACCESS.EXE \"%1\"");
   ASSERT_TRUE(mdb::RegisterLauncherClass(platform));
-  EXPECT_EQ(WrittenKeys(),
-            (std::vector<std::string>{
-                "HKCR\\MdbSwitch\\shell\\open\\command", "HKCR\\MdbSwitch\\DefaultIcon",
-                "HKCR\\MdbSwitch\\ac9regcommand", "HKCR\\MdbSwitch\\ac8regcommand"}));
+  EXPECT_EQ(WrittenKeys(), (std::vector<std::string>{
+                               "HKCR\\MdbSwitch\\shell\\open\\command",
+                               "HKCR\\MdbSwitch\\DefaultIcon", "HKCR\\MdbSwitch\\ac9regcommand",
+                               "HKCR\\MdbSwitch\\ac8regcommand", "HKCR\\.mdb\\OpenWithProgids"}));
 }
 
 // A machine registered once by an administrator, started by a standard user:
@@ -216,7 +235,10 @@ class RegisteredByAnAdministrator : public AccessReg {
     Put(kOwnIcon, icon);
     Put(kBackup8, live8);
     Put(kBackup9, live9);
+    // Listed by the package, which writes the value its own way.
+    registry.SetRaw(kCr, kOpenWith, "MdbSwitch", 0, "");
     registry.DenyWrites(kCr, "MdbSwitch");
+    registry.DenyWrites(kCr, ".mdb");
   }
 
   // The calls that write, and the opens of the program's keys that ask for
@@ -281,7 +303,8 @@ TEST_F(AccessReg, OnlyTheValuesThatDifferAreWritten) {
                   "C:\\Office97\\MSACCESS.EXE \"%1\"" + std::string(1, '\0'));
   EXPECT_TRUE(mdb::RegisterLauncherClass(platform));
   EXPECT_EQ(WrittenKeys(), (std::vector<std::string>{"HKCR\\MdbSwitch\\DefaultIcon",
-                                                     "HKCR\\MdbSwitch\\ac8regcommand"}));
+                                                     "HKCR\\MdbSwitch\\ac8regcommand",
+                                                     "HKCR\\.mdb\\OpenWithProgids"}));
   EXPECT_EQ(Read(kOwnIcon), "C:\\Tools\\MdbSwitch.exe,0");
   EXPECT_EQ(Read(kBackup8), "C:\\Office97\\MSACCESS.EXE \"%1\"");
   EXPECT_EQ(Read(kOwnCommand), command);

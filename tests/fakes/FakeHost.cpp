@@ -92,6 +92,15 @@ void FakeHost::ShowMessage(const std::wstring& text, MessageIcon icon, const std
   messages.push_back(Message{text, icon, title != nullptr ? *title : ApplicationTitle()});
 }
 
+bool FakeHost::AskYesNo(const std::wstring& text, MessageIcon icon) {
+  events.push_back(L"ask:" + text);
+  messages.push_back(Message{text, icon, ApplicationTitle()});
+  if (answers.empty()) return false;
+  const bool yes = answers.front();
+  answers.erase(answers.begin());
+  return yes;
+}
+
 void FakeHost::EndProgram(int status) {
   events.push_back(L"end:" + std::to_wstring(status));
   throw ProgramEnded{status};

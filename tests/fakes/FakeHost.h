@@ -54,9 +54,13 @@ class FakeHost final : public IHost {
   bool HasFile(const std::wstring& path) const;
   const std::string& FileBytes(const std::wstring& path) const;
 
+  // The answers to AskYesNo, in turn; No once they run out.
+  std::vector<bool> answers;
+
   // What the program did.
   std::vector<Message> messages;
-  std::vector<std::wstring> events;  // "find:", "remove:", "append:", "message:", "end:"
+  // "find:", "remove:", "append:", "message:", "ask:", "end:"
+  std::vector<std::wstring> events;
 
   std::wstring CommandLineText() override;
   std::wstring ProgramDirectory() override;
@@ -67,6 +71,7 @@ class FakeHost final : public IHost {
   void AppendLine(const std::wstring& path, const std::wstring& text) override;
   std::wstring CurrentDateTime() override;
   void ShowMessage(const std::wstring& text, MessageIcon icon, const std::wstring* title) override;
+  bool AskYesNo(const std::wstring& text, MessageIcon icon) override;
   [[noreturn]] void EndProgram(int status) override;
 
  private:

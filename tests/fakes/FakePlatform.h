@@ -8,6 +8,7 @@
 #include "fakes/FakeHost.h"
 #include "fakes/FakeProcess.h"
 #include "fakes/FakeRegistry.h"
+#include "fakes/FakeShell.h"
 #include "fakes/FakeWindow.h"
 #include "platform/Platform.h"
 
@@ -21,7 +22,8 @@ struct FakePlatform {
   FakeProcess process;
   FakeDaoEngine engine;
   FakeWindow windows;
-  Platform platform{host, codec, registry, broadcast, process, engine, windows};
+  FakeShell shell;
+  Platform platform{host, codec, registry, broadcast, process, engine, windows, shell};
 };
 
 }  // namespace mdb

@@ -69,14 +69,24 @@ TEST_F(Launch, Access97DatabaseRunsLoggedThenWaitedForThenReclaims) {
     EXPECT_EQ(LogEntries(),
               std::vector<std::wstring>{L"2001/02/03 14:05:06\tstrShell$=" + kAccess8Line});
     EXPECT_EQ(Mdb(), "Before");
+    EXPECT_TRUE(fake.shell.events.empty());
     fake.registry.SetText(HKEY_CLASSES_ROOT_, ".mdb", "", "Access.Application.8");
   };
   EXPECT_EQ(LaunchAccessForFile(fake.platform, args), 4);
   EXPECT_TRUE(waited);
   EXPECT_EQ(fake.process.calls.front(), L"start:" + kAccess8Line + L"|1");
   EXPECT_EQ(Mdb(), "MdbSwitch");
+  EXPECT_EQ(fake.shell.events, std::vector<std::wstring>{L"notify"});
   EXPECT_TRUE(fake.host.messages.empty());
   EXPECT_TRUE(fake.process.OpenHandles().empty());
+}
+
+TEST_F(Launch, AnMdbLeftAsItWasIsNotAnnounced) {
+  fake.engine.versions[kDb] = L"3.5";
+  fake.registry.SetText(HKEY_CLASSES_ROOT_, ".mdb", "", "MdbSwitch");
+  EXPECT_EQ(LaunchAccessForFile(fake.platform, args), 0);
+  EXPECT_EQ(Mdb(), "MdbSwitch");
+  EXPECT_TRUE(fake.shell.events.empty());
 }
 
 TEST_F(Launch, UnrecognisedDatabaseIsReportedWithItsPath) {

@@ -346,3 +346,142 @@ TEST_F(SettingsKeyboard, EnterOnCommand3PressesIt) {
 }
 
 }  // namespace
+
+namespace {
+
+const wchar_t kUserChoice[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.mdb\\UserChoice";
+const wchar_t kNtVersion[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
+const wchar_t kControlPanelPage[] =
+    L"control.exe\" /name Microsoft.DefaultPrograms /page "
+    L"pageDefaultProgram\\pageAdvancedSettings?pszAppName=MdbSwitch";
+const wchar_t kDefaultAppsPage[] = L"\"ms-settings:defaultapps\"";
+
+// Without a version name of its own, Wine reports to programs started from
+// now on the Windows the system's registry names, which reaches builds its
+// names do not (Wine 8 has no Windows 11).
+struct ReportedWindows {
+  const char* name;
+  const wchar_t* version;
+  const wchar_t* build;
+  DWORD update;         // the revision Windows 10 and later keep beside it
+  int answer;           // to the box, if one comes
+  DWORD status;         // 2: there was a box
+  const wchar_t* page;  // what a stand-in was asked to open; null for none
+};
+
+void PrintTo(const ReportedWindows& w, std::ostream* os) { *os << w.name; }
+
+class WindowsOwnChoice : public SettingsWindow,
+                         public ::testing::WithParamInterface<ReportedWindows> {
+ protected:
+  void SetUp() override {
+    SettingsWindow::SetUp();
+    RegisterBoth();
+    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", L"Access.Application.9"));
+    ASSERT_TRUE(RegWrite(HKEY_CURRENT_USER, kUserChoice, L"ProgId", L"Access.Application.9"));
+    RegRemoveTree(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\MdbSwitch.exe");
+    HKEY wine;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Wine", 0, KEY_SET_VALUE, &wine) == 0) {
+      RegDeleteValueW(wine, L"Version");
+      RegCloseKey(wine);
+    }
+    ASSERT_TRUE(RegWrite(HKEY_LOCAL_MACHINE, kNtVersion, L"CurrentVersion", GetParam().version));
+    ASSERT_TRUE(RegWrite(HKEY_LOCAL_MACHINE, kNtVersion, L"CurrentBuildNumber", GetParam().build));
+    const DWORD update = GetParam().update;
+    ASSERT_TRUE(RegWriteBytes(HKEY_LOCAL_MACHINE, kNtVersion, L"UBR",
+                              std::string(reinterpret_cast<const char*>(&update), 4), REG_DWORD));
+
+    // Stand-ins for the Settings app, as the protocol's handler, and for
+    // Control Panel, in place of the system's own program.
+    const std::string name = GetParam().name;
+    settings_ = ScratchDir(L"ui_settings_" + std::wstring(name.begin(), name.end()));
+    const std::wstring standin = DirOf(BuiltExecutable()) + L"\\standin\\msaccess.exe";
+    ASSERT_TRUE(CopyFileW(standin.c_str(), (settings_ + L"\\msaccess.exe").c_str(), FALSE));
+    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, L"ms-settings", L"URL Protocol", L""));
+    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, L"ms-settings\\shell\\open\\command", L"",
+                         L"\"" + settings_ + L"\\msaccess.exe\" \"%1\""));
+    wchar_t system[MAX_PATH] = L"";
+    GetSystemDirectoryW(system, MAX_PATH);
+    system_ = system;
+    saved_ = settings_ + L"\\control.saved";
+    ASSERT_TRUE(CopyFileW((system_ + L"\\control.exe").c_str(), saved_.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(standin.c_str(), (system_ + L"\\control.exe").c_str(), FALSE));
+  }
+  void TearDown() override {
+    SettingsWindow::TearDown();
+    // A stand-in that is still ending holds its file a moment longer.
+    for (int i = 0; i < 50 && !saved_.empty(); ++i) {
+      if (CopyFileW(saved_.c_str(), (system_ + L"\\control.exe").c_str(), FALSE)) break;
+      Sleep(100);
+    }
+    for (const wchar_t* file : {L"received.txt", L"show.txt", L"running.flag"}) {
+      DeleteFileW((system_ + L"\\" + file).c_str());
+    }
+  }
+
+  // Every page a stand-in was asked to open, a line each, waited for a while.
+  std::string Opened() {
+    std::string opened;
+    for (int i = 0; i < 30 && opened.empty(); ++i) {
+      if (i > 0) Sleep(100);
+      opened =
+          ReadFileBytes(settings_ + L"\\received.txt") + ReadFileBytes(system_ + L"\\received.txt");
+    }
+    return opened;
+  }
+
+  std::wstring settings_, system_, saved_;
+  RegistryGuard userChoice_{HKEY_CURRENT_USER, kUserChoice};
+  RegistryGuard listing_{HKEY_CLASSES_ROOT, L".mdb\\OpenWithProgids", L"MdbSwitch"};
+  RegistryGuard wineVersion_{HKEY_CURRENT_USER, L"Software\\Wine", L"Version"};
+  RegistryGuard ntVersion_{HKEY_LOCAL_MACHINE, kNtVersion, L"CurrentVersion"};
+  RegistryGuard ntBuild_{HKEY_LOCAL_MACHINE, kNtVersion, L"CurrentBuildNumber"};
+  RegistryGuard ntUpdate_{HKEY_LOCAL_MACHINE, kNtVersion, L"UBR"};
+  RegistryGuard protocol_{HKEY_CLASSES_ROOT, L"ms-settings"};
+};
+
+TEST_P(WindowsOwnChoice, MdbSwitchAppliedOverAccessChosenInWindows) {
+  const ReportedWindows& w = GetParam();
+  HWND window = Open(L"ui_own_choice");
+  ASSERT_NE(window, nullptr);
+  EXPECT_TRUE(Checked(Control(window, ControlId::Option1)));
+  EXPECT_FALSE(Checked(Control(window, ControlId::Option2)));
+  SendMessageW(Control(window, ControlId::Option2), BM_CLICK, 0, 0);
+  PostMessageW(Control(window, ControlId::Command3), BM_CLICK, 0, 0);
+  MessageBoxInfo box;
+  if (FindMessageBox(process_.id(), 5000, &box)) {
+    EXPECT_EQ(box.caption, L"MdbSwitch");
+    EXPECT_NE(box.text.find(L"既定のプログラム"), std::wstring::npos) << Utf8(box.text);
+    EXPECT_EQ(ShownIcon(box.window), static_cast<DWORD>(MB_ICONINFORMATION));
+    PostMessageW(box.window, WM_COMMAND, w.answer, 0);
+  }
+  EXPECT_EQ(Ended(), w.status);
+  EXPECT_EQ(box.window != nullptr, w.status == 2u);
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"MdbSwitch");
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb\\OpenWithProgids", L"MdbSwitch"), L"");
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kUserChoice, L"ProgId"), L"Access.Application.9");
+  const std::string opened = Opened();
+  if (w.page == nullptr) {
+    EXPECT_EQ(opened, "");
+    return;
+  }
+  // One page, and the plain link not the start of the deep one.
+  const std::string page = Utf8(w.page);
+  EXPECT_NE(opened.find(page), std::string::npos) << opened;
+  EXPECT_EQ(opened.find('\n'), opened.size() - 1) << opened;
+  EXPECT_EQ(opened.find(page + "?"), std::string::npos) << opened;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reported, WindowsOwnChoice,
+    ::testing::Values(
+        ReportedWindows{"XP", L"5.1", L"2600", 0, IDYES, 0, nullptr},
+        ReportedWindows{"Seven", L"6.1", L"7601", 0, IDYES, 2, kControlPanelPage},
+        ReportedWindows{"Ten", L"10.0", L"19045", 5000, IDYES, 2, kDefaultAppsPage},
+        ReportedWindows{"TenAnsweredNo", L"10.0", L"19045", 5000, IDNO, 2, nullptr},
+        ReportedWindows{"ElevenBeforeTheLink", L"10.0", L"22621", 1554, IDYES, 2, kDefaultAppsPage},
+        ReportedWindows{"ElevenWithTheLink", L"10.0", L"22621", 1555, IDYES, 2,
+                        L"\"ms-settings:defaultapps?registeredAppMachine=MdbSwitch\""}));
+
+}  // namespace

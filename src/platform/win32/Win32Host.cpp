@@ -94,6 +94,12 @@ void Win32Host::ShowMessage(const std::wstring& text, MessageIcon icon, const st
   MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | static_cast<UINT>(icon));
 }
 
+bool Win32Host::AskYesNo(const std::wstring& text, MessageIcon icon) {
+  LoadCommonControls();
+  return MessageBoxW(nullptr, text.c_str(), ApplicationTitle().c_str(),
+                     MB_YESNO | static_cast<UINT>(icon)) == IDYES;
+}
+
 void Win32Host::EndProgram(int status) { ExitProcess(static_cast<UINT>(status)); }
 
 }  // namespace mdb

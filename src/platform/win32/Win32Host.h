@@ -18,6 +18,7 @@ class Win32Host final : public IHost {
   void AppendLine(const std::wstring& path, const std::wstring& text) override;
   std::wstring CurrentDateTime() override;
   void ShowMessage(const std::wstring& text, MessageIcon icon, const std::wstring* title) override;
+  bool AskYesNo(const std::wstring& text, MessageIcon icon) override;
   [[noreturn]] void EndProgram(int status) override;
 
  private:

@@ -7,6 +7,7 @@
 #include "platform/win32/Win32Host.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32TextCodec.h"
 #include "platform/win32/Win32Window.h"
 #include "startup/mMain.h"
@@ -19,7 +20,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   mdb::Win32Process process;
   mdb::Win32DaoEngine engine;
   mdb::Win32Window windows(instance);
-  mdb::Platform platform{host, codec, registry, broadcast, process, engine, windows};
+  mdb::Win32Shell shell;
+  mdb::Platform platform{host, codec, registry, broadcast, process, engine, windows, shell};
   mdb::Main(platform);
   // Settings mode: the window keeps the process alive until it is closed.
   return windows.RunMessageLoop();
