@@ -8,6 +8,7 @@
 // The engine object itself holds the engine reference for the whole run.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -45,11 +46,21 @@ class IDatabaseEngine {
   virtual DaoStatus GetVersion(DaoObject database, std::wstring* version) = 0;
   virtual void Release(DaoObject object) = 0;
 
-  // Where the engine is not registered: the Version text that the engine
-  // would report, read from the database file itself with read access only.
-  // `version` is left alone on failure.
-  virtual DaoStatus ReadHeaderVersion(const std::wstring& path, std::wstring* version) = 0;
+  // Gives the engine back and leaves COM, so that nothing of it is held while
+  // Access runs; the next CreateEngine starts afresh.
+  virtual void ReleaseEngine() = 0;
+
+  // Where the engine cannot answer: `size` bytes from `offset` of the file
+  // at `path`, read-only, sharing the file fully, and only from a file on
+  // disk. Nothing past kFileStartLimit is read. Fewer bytes at the end of
+  // the file; `bytes` is left alone on failure.
+  virtual DaoStatus ReadFileStart(const std::wstring& path, std::size_t offset, std::size_t size,
+                                  std::string* bytes) = 0;
 };
+
+// The most of a file's start that ReadFileStart gives: the largest first page
+// of a database.
+constexpr std::size_t kFileStartLimit = 4096;
 
 // One object lent by `engine`, given back through it when its owner goes.
 using DaoObjectTraits = ClosedThrough<IDatabaseEngine, DaoObject, &IDatabaseEngine::Release>;
