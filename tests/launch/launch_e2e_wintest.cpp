@@ -105,6 +105,20 @@ std::string SystemText(DWORD code) {
   return Utf8(text);
 }
 
+// Starts `exe` with `arguments` in the current folder `folder`.
+Process StartIn(const std::wstring& folder, const std::wstring& exe,
+                const std::wstring& arguments) {
+  std::wstring line = L"\"" + exe + L"\" " + arguments;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                      &startup, &info)) {
+    return Process();
+  }
+  return Process(info);
+}
+
 class LaunchEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -178,9 +192,10 @@ class LaunchEndToEnd : public ::testing::Test {
   static std::wstring Mdb() { return RegRead(HKEY_CLASSES_ROOT, L".mdb", L""); }
 
   // Opens `path` as the shell would and waits for MdbSwitch to end; no
-  // message box may appear.
-  DWORD Open(const std::wstring& path) {
-    Process process = Start(exe_, ShellArguments(path));
+  // message box may appear. Started in `folder` when given, as from a prompt.
+  DWORD Open(const std::wstring& path, const std::wstring& folder = std::wstring()) {
+    Process process = folder.empty() ? Start(exe_, ShellArguments(path))
+                                     : StartIn(folder, exe_, L"\"" + path + L"\"");
     EXPECT_NE(process.id(), 0u);
     DWORD code = 0xDEAD;
     for (int i = 0; i < 300 && !process.Wait(100, &code); ++i) {
@@ -279,6 +294,25 @@ TEST_F(LaunchEndToEnd, ShortPathReachesAccessInItsLongForm) {
   EXPECT_EQ(Open(given), 0u);
   EXPECT_EQ(Received(ac9_), Expected(ac9_, db));
   ExpectLaunchLog(db, Expected(ac9_, db));
+}
+
+TEST_F(LaunchEndToEnd, PathsTypedAtAPromptOpenTheFileInTheCurrentFolder) {
+  const std::wstring data = dir_ + L"\\data";
+  const std::wstring work = dir_ + L"\\work";
+  CreateDirectoryW(data.c_str(), nullptr);
+  CreateDirectoryW(work.c_str(), nullptr);
+  const std::wstring db = MakeFile(L"data\\Sales.mdb", Jet3());
+  const std::pair<std::wstring, std::wstring> typed[] = {
+      {data, L"sales.mdb"},
+      {work, L"..\\data\\sales.mdb"},
+      {data, dir_.substr(0, 2) + L"sales.mdb"},
+      {work, dir_.substr(2) + L"\\data\\sales.mdb"},
+  };
+  Configure(ac8_, "exit=0\r\n");
+  for (const auto& run : typed) EXPECT_EQ(Open(run.second, run.first), 0u) << Utf8(run.second);
+  const std::vector<std::wstring> expected(4, Expected(ac8_, db));
+  EXPECT_EQ(ReceivedLines(ac8_), expected);
+  EXPECT_EQ(Received(ac9_), L"");
 }
 
 TEST_F(LaunchEndToEnd, FolderOutsideTheAnsiCodePageReachesAccessIntact) {

@@ -14,6 +14,7 @@ class Win32Host final : public IHost {
   std::wstring ExecutableBaseName() override;
   std::wstring ApplicationTitle() override;
   std::wstring FindEntry(const std::wstring& path, unsigned mask) override;
+  std::wstring FullPath(const std::wstring& path) override;
   void RemoveFile(const std::wstring& path) override;
   void AppendLine(const std::wstring& path, const std::wstring& text) override;
   std::wstring CurrentDateTime() override;
