@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 
 #include "WineTestSupport.h"
 
@@ -471,6 +472,44 @@ TEST_F(LaunchEndToEnd, OpenCommandsTheUserMayOnlyReadStillLaunch) {
   EXPECT_EQ(Received(ac8_), Expected(ac8_, db));
   EXPECT_EQ(Received(ac9_), L"");
   EXPECT_EQ(Mdb(), L"MdbSwitch");
+}
+
+// Registered by an administrator at one spelling of the program's path, and
+// started by a standard user through another: nothing really differs, so
+// nothing is written and no box is shown.
+TEST_F(LaunchEndToEnd, AnotherSpellingOfTheProgramPathNeedsNoRegistryWrite) {
+  const std::wstring db = MakeFile(L"Sales 97.mdb", Jet3());
+  Configure(ac8_, "exit=0\r\n");
+  EXPECT_EQ(Open(db), 0u);
+  const std::wstring keys[] = {L"MdbSwitch\\shell\\open\\command", L"MdbSwitch\\DefaultIcon",
+                               L"MdbSwitch\\ac8regcommand", L"MdbSwitch\\ac9regcommand"};
+  auto lower = [](std::wstring text) {
+    for (wchar_t& c : text) c = towlower(c);
+    return text;
+  };
+  std::vector<std::wstring> stored;
+  for (const std::wstring& key : keys) {
+    std::wstring value = RegRead(HKEY_CLASSES_ROOT, key, L"");
+    const std::size_t at = value.find(exe_);
+    if (at != std::wstring::npos) value.replace(at, exe_.size(), lower(exe_));
+    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, key, L"", value));
+    stored.push_back(value);
+  }
+  ASSERT_NE(stored[0].find(lower(exe_)), std::wstring::npos) << Utf8(stored[0]);
+  std::vector<std::unique_ptr<KeyAcl>> readOnly;
+  for (const std::wstring& key : keys) {
+    readOnly.push_back(std::make_unique<KeyAcl>(key, L"D:P(A;;KR;;;WD)"));
+    ASSERT_TRUE(readOnly.back()->applied());
+  }
+
+  std::wstring upper = exe_;
+  for (wchar_t& c : upper) c = towupper(c);
+  exe_ = upper;
+  EXPECT_EQ(Open(db), 0u);
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, keys[i], L""), stored[i]);
+  }
+  EXPECT_EQ(ReceivedLines(ac8_).size(), 2u);
 }
 
 TEST_F(LaunchEndToEnd, ALogHeldOpenByAnotherProgramChangesNothing) {

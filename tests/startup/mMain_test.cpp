@@ -361,6 +361,31 @@ TEST(MainRegistration, NothingToChangeNeedsNoWriteAndShowsNoBox) {
   EXPECT_EQ(CallsOnTheProgramsKeys(fake.registry), std::vector<std::string>{});
 }
 
+// Started through another spelling of the registered path: other case, or
+// the short names; the stored values name the same program.
+TEST(MainRegistration, AnotherSpellingOfTheProgramPathNeedsNoWrite) {
+  for (const std::wstring directory : {L"c:\\TOOLS", L"C:\\TOOLS~1"}) {
+    FakePlatform fake;
+    Prepare(fake, RunKind::Access97);
+    RegisterAsAnAdministratorDid(fake);
+    fake.host.AddEntry(L"C:\\Tools", L"Tools", kEntryDirectory);
+    fake.host.AddEntry(L"C:\\Tools\\MdbSwitch.exe", L"MdbSwitch.exe");
+    fake.host.AddEntry(L"C:\\TOOLS~1", L"Tools", kEntryDirectory);
+    fake.host.AddEntry(L"C:\\TOOLS~1\\MdbSwitch.exe", L"MdbSwitch.exe");
+    fake.host.programDirectory = directory;
+    ExpectAccess97OpenedQuietly(RunAndObserve(fake));
+    EXPECT_EQ(CallsOnTheProgramsKeys(fake.registry), std::vector<std::string>{});
+  }
+  // A program elsewhere is still told apart, though its name is the same.
+  FakePlatform fake;
+  Prepare(fake, RunKind::Access97);
+  RegisterAsAnAdministratorDid(fake);
+  fake.host.programDirectory = L"c:\\tools\\old";
+  EXPECT_EQ(
+      RunAndObserve(fake).boxes,
+      std::vector<std::wstring>{L"16|MdbSwitch|MdbVersionSwitchのレジストリ設定に失敗しました"});
+}
+
 TEST(MainRegistration, ARefusedChangeIsReportedAndTheDatabaseStillOpens) {
   FakePlatform fake;
   Prepare(fake, RunKind::Access97);
