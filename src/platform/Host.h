@@ -66,6 +66,8 @@ class IHost {
   // Modal box with one OK button. A null title means the application title.
   virtual void ShowMessage(const std::wstring& text, MessageIcon icon,
                            const std::wstring* title = nullptr) = 0;
+  // The host's own text for a Win32 error code.
+  virtual std::wstring ErrorText(std::uint32_t code) = 0;
   // Ends the process at once with `status`; never returns.
   [[noreturn]] virtual void EndProgram(int status) = 0;
 };

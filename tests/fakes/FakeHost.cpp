@@ -96,6 +96,10 @@ std::wstring FakeHost::FullPath(const std::wstring& path) {
   return parts.empty() ? full + L"\\" : full;
 }
 
+std::wstring FakeHost::ErrorText(std::uint32_t code) {
+  return L"system text " + std::to_wstring(code);
+}
+
 void FakeHost::RemoveFile(const std::wstring& path) {
   events.push_back(L"remove:" + path);
   Check("RemoveFile", path);

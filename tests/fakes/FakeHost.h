@@ -72,6 +72,8 @@ class FakeHost final : public IHost {
   void AppendLine(const std::wstring& path, const std::wstring& text) override;
   std::wstring CurrentDateTime() override;
   void ShowMessage(const std::wstring& text, MessageIcon icon, const std::wstring* title) override;
+  // "system text <code>".
+  std::wstring ErrorText(std::uint32_t code) override;
   [[noreturn]] void EndProgram(int status) override;
 
  private:

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <new>
 #include <set>
 
 #include "fakes/FakePlatform.h"
@@ -23,6 +24,7 @@ class FakeOps final : public IAssociationOps {
   std::wstring association = L"Access";
   bool applyResult = true;
   bool applyThrows = false;
+  bool outOfMemory = false;  // every call throws bad_alloc
   std::vector<std::wstring> calls;
 
   std::wstring GetBackupAccessPath(const std::wstring& code) override {
@@ -36,11 +38,13 @@ class FakeOps final : public IAssociationOps {
   }
   std::wstring GetMdbAssociation() override {
     calls.push_back(L"association");
+    if (outOfMemory) throw std::bad_alloc();
     return association;
   }
   bool ApplyAssociationChoice(bool restoreToAccess, bool viaMdbSwitch) override {
     calls.push_back(std::wstring(L"apply:") + (restoreToAccess ? L"1" : L"0") +
                     (viaMdbSwitch ? L"1" : L"0"));
+    if (outOfMemory) throw std::bad_alloc();
     if (applyThrows) throw HostError(1450, L"システム リソースが不足しています。");
     return applyResult;
   }
@@ -198,6 +202,34 @@ TEST_F(FrmMainTest, HostFailureDuringApplyIsShownAndEndsNonZero) {
   ASSERT_EQ(fake.host.messages.size(), 1u);
   EXPECT_EQ(fake.host.messages[0].text, L"システム リソースが不足しています。");
   EXPECT_EQ(fake.host.messages[0].icon, kIconError);
+}
+
+TEST_F(FrmMainTest, OutOfMemoryInLoadOrClickIsShownAndEndsNonZero) {
+  ops->installed = {L"97", L"2000"};
+  ops->outOfMemory = true;
+  int loadStatus = -1;
+  try {
+    Show();
+  } catch (const ProgramEnded& ended) {
+    loadStatus = ended.status;
+  }
+  EXPECT_EQ(loadStatus, 8);
+  ops->outOfMemory = false;
+  FakePlatform again;
+  ShowFrmMain(again.host, again.windows, ops);
+  ops->outOfMemory = true;
+  int clickStatus = -1;
+  try {
+    again.windows.Click(ControlId::Command3);
+  } catch (const ProgramEnded& ended) {
+    clickStatus = ended.status;
+  }
+  EXPECT_EQ(clickStatus, 8);
+  for (const auto* host : {&fake.host, &again.host}) {
+    ASSERT_EQ(host->messages.size(), 1u);
+    EXPECT_EQ(host->messages[0].text, L"system text 8");
+    EXPECT_EQ(host->messages[0].icon, kIconError);
+  }
 }
 
 TEST_F(FrmMainTest, CommandInDisabledFrameCannotBePressed) {

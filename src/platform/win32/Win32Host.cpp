@@ -106,6 +106,8 @@ void Win32Host::ShowMessage(const std::wstring& text, MessageIcon icon, const st
   MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | static_cast<UINT>(icon));
 }
 
+std::wstring Win32Host::ErrorText(std::uint32_t code) { return SystemErrorText(code); }
+
 void Win32Host::EndProgram(int status) { ExitProcess(static_cast<UINT>(status)); }
 
 }  // namespace mdb

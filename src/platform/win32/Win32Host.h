@@ -19,6 +19,7 @@ class Win32Host final : public IHost {
   void AppendLine(const std::wstring& path, const std::wstring& text) override;
   std::wstring CurrentDateTime() override;
   void ShowMessage(const std::wstring& text, MessageIcon icon, const std::wstring* title) override;
+  std::wstring ErrorText(std::uint32_t code) override;
   [[noreturn]] void EndProgram(int status) override;
 
  private:

@@ -10,6 +10,7 @@
 #include "platform/win32/Win32TextCodec.h"
 #include "platform/win32/Win32Window.h"
 #include "startup/mMain.h"
+#include "startup/std_Func.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   mdb::Win32TextCodec codec;
@@ -22,5 +23,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   mdb::Platform platform{host, codec, registry, broadcast, process, engine, windows};
   mdb::Main(platform);
   // Settings mode: the window keeps the process alive until it is closed.
-  return windows.RunMessageLoop();
+  int status = 0;
+  mdb::RunGuarded(host, [&] { status = windows.RunMessageLoop(); });
+  return status;
 }
