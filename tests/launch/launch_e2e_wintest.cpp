@@ -316,6 +316,24 @@ TEST_F(LaunchEndToEnd, PathsTypedAtAPromptOpenTheFileInTheCurrentFolder) {
   EXPECT_EQ(Received(ac9_), L"");
 }
 
+// Files the Jet 3 engine wrote, recognised from their header alone.
+TEST_F(LaunchEndToEnd, RealJet3FilesOpenInAccess97) {
+  wchar_t self[MAX_PATH];
+  const std::wstring samples =
+      DirOf(std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH))) + L"\\samples\\";
+  Configure(ac8_, "exit=0\r\n");
+  std::vector<std::wstring> expected;
+  for (const wchar_t* name : {L"jet3-jackcess-del.mdb", L"jet3-jackcess-test.mdb"}) {
+    const std::string bytes = ReadFileBytes(samples + name);
+    ASSERT_GE(bytes.size(), 65536u) << Utf8(samples + name);
+    const std::wstring db = MakeFile(name, bytes);
+    EXPECT_EQ(Open(db), 0u);
+    expected.push_back(Expected(ac8_, db));
+  }
+  EXPECT_EQ(ReceivedLines(ac8_), expected);
+  EXPECT_EQ(Received(ac9_), L"");
+}
+
 TEST_F(LaunchEndToEnd, FolderOutsideTheAnsiCodePageReachesAccessIntact) {
   const std::wstring folder = dir_ + L"\\Ünïcødé ✓";
   ASSERT_NE(ToAnsi(folder).find('?'), std::string::npos) << "the name fits code page 932";
