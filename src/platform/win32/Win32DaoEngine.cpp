@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "platform/win32/Win32Handle.h"
+#include "platform/win32/Win32LibrarySearch.h"
 
 namespace mdb {
 
@@ -127,10 +128,9 @@ bool EngineClassMayBeRegistered() {
 }  // namespace
 
 HRESULT Win32DaoEngine::LoadCom() {
-  // Both are known DLLs: Windows takes them from the system folder only.
-  HMODULE ole32 = LoadLibraryW(L"ole32.dll");
+  HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
   if (ole32 == nullptr) return HRESULT_FROM_WIN32(GetLastError());
-  HMODULE oleaut32 = LoadLibraryW(L"oleaut32.dll");
+  HMODULE oleaut32 = LoadSystemLibrary(L"oleaut32.dll");
   if (oleaut32 == nullptr) return HRESULT_FROM_WIN32(GetLastError());
   OleApi ole;
   bool found = true;

@@ -5,6 +5,7 @@
 #include "platform/win32/Win32Broadcast.h"
 #include "platform/win32/Win32DaoEngine.h"
 #include "platform/win32/Win32Host.h"
+#include "platform/win32/Win32LibrarySearch.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32TextCodec.h"
@@ -13,6 +14,7 @@
 #include "startup/std_Func.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  mdb::RestrictLibrarySearch();
   mdb::Win32TextCodec codec;
   mdb::Win32Host host(codec);
   mdb::Win32Registry registry;
