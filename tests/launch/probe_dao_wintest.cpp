@@ -4,7 +4,6 @@
 // own header.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -170,21 +169,6 @@ TEST_F(ProbeWine, ABrokenEngineOrAFileItRefusesIsAnsweredFromTheHeader) {
   EXPECT_EQ(
       std::count(log.begin(), log.end(), "version flags=2 args=0 is " + probe_samples::Jet4File()),
       0);
-}
-
-TEST_F(ProbeWine, ReleasingTheEngineLeavesTheApartment) {
-  RegisterServer();
-  const std::wstring path = File(L"a.mdb", "3.0");
-  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"8");
-  engine_.ReleaseEngine();
-  EXPECT_FALSE(engine_.HasEngine());
-  EXPECT_EQ(Log().back(), "release engine");
-  // Left: the thread may enter a multi-threaded apartment now.
-  EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
-  CoUninitialize();
-  // And the next probe enters again and creates a new engine.
-  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"8");
-  engine_.ReleaseEngine();
 }
 
 // ---- the executable, started as the shell starts it -------------------------

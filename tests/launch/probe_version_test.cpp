@@ -109,13 +109,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FailingStep{"NotRegistered", "create", 0x80040154u, {L"create"}},
         FailingStep{"DllMissing", "create", 0x8007007Eu, {L"create"}},
-        FailingStep{"FunctionMissing", "create", 0x8007007Fu, {L"create"}},
         FailingStep{"ComRefused", "create", 0x8007000Eu, {L"create"}},
         FailingStep{"Workspaces", "workspaces", 0x800A0BD0u, {L"create", L"workspaces"}},
         FailingStep{
             "Item", "item", 0x800A0CC1u, {L"create", L"workspaces", L"item:1|0", L"release:1"}},
         FailingStep{"Password", "open", 0x800A0BD7u, kUpToOpen},
-        FailingStep{"Workgroup", "open", 0x800A0BD9u, kUpToOpen},
         FailingStep{"HeldExclusively", "open", 0x800A0BE5u, kUpToOpen},
         FailingStep{"Version", "version", 0x800A0BD0u,
                     Then(kUpToOpen, {L"version:3", L"release:3"})}),

@@ -376,14 +376,6 @@ TEST(MainRegistration, AnotherSpellingOfTheProgramPathNeedsNoWrite) {
     ExpectAccess97OpenedQuietly(RunAndObserve(fake));
     EXPECT_EQ(CallsOnTheProgramsKeys(fake.registry), std::vector<std::string>{});
   }
-  // A program elsewhere is still told apart, though its name is the same.
-  FakePlatform fake;
-  Prepare(fake, RunKind::Access97);
-  RegisterAsAnAdministratorDid(fake);
-  fake.host.programDirectory = L"c:\\tools\\old";
-  EXPECT_EQ(
-      RunAndObserve(fake).boxes,
-      std::vector<std::wstring>{L"16|MdbSwitch|MdbVersionSwitchのレジストリ設定に失敗しました"});
 }
 
 TEST(MainRegistration, ARefusedChangeIsReportedAndTheDatabaseStillOpens) {

@@ -206,29 +206,14 @@ TEST_F(FrmMainTest, HostFailureDuringApplyIsShownAndEndsNonZero) {
 
 TEST_F(FrmMainTest, OutOfMemoryInLoadOrClickIsShownAndEndsNonZero) {
   ops->installed = {L"97", L"2000"};
+  Show();
   ops->outOfMemory = true;
-  int loadStatus = -1;
-  try {
-    Show();
-  } catch (const ProgramEnded& ended) {
-    loadStatus = ended.status;
-  }
-  EXPECT_EQ(loadStatus, 8);
-  ops->outOfMemory = false;
-  FakePlatform again;
-  ShowFrmMain(again.host, again.windows, ops);
-  ops->outOfMemory = true;
-  int clickStatus = -1;
-  try {
-    again.windows.Click(ControlId::Command3);
-  } catch (const ProgramEnded& ended) {
-    clickStatus = ended.status;
-  }
-  EXPECT_EQ(clickStatus, 8);
-  for (const auto* host : {&fake.host, &again.host}) {
-    ASSERT_EQ(host->messages.size(), 1u);
-    EXPECT_EQ(host->messages[0].text, L"system text 8");
-    EXPECT_EQ(host->messages[0].icon, kIconError);
+  EXPECT_EQ(Press(), 8);
+  EXPECT_THROW(Show(), ProgramEnded);
+  ASSERT_EQ(fake.host.messages.size(), 2u);
+  for (const auto& message : fake.host.messages) {
+    EXPECT_EQ(message.text, L"system text 8");
+    EXPECT_EQ(message.icon, kIconError);
   }
 }
 
