@@ -5,7 +5,8 @@
 // Every call answers a COM-style status (negative is failure) and never
 // throws. An object handed out through an out-parameter is one reference
 // that the caller gives back with Release; on failure the out-parameter is 0.
-// The engine object itself holds the engine reference for the whole run.
+// The engine object itself holds the engine reference from its creation
+// until ReleaseEngine.
 #pragma once
 
 #include <cstddef>
@@ -31,7 +32,7 @@ class IDatabaseEngine {
  public:
   virtual ~IDatabaseEngine() = default;
 
-  // True once CreateEngine has succeeded; the reference is kept to the end.
+  // True once CreateEngine has succeeded, until ReleaseEngine.
   virtual bool HasEngine() const = 0;
   // Creates the DBEngine object and keeps it; on failure nothing is kept.
   virtual DaoStatus CreateEngine() = 0;
