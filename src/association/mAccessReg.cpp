@@ -2,6 +2,7 @@
 
 #include "association/mIconCacheRefresh.h"
 #include "registry/clsRegEdit.h"
+#include "startup/mLongFileName3.h"
 
 namespace mdb {
 
@@ -26,16 +27,6 @@ std::wstring ReadDefault(Platform& platform, const std::wstring& key) {
 bool WriteDefault(Platform& platform, const std::wstring& key, const std::wstring& text) {
   return clsRegEdit(platform.registry, platform.codec)
       .mRegSetString(HKEY_CLASSES_ROOT_, key, L"", text);
-}
-
-// The writes made at every start. Once an administrator has registered the
-// program, a standard user may read these keys but not write them: a value
-// that already holds the very bytes is left alone, so the start needs no
-// rights and the registry ends the same either way.
-bool RenewDefault(Platform& platform, const std::wstring& key, const std::wstring& text) {
-  clsRegEdit edit(platform.registry, platform.codec);
-  return edit.mRegHasString(HKEY_CLASSES_ROOT_, key, L"", text) ||
-         edit.mRegSetString(HKEY_CLASSES_ROOT_, key, L"", text);
 }
 
 std::wstring LowerAscii(std::wstring text) {
@@ -94,6 +85,55 @@ std::wstring ReadUserChoice(Platform& platform) {
   std::uint32_t type = 0;
   const std::int32_t size = RegGetStringSize(platform, choice.get(), L"ProgId", type);
   return RegGetStringValue(platform, choice.get(), L"ProgId", size);
+}
+
+// One spelling of a path to compare: its long form (as given where that
+// cannot be looked up), lower-cased.
+std::wstring ComparablePath(IHost& host, const std::wstring& path) {
+  std::wstring spelled = path;
+  if (path.compare(0, 2, L"\\\\") != 0) {
+    try {
+      const std::wstring longForm = GetLongFileName(host, path);
+      if (longForm != L"ファイルが見つかりません。") spelled = longForm;
+    } catch (const HostError&) {
+      // A drive that is not ready cannot settle it; the text decides.
+    }
+  }
+  return LowerAscii(spelled);
+}
+
+// Whether `stored` says what `text` says but names this program's path in
+// another spelling: other letter case, or short names where `text` has long
+// ones. The path may be quoted in either; the rest must match exactly.
+bool NamesThisProgramOtherwise(IHost& host, const std::wstring& stored, const std::wstring& text) {
+  // The very text in other bytes (another type, more after the terminator)
+  // is not another spelling: it is rewritten.
+  if (stored == text) return false;
+  const std::wstring path = ProgramPath(host);
+  const std::size_t at = text.find(path);
+  if (at > 1) return false;  // npos too: not a value naming the program
+  const std::wstring rest = text.substr(at + path.size() + at);
+  if (stored.size() <= rest.size() ||
+      stored.compare(stored.size() - rest.size(), rest.size(), rest) != 0) {
+    return false;
+  }
+  std::wstring storedPath = stored.substr(0, stored.size() - rest.size());
+  if (storedPath.size() >= 2 && storedPath.front() == L'"' && storedPath.back() == L'"') {
+    storedPath = storedPath.substr(1, storedPath.size() - 2);
+  }
+  return ComparablePath(host, storedPath) == ComparablePath(host, path);
+}
+
+// The writes made at every start. Once an administrator has registered the
+// program, a standard user may read these keys but not write them: a value
+// that already says the same is left alone, so the start needs no rights and
+// the registry ends the same either way.
+bool RenewDefault(Platform& platform, const std::wstring& key, const std::wstring& text) {
+  clsRegEdit edit(platform.registry, platform.codec);
+  return edit.mRegHasString(HKEY_CLASSES_ROOT_, key, L"", text) ||
+         NamesThisProgramOtherwise(platform.host, edit.mRegReadString(HKEY_CLASSES_ROOT_, key, L""),
+                                   text) ||
+         edit.mRegSetString(HKEY_CLASSES_ROOT_, key, L"", text);
 }
 
 // The class a mode stands for, or "" for a mode that changes nothing.

@@ -1,6 +1,7 @@
 #include "launch/mSwitch.h"
 
 #include "association/mAccessReg.h"
+#include "launch/MdbHeader.h"
 #include "launch/mWaitShell.h"
 #include "startup/std_Func.h"
 
@@ -21,19 +22,13 @@ void OpenThroughDefaultWorkspace(IDatabaseEngine& engine, const std::wstring& pa
   engine.OpenDatabase(workspace.get(), path, database.receive());
 }
 
-// The engine's Version text for `path`; "" for every failure. Each failing
-// step leaves its result empty and the later steps go on without it.
-std::wstring ReadDatabaseVersion(IDatabaseEngine& engine, const std::wstring& path) {
-  std::wstring version;
+// The engine's Version text for `path`; none when the engine could not tell,
+// for whatever reason: no engine, a broken install, COM refused, or a file it
+// would not open (a password, a workgroup, another user's exclusive hold).
+std::optional<std::wstring> VersionFromEngine(IDatabaseEngine& engine, const std::wstring& path) {
+  std::optional<std::wstring> version;
   try {
-    if (!engine.HasEngine()) {
-      const DaoStatus created = engine.CreateEngine();
-      if (created == kDaoClassNotRegistered) {
-        engine.ReadHeaderVersion(path, &version);
-        return version;
-      }
-      if (!DaoSucceeded(created)) return version;
-    }
+    if (!engine.HasEngine() && !DaoSucceeded(engine.CreateEngine())) return version;
     OwnedDaoObject database(0, DaoObjectTraits{&engine});
     OpenThroughDefaultWorkspace(engine, path, database);
     std::wstring read;
@@ -41,10 +36,36 @@ std::wstring ReadDatabaseVersion(IDatabaseEngine& engine, const std::wstring& pa
       version = read;
     }
   } catch (...) {
-    // The probe answers "" rather than let anything out; a version already
-    // read is kept.
+    // Nothing gets out of the probe; a version already read is kept.
   }
   return version;
+}
+
+// The Version text that the file's own first page announces; "" when it
+// cannot be read or is not a known database. Only the first page is read:
+// the prefix that gives its size, then the rest of it.
+std::wstring VersionFromHeader(IDatabaseEngine& engine, const std::wstring& path) {
+  static_assert(kMdbLargestPage <= kFileStartLimit, "a first page must be readable whole");
+  std::wstring version;
+  try {
+    std::string bytes;
+    if (!DaoSucceeded(engine.ReadFileStart(path, 0, kMdbPrefixSize, &bytes))) return version;
+    const std::size_t pageSize = MdbFirstPageSize(bytes);
+    if (pageSize == 0) return version;
+    std::string rest;
+    if (!DaoSucceeded(engine.ReadFileStart(path, bytes.size(), pageSize - bytes.size(), &rest))) {
+      return version;
+    }
+    MdbVersionFromFirstPage(bytes + rest, &version);
+  } catch (...) {
+  }
+  return version;
+}
+
+std::wstring ReadDatabaseVersion(IDatabaseEngine& engine, const std::wstring& path) {
+  // What the engine read stands, even a version that is then refused.
+  std::optional<std::wstring> version = VersionFromEngine(engine, path);
+  return version ? *version : VersionFromHeader(engine, path);
 }
 
 }  // namespace
@@ -84,6 +105,9 @@ int LaunchAccessForFile(Platform& platform, ArgumentList& args) {
   IHost& host = platform.host;
   const std::wstring& path = ArgumentAt(args, 1);
   const std::wstring code = GetMdbAccessVersion(platform, path);
+  // No apartment may be held through the wait: a thread that owns one and
+  // never pumps messages stalls broadcasts and DDE for as long as Access runs.
+  platform.engine.ReleaseEngine();
   if (code.empty()) {
     host.ShowMessage(path + L"はAccess97、または2000のファイルではありません", kIconError);
     return kLaunchRefused;

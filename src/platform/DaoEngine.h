@@ -5,9 +5,11 @@
 // Every call answers a COM-style status (negative is failure) and never
 // throws. An object handed out through an out-parameter is one reference
 // that the caller gives back with Release; on failure the out-parameter is 0.
-// The engine object itself holds the engine reference for the whole run.
+// The engine object itself holds the engine reference from its creation
+// until ReleaseEngine.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -30,7 +32,7 @@ class IDatabaseEngine {
  public:
   virtual ~IDatabaseEngine() = default;
 
-  // True once CreateEngine has succeeded; the reference is kept to the end.
+  // True once CreateEngine has succeeded, until ReleaseEngine.
   virtual bool HasEngine() const = 0;
   // Creates the DBEngine object and keeps it; on failure nothing is kept.
   virtual DaoStatus CreateEngine() = 0;
@@ -45,11 +47,21 @@ class IDatabaseEngine {
   virtual DaoStatus GetVersion(DaoObject database, std::wstring* version) = 0;
   virtual void Release(DaoObject object) = 0;
 
-  // Where the engine is not registered: the Version text that the engine
-  // would report, read from the database file itself with read access only.
-  // `version` is left alone on failure.
-  virtual DaoStatus ReadHeaderVersion(const std::wstring& path, std::wstring* version) = 0;
+  // Gives the engine back and leaves COM, so that nothing of it is held while
+  // Access runs; the next CreateEngine starts afresh.
+  virtual void ReleaseEngine() = 0;
+
+  // Where the engine cannot answer: `size` bytes from `offset` of the file
+  // at `path`, read-only, sharing the file fully, and only from a file on
+  // disk. Nothing past kFileStartLimit is read. Fewer bytes at the end of
+  // the file; `bytes` is left alone on failure.
+  virtual DaoStatus ReadFileStart(const std::wstring& path, std::size_t offset, std::size_t size,
+                                  std::string* bytes) = 0;
 };
+
+// The most of a file's start that ReadFileStart gives: the largest first page
+// of a database.
+constexpr std::size_t kFileStartLimit = 4096;
 
 // One object lent by `engine`, given back through it when its owner goes.
 using DaoObjectTraits = ClosedThrough<IDatabaseEngine, DaoObject, &IDatabaseEngine::Release>;

@@ -54,6 +54,9 @@ class IHost {
   // Stored (long) name of the entry at `path` whose attributes fit `mask`,
   // or "" when there is none.
   virtual std::wstring FindEntry(const std::wstring& path, unsigned mask) = 0;
+  // `path` made full from the current folder (and the current folder of its
+  // drive), "." and ".." folded, as every Windows program takes a typed path.
+  virtual std::wstring FullPath(const std::wstring& path) = 0;
   virtual void RemoveFile(const std::wstring& path) = 0;
   // Appends `text` and CR LF, in the ANSI code page, opening and closing the
   // file for this one call.
@@ -66,6 +69,8 @@ class IHost {
   // Modal box with Yes and No buttons under the application title; true for
   // Yes. Closing the box counts as No.
   virtual bool AskYesNo(const std::wstring& text, MessageIcon icon) = 0;
+  // The host's own text for a Win32 error code.
+  virtual std::wstring ErrorText(std::uint32_t code) = 0;
   // Ends the process at once with `status`; never returns.
   [[noreturn]] virtual void EndProgram(int status) = 0;
 };

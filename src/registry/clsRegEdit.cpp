@@ -93,11 +93,22 @@ std::wstring clsRegEdit::mRegGetString(RegistryRoot enumRegKey, const std::wstri
     status = OpenRegKey(registry_, enumRegKey, subKey, kKeyQueryValue, &key);
   }
   if (status != kRegSuccess) return std::wstring();
+  return ReadString(key, strValueName);
+}
+
+std::wstring clsRegEdit::mRegReadString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
+                                        const std::wstring& strValueName) {
+  RegKey key;
+  if (!OpenKey(enumRegKey, strSubKey, kKeyQueryValue, &key)) return std::wstring();
+  return ReadString(key, strValueName);
+}
+
+std::wstring clsRegEdit::ReadString(const RegKey& key, const std::wstring& valueName) {
   unsigned char buffer[kReadBufferSize] = {};
   std::uint32_t size = kReadBufferSize;
   std::uint32_t type = 0;
   // A value too long for the buffer fails the query, so it reads as "".
-  if (registry_.QueryValueEx(key.get(), codec_.ToNarrow(strValueName), &type, buffer, &size) !=
+  if (registry_.QueryValueEx(key.get(), codec_.ToNarrow(valueName), &type, buffer, &size) !=
           kRegSuccess ||
       type != kRegSz) {
     return std::wstring();

@@ -38,6 +38,10 @@ class clsRegEdit {
   // even for reading.
   std::wstring mRegGetString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                              const std::wstring& strValueName);
+  // The same, asking only for the right to read values: a look at a key the
+  // caller may not change, that must not even ask for more.
+  std::wstring mRegReadString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
+                              const std::wstring& strValueName);
   // True when the value is REG_SZ and holds exactly the bytes mRegSetString
   // would store for the text: its narrow form and one zero byte, whatever
   // its length. False for anything else and for any registry failure.
@@ -55,6 +59,7 @@ class clsRegEdit {
   // cannot be opened, true otherwise.
   template <typename Change>
   bool ChangeKey(RegistryRoot root, const std::wstring& subKey, Change change);
+  std::wstring ReadString(const RegKey& key, const std::wstring& valueName);
   template <typename Lister>
   std::int32_t ListNames(std::vector<std::wstring>& names, RegistryRoot root,
                          const std::wstring& subKey, Lister list);

@@ -18,6 +18,14 @@ std::wstring DumpArguments(const ArgumentList& list) {
 
 static bool IsNetworkPath(const std::wstring& path) { return path.compare(0, 2, L"\\\\") == 0; }
 
+// "X:\..." names its drive and root; any other non-empty path was typed at a
+// prompt relative to the current folder.
+static bool IsRelativePath(const std::wstring& path) {
+  const bool fromRoot =
+      path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
+  return !path.empty() && !fromRoot;
+}
+
 void Main(Platform& platform) {
   IHost& host = platform.host;
   RunGuarded(host, [&] {
@@ -34,7 +42,10 @@ void Main(Platform& platform) {
     ArgumentList args;
     if (GetCmdLine(host, args)) {
       WriteDebugLog(host, L"GetCmdLineAfter Arg$()=" + DumpArguments(args), gLogFile);
-      if (!IsNetworkPath(args[1])) args[1] = GetLongFileName(host, args[1]);
+      if (!IsNetworkPath(args[1])) {
+        if (IsRelativePath(args[1])) args[1] = host.FullPath(args[1]);
+        args[1] = GetLongFileName(host, args[1]);
+      }
       WriteDebugLog(host, L"GetLongAfter Arg$(1)=" + args[1], gLogFile);
       const int status = LaunchAccessForFile(platform, args);
       host.EndProgram(status);

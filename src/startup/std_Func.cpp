@@ -1,5 +1,8 @@
 #include "startup/std_Func.h"
 
+#include <cstdint>
+#include <new>
+
 namespace mdb {
 
 bool gDebugMode = false;
@@ -34,12 +37,28 @@ void WriteDebugLog(IHost& host, const std::wstring& message, const std::wstring&
 }
 
 void RunGuarded(IHost& host, const std::function<void()>& body) {
+  // Win32 codes for failures that did not come from a host operation.
+  const std::uint32_t kNotEnoughMemory = 8;   // ERROR_NOT_ENOUGH_MEMORY
+  const std::uint32_t kInternalError = 1359;  // ERROR_INTERNAL_ERROR
+  std::uint32_t code = 0;
+  std::wstring text;
   try {
     body();
+    return;
   } catch (const HostError& error) {
-    host.ShowMessage(error.text(), kIconError);
-    host.EndProgram(error.code() != 0 ? static_cast<int>(error.code()) : 1);
+    code = error.code();
+    text = error.text();
+  } catch (const ProgramEnded&) {
+    throw;
+  } catch (const std::bad_alloc&) {
+    code = kNotEnoughMemory;
+  } catch (...) {
+    code = kInternalError;
   }
+  // Shown once the exception is gone, with whatever memory it held.
+  if (text.empty() && code != 0) text = host.ErrorText(code);
+  host.ShowMessage(text, kIconError);
+  host.EndProgram(code != 0 ? static_cast<int>(code) : 1);
 }
 
 }  // namespace mdb

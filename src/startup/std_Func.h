@@ -27,7 +27,9 @@ void ResetDebugLog(IHost& host, const std::wstring& logFile);
 void WriteDebugLog(IHost& host, const std::wstring& message, const std::wstring& logFile);
 
 // Runs `body`; a HostError escaping it is shown with the host's own text and
-// ends the program with a non-zero status.
+// ends the program with a non-zero status. Any other exception does the same
+// with the host's text for its nearest error: out of memory for bad_alloc,
+// an internal error for the rest.
 void RunGuarded(IHost& host, const std::function<void()>& body);
 
 }  // namespace mdb

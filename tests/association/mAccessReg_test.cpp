@@ -107,6 +107,9 @@ TEST_F(AccessReg, ProgramPathGetsExeOnlyWhenItHasNone) {
        "C:\\\x83\x63\x81\x5B\x83\x8B\\MdbSwitch.exe"},
   };
   for (const Case& c : cases) {
+    // Each case starts from another program's keys.
+    Put(kOwnIcon, "D:\\Other.exe,0");
+    Put(kOwnCommand, "D:\\Other.exe");
     fake.host.programDirectory = c.directory;
     fake.host.baseName = c.baseName;
     EXPECT_TRUE(mdb::RegisterLauncherClass(platform));

@@ -3,8 +3,6 @@
 
 #include <stdexcept>
 
-#include "launch/MdbHeader.h"
-
 namespace mdb {
 
 namespace {
@@ -87,14 +85,21 @@ void FakeDaoEngine::Release(DaoObject object) {
   live_.erase(object);
 }
 
-DaoStatus FakeDaoEngine::ReadHeaderVersion(const std::wstring& path, std::wstring* version) {
-  calls.push_back(L"header:" + path);
-  const DaoStatus status = Check("header");
+void FakeDaoEngine::ReleaseEngine() {
+  calls.push_back(L"release engine");
+  created_ = false;
+}
+
+DaoStatus FakeDaoEngine::ReadFileStart(const std::wstring& path, std::size_t offset,
+                                       std::size_t size, std::string* bytes) {
+  calls.push_back(L"read:" + path + L"|" + std::to_wstring(offset) + L"|" + std::to_wstring(size));
+  const DaoStatus status = Check("read");
   if (!DaoSucceeded(status)) return status;
   const auto found = headerFiles.find(path);
-  if (found == headerFiles.end()) return kDaoFailed;
-  const std::string firstPage = found->second.substr(0, kMdbLargestPage);
-  return MdbVersionFromFirstPage(firstPage, version) ? kDaoOk : kDaoFailed;
+  if (found == headerFiles.end() || offset >= kFileStartLimit) return kDaoFailed;
+  const std::string start = found->second.substr(0, kFileStartLimit);
+  *bytes = offset < start.size() ? start.substr(offset, size) : std::string();
+  return kDaoOk;
 }
 
 }  // namespace mdb

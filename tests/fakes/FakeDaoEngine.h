@@ -19,18 +19,17 @@ class FakeDaoEngine final : public IDatabaseEngine {
   // Version text of the database at each path; a path not listed cannot be
   // opened.
   std::map<std::wstring, std::wstring> versions;
-  // Files read in place of the engine where its class is not registered:
-  // their first bytes, looked at as the Win32 engine looks at them.
+  // Files that ReadFileStart reads, by path: their bytes.
   std::map<std::wstring, std::string> headerFiles;
   // Calls that fail, by name ("create", "workspaces", "item", "open",
-  // "version", "header"), with the status they answer.
+  // "version", "read"), with the status they answer.
   std::map<std::string, DaoStatus> failing;
   // Names of calls that throw instead of answering.
   std::set<std::string> throwing;
 
   // What the probe did: "create", "workspaces", "item:<collection>|<index>",
   // "open:<workspace>|<path>", "version:<database>", "release:<object>",
-  // "header:<path>"; objects by number.
+  // "release engine", "read:<path>|<offset>|<size>"; objects by number.
   std::vector<std::wstring> calls;
 
   // Objects handed out and not released yet, with what they are.
@@ -47,7 +46,9 @@ class FakeDaoEngine final : public IDatabaseEngine {
                          DaoObject* database) override;
   DaoStatus GetVersion(DaoObject database, std::wstring* version) override;
   void Release(DaoObject object) override;
-  DaoStatus ReadHeaderVersion(const std::wstring& path, std::wstring* version) override;
+  void ReleaseEngine() override;
+  DaoStatus ReadFileStart(const std::wstring& path, std::size_t offset, std::size_t size,
+                          std::string* bytes) override;
 
  private:
   DaoStatus Check(const std::string& call) const;

@@ -68,6 +68,38 @@ std::wstring FakeHost::FindEntry(const std::wstring& path, unsigned mask) {
   return found->second.name;
 }
 
+std::wstring FakeHost::FullPath(const std::wstring& path) {
+  events.push_back(L"full:" + path);
+  Check("FullPath", path);
+  const auto separator = [](wchar_t ch) { return ch == L'\\' || ch == L'/'; };
+  const bool hasDrive = path.size() >= 2 && path[1] == L':';
+  const std::wstring drive = hasDrive ? path.substr(0, 2) : currentDirectory.substr(0, 2);
+  std::wstring rest = hasDrive ? path.substr(2) : path;
+  if (rest.empty() || !separator(rest[0])) {
+    const bool currentDrive = Key(drive) == Key(currentDirectory.substr(0, 2));
+    rest = (currentDrive ? currentDirectory.substr(2) : std::wstring()) + L"\\" + rest;
+  }
+  std::vector<std::wstring> parts;
+  std::wstring part;
+  for (const wchar_t ch : rest + L"\\") {
+    if (!separator(ch)) {
+      part += ch;
+    } else if (part == L"..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != L".") {
+      parts.push_back(part);
+    }
+    if (separator(ch)) part.clear();
+  }
+  std::wstring full = drive;
+  for (const std::wstring& name : parts) full += L"\\" + name;
+  return parts.empty() ? full + L"\\" : full;
+}
+
+std::wstring FakeHost::ErrorText(std::uint32_t code) {
+  return L"system text " + std::to_wstring(code);
+}
+
 void FakeHost::RemoveFile(const std::wstring& path) {
   events.push_back(L"remove:" + path);
   Check("RemoveFile", path);

@@ -33,6 +33,9 @@ class FakeHost final : public IHost {
   std::wstring programDirectory = L"C:\\Tools";
   std::wstring baseName = L"MdbSwitch";
   std::wstring dateTime = L"2001/02/03 14:05:06";
+  // The current folder, "X:\\..." without a trailing separator; other drives'
+  // current folders are their roots.
+  std::wstring currentDirectory = L"C:\\Work";
   // A refusal by the host: the Win32 error code of the HostError thrown (5
   // access denied, 32 sharing violation, 112 disk full, ...) and the one
   // path it is limited to, "" for calls on every path.
@@ -42,7 +45,7 @@ class FakeHost final : public IHost {
     std::uint32_t code;
     std::wstring path;
   };
-  // Operations that fail, by name ("FindEntry", "RemoveFile", "AppendLine",
+  // Operations that fail, by name ("FindEntry", "FullPath", "RemoveFile", "AppendLine",
   // "CurrentDateTime").
   std::map<std::string, Failure> failing;
 
@@ -59,7 +62,7 @@ class FakeHost final : public IHost {
 
   // What the program did.
   std::vector<Message> messages;
-  // "find:", "remove:", "append:", "message:", "ask:", "end:"
+  // "find:", "full:", "remove:", "append:", "message:", "ask:", "end:"
   std::vector<std::wstring> events;
 
   std::wstring CommandLineText() override;
@@ -67,11 +70,14 @@ class FakeHost final : public IHost {
   std::wstring ExecutableBaseName() override;
   std::wstring ApplicationTitle() override;
   std::wstring FindEntry(const std::wstring& path, unsigned mask) override;
+  std::wstring FullPath(const std::wstring& path) override;
   void RemoveFile(const std::wstring& path) override;
   void AppendLine(const std::wstring& path, const std::wstring& text) override;
   std::wstring CurrentDateTime() override;
   void ShowMessage(const std::wstring& text, MessageIcon icon, const std::wstring* title) override;
   bool AskYesNo(const std::wstring& text, MessageIcon icon) override;
+  // "system text <code>".
+  std::wstring ErrorText(std::uint32_t code) override;
   [[noreturn]] void EndProgram(int status) override;
 
  private:

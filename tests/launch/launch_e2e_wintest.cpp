@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 
 #include "WineTestSupport.h"
 
@@ -105,6 +106,20 @@ std::string SystemText(DWORD code) {
   return Utf8(text);
 }
 
+// Starts `exe` with `arguments` in the current folder `folder`.
+Process StartIn(const std::wstring& folder, const std::wstring& exe,
+                const std::wstring& arguments) {
+  std::wstring line = L"\"" + exe + L"\" " + arguments;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                      &startup, &info)) {
+    return Process();
+  }
+  return Process(info);
+}
+
 class LaunchEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -178,9 +193,10 @@ class LaunchEndToEnd : public ::testing::Test {
   static std::wstring Mdb() { return RegRead(HKEY_CLASSES_ROOT, L".mdb", L""); }
 
   // Opens `path` as the shell would and waits for MdbSwitch to end; no
-  // message box may appear.
-  DWORD Open(const std::wstring& path) {
-    Process process = Start(exe_, ShellArguments(path));
+  // message box may appear. Started in `folder` when given, as from a prompt.
+  DWORD Open(const std::wstring& path, const std::wstring& folder = std::wstring()) {
+    Process process = folder.empty() ? Start(exe_, ShellArguments(path))
+                                     : StartIn(folder, exe_, L"\"" + path + L"\"");
     EXPECT_NE(process.id(), 0u);
     DWORD code = 0xDEAD;
     for (int i = 0; i < 300 && !process.Wait(100, &code); ++i) {
@@ -279,6 +295,64 @@ TEST_F(LaunchEndToEnd, ShortPathReachesAccessInItsLongForm) {
   EXPECT_EQ(Open(given), 0u);
   EXPECT_EQ(Received(ac9_), Expected(ac9_, db));
   ExpectLaunchLog(db, Expected(ac9_, db));
+}
+
+TEST_F(LaunchEndToEnd, PathsTypedAtAPromptOpenTheFileInTheCurrentFolder) {
+  const std::wstring data = dir_ + L"\\data";
+  const std::wstring work = dir_ + L"\\work";
+  CreateDirectoryW(data.c_str(), nullptr);
+  CreateDirectoryW(work.c_str(), nullptr);
+  const std::wstring db = MakeFile(L"data\\Sales.mdb", Jet3());
+  const std::pair<std::wstring, std::wstring> typed[] = {
+      {data, L"sales.mdb"},
+      {work, L"..\\data\\sales.mdb"},
+      {data, dir_.substr(0, 2) + L"sales.mdb"},
+      {work, dir_.substr(2) + L"\\data\\sales.mdb"},
+  };
+  Configure(ac8_, "exit=0\r\n");
+  for (const auto& run : typed) EXPECT_EQ(Open(run.second, run.first), 0u) << Utf8(run.second);
+  const std::vector<std::wstring> expected(4, Expected(ac8_, db));
+  EXPECT_EQ(ReceivedLines(ac8_), expected);
+  EXPECT_EQ(Received(ac9_), L"");
+}
+
+// Files the Jet 3 engine wrote, recognised from their header alone.
+TEST_F(LaunchEndToEnd, RealJet3FilesOpenInAccess97) {
+  wchar_t self[MAX_PATH];
+  const std::wstring samples =
+      DirOf(std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH))) + L"\\samples\\";
+  Configure(ac8_, "exit=0\r\n");
+  std::vector<std::wstring> expected;
+  for (const wchar_t* name : {L"jet3-jackcess-del.mdb", L"jet3-jackcess-test.mdb"}) {
+    const std::string bytes = ReadFileBytes(samples + name);
+    ASSERT_GE(bytes.size(), 65536u) << Utf8(samples + name);
+    const std::wstring db = MakeFile(name, bytes);
+    EXPECT_EQ(Open(db), 0u);
+    expected.push_back(Expected(ac8_, db));
+  }
+  EXPECT_EQ(ReceivedLines(ac8_), expected);
+  EXPECT_EQ(Received(ac9_), L"");
+}
+
+// The shell leaves the database's folder as the current folder; a
+// comctl32.dll planted there must not be what the box loads.
+TEST_F(LaunchEndToEnd, AComctl32BesideTheDatabaseIsNotLoadedForTheBox) {
+  const std::wstring folder = dir_ + L"\\Downloads";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  wchar_t self[MAX_PATH];
+  const std::wstring planted =
+      DirOf(std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH))) +
+      L"\\planted_library.dll";
+  ASSERT_TRUE(CopyFileW(planted.c_str(), (folder + L"\\comctl32.dll").c_str(), FALSE));
+  const std::wstring db = folder + L"\\notes.mdb";
+  WriteFileBytes(db, "not a database");
+  Process process = StartIn(folder, exe_, L"\"notes.mdb\"");
+  MessageBoxInfo box;
+  ASSERT_TRUE(FindMessageBox(process.id(), 20000, &box));
+  EXPECT_EQ(box.text, db + kNotAccessFile);
+  PressOk(box.window);
+  EXPECT_TRUE(process.Wait(20000));
+  EXPECT_FALSE(FileExists(folder + L"\\comctl32.dll.loaded"));
 }
 
 TEST_F(LaunchEndToEnd, FolderOutsideTheAnsiCodePageReachesAccessIntact) {
@@ -437,6 +511,35 @@ TEST_F(LaunchEndToEnd, OpenCommandsTheUserMayOnlyReadStillLaunch) {
   EXPECT_EQ(Received(ac8_), Expected(ac8_, db));
   EXPECT_EQ(Received(ac9_), L"");
   EXPECT_EQ(Mdb(), L"MdbSwitch");
+}
+
+// Registered by an administrator at one spelling of the program's path, and
+// started by a standard user through another: nothing really differs, so
+// nothing is written and no box is shown.
+TEST_F(LaunchEndToEnd, AnotherSpellingOfTheProgramPathNeedsNoRegistryWrite) {
+  const std::wstring db = MakeFile(L"Sales 97.mdb", Jet3());
+  Configure(ac8_, "exit=0\r\n");
+  EXPECT_EQ(Open(db), 0u);
+  const std::wstring keys[] = {L"MdbSwitch\\shell\\open\\command", L"MdbSwitch\\DefaultIcon",
+                               L"MdbSwitch\\ac8regcommand", L"MdbSwitch\\ac9regcommand"};
+  std::wstring lower = exe_;
+  std::wstring upper = exe_;
+  for (wchar_t& c : lower) c = towlower(c);
+  for (wchar_t& c : upper) c = towupper(c);
+  // Stored in lower case, then made read-only as for a standard user.
+  std::vector<std::unique_ptr<KeyAcl>> readOnly;
+  for (const std::wstring& key : keys) {
+    std::wstring value = RegRead(HKEY_CLASSES_ROOT, key, L"");
+    const std::size_t at = value.find(exe_);
+    if (at != std::wstring::npos) value.replace(at, exe_.size(), lower);
+    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, key, L"", value));
+    readOnly.push_back(std::make_unique<KeyAcl>(key, L"D:P(A;;KR;;;WD)"));
+    ASSERT_TRUE(readOnly.back()->applied());
+  }
+  ASSERT_NE(RegRead(HKEY_CLASSES_ROOT, keys[1], L"").find(lower), std::wstring::npos);
+  exe_ = upper;
+  EXPECT_EQ(Open(db), 0u);
+  EXPECT_EQ(ReceivedLines(ac8_).size(), 2u);
 }
 
 TEST_F(LaunchEndToEnd, ALogHeldOpenByAnotherProgramChangesNothing) {

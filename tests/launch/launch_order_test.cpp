@@ -66,6 +66,8 @@ TEST_F(Launch, Access97DatabaseRunsLoggedThenWaitedForThenReclaims) {
     // By now the database is given back and the command line is logged,
     // and .mdb is not yet re-claimed: Access takes it over meanwhile.
     EXPECT_TRUE(fake.engine.LiveObjects().empty());
+    EXPECT_EQ(fake.engine.calls.back(), L"release engine");
+    EXPECT_FALSE(fake.engine.HasEngine());
     EXPECT_EQ(LogEntries(),
               std::vector<std::wstring>{L"2001/02/03 14:05:06\tstrShell$=" + kAccess8Line});
     EXPECT_EQ(Mdb(), "Before");

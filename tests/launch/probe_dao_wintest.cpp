@@ -142,6 +142,35 @@ TEST_F(ProbeWine, FailedCreationIsTriedAgainByTheNextProbe) {
   EXPECT_EQ(log[1], "create DBEngine");
 }
 
+TEST_F(ProbeWine, ABrokenEngineOrAFileItRefusesIsAnsweredFromTheHeader) {
+  // An uninstall left the class registered and took its DLL away.
+  ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kClassKey + L"\\InprocServer32", L"",
+                       dir_ + L"\\gone\\dao360.dll"));
+  const std::wstring jet3 = File(L"jet3.mdb", probe_samples::Jet3File());
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, jet3), L"8");
+  EXPECT_FALSE(engine_.HasEngine());
+
+  RegisterServer();
+  SetEnvironmentVariableW(L"PROBE_DAO_REFUSE", L"1");
+  const std::wstring jet4 = File(L"jet4.mdb", probe_samples::Jet4File());
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, jet4), L"9");
+  SetEnvironmentVariableW(L"PROBE_DAO_REFUSE", nullptr);
+
+  // A holder that keeps others from opening without sharing deletion: the
+  // engine is turned away, the fully sharing header read is not.
+  HANDLE holder =
+      CreateFileW(jet4.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                  OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, jet4), L"9");
+  CloseHandle(holder);
+  const std::vector<std::string> log = Log();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "create DBEngine"), 1);
+  EXPECT_EQ(
+      std::count(log.begin(), log.end(), "version flags=2 args=0 is " + probe_samples::Jet4File()),
+      0);
+}
+
 // ---- the executable, started as the shell starts it -------------------------
 
 // Runs a copy of MdbSwitch.exe on `path` with the shell's nine quoted
@@ -156,6 +185,46 @@ std::wstring MessageOfRun(const std::wstring& dir, const std::wstring& path) {
   if (shown) PressOk(box.window);
   EXPECT_TRUE(process.Wait(20000)) << "MdbSwitch did not end";
   return shown ? box.text : L"<no message box>";
+}
+
+// Every window of process `pid`, top-level and message-only (where COM keeps
+// an apartment's window).
+std::vector<HWND> WindowsOf(DWORD pid) {
+  std::vector<HWND> found;
+  for (HWND parent : {HWND(nullptr), HWND_MESSAGE}) {
+    for (HWND window = nullptr; (window = FindWindowExW(parent, window, nullptr, nullptr));) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (owner == pid) found.push_back(window);
+    }
+  }
+  return found;
+}
+
+TEST_F(ProbeWine, NoApartmentIsHeldWhileAccessRuns) {
+  RegisterServer();
+  RegistryGuard access97(HKEY_CLASSES_ROOT, L"Access.Application.8");
+  RegistryGuard mdb(HKEY_CLASSES_ROOT, L".mdb", L"");
+  const std::wstring standin = dir_ + L"\\ac8";
+  CreateDirectoryW(standin.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW((DirOf(BuiltExecutable()) + L"\\standin\\msaccess.exe").c_str(),
+                        (standin + L"\\msaccess.exe").c_str(), FALSE));
+  WriteFileBytes(standin + L"\\standin.ini", "[standin]\r\nhold=1\r\n");
+  ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, L"Access.Application.8\\shell\\open\\command", L"",
+                       L"\"" + standin + L"\\msaccess.exe\" \"%1\""));
+  Process process = Start(InstallCopy(dir_), L"\"" + File(L"a97.mdb", "3.5") + L"\"");
+  for (int i = 0; i < 300 && !FileExists(standin + L"\\running.flag"); ++i) Sleep(100);
+  ASSERT_TRUE(FileExists(standin + L"\\running.flag")) << "the Access 97 stand-in never ran";
+
+  EXPECT_EQ(Log().back(), "release engine");
+  EXPECT_TRUE(WindowsOf(process.id()).empty());
+  const auto start = std::chrono::steady_clock::now();
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(HWND_BROADCAST, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+
+  WriteFileBytes(standin + L"\\release.flag", "go");
+  EXPECT_TRUE(process.Wait(30000));
 }
 
 TEST_F(ProbeWine, ExecutableAsksTheRegisteredEngine) {

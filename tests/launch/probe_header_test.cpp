@@ -4,7 +4,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "fakes/FakeDaoEngine.h"
 #include "launch/MdbHeader.h"
+#include "launch/mSwitch.h"
 #include "probe_samples.h"
 
 using namespace probe_samples;
@@ -101,6 +103,7 @@ struct RealFile {
   const char* file;
   std::size_t pageSize;
   std::wstring version;
+  std::wstring code;  // the generation the probe routes it to
 };
 
 std::string ReadSample(const char* file) {
@@ -124,11 +127,19 @@ TEST_P(HeaderReadsRealFiles, AsTheEngineWroteThem) {
   std::wstring untouched = L"untouched";
   EXPECT_FALSE(mdb::MdbVersionFromFirstPage(bytes.substr(0, c.pageSize - 1), &untouched));
   EXPECT_EQ(untouched, L"untouched");
+  // Without an engine, the probe routes the file through its header.
+  mdb::FakeDaoEngine engine;
+  engine.failing["create"] = mdb::kDaoClassNotRegistered;
+  engine.headerFiles[L"sample.mdb"] = bytes;
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine, L"sample.mdb"), c.code);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Samples, HeaderReadsRealFiles,
-    ::testing::Values(RealFile{"Jet4NodeAdodb", "node-adodb.mdb", kJet4Page, L"4.0"}),
+    ::testing::Values(
+        RealFile{"Jet4NodeAdodb", "node-adodb.mdb", kJet4Page, L"4.0", L"9"},
+        RealFile{"Jet3JackcessTest", "jet3-jackcess-test.mdb", kJet3Page, L"3.0", L"8"},
+        RealFile{"Jet3JackcessDel", "jet3-jackcess-del.mdb", kJet3Page, L"3.0", L"8"}),
     [](const ::testing::TestParamInfo<RealFile>& info) { return std::string(info.param.name); });
 
 TEST(HeaderPageSize, IsZeroForAnythingButAKnownHeader) {

@@ -69,33 +69,63 @@ TEST_F(Probe, SecondProbeReusesTheEngine) {
   ExpectSilentAndReleased();
 }
 
+// The two reads of a file's first page: the prefix that tells the page size,
+// then the rest of that page.
+std::vector<std::wstring> PageReads(const std::wstring& path, std::size_t page) {
+  return {L"read:" + path + L"|0|24", L"read:" + path + L"|24|" + std::to_wstring(page - 24)};
+}
+
+std::vector<std::wstring> Then(std::vector<std::wstring> first,
+                               const std::vector<std::wstring>& second) {
+  first.insert(first.end(), second.begin(), second.end());
+  return first;
+}
+
 struct FailingStep {
+  const char* name;
   const char* step;
-  std::vector<std::wstring> calls;
+  std::uint32_t status;
+  std::vector<std::wstring> engineCalls;
 };
 
 class ProbeFailure : public Probe, public ::testing::WithParamInterface<FailingStep> {};
 
-TEST_P(ProbeFailure, YieldsNothingAndGoesOnReleasing) {
+// However the engine fails, the file's own header answers: here a Jet 3 file
+// that the engine would have called "4.0".
+TEST_P(ProbeFailure, FallsBackToTheFileHeaderAndGoesOnReleasing) {
   fake.engine.versions[kPath] = L"4.0";
-  fake.engine.failing[GetParam().step] = static_cast<mdb::DaoStatus>(0x800A0BD0u);
-  EXPECT_EQ(Run(), L"");
-  EXPECT_EQ(fake.engine.calls, GetParam().calls);
+  fake.engine.headerFiles[kPath] = probe_samples::Jet3File();
+  fake.engine.failing[GetParam().step] = static_cast<mdb::DaoStatus>(GetParam().status);
+  EXPECT_EQ(Run(), L"8");
+  EXPECT_EQ(fake.engine.calls, Then(GetParam().engineCalls, PageReads(kPath, 2048)));
   ExpectSilentAndReleased();
 }
 
+const std::vector<std::wstring> kUpToOpen = {L"create",          L"workspaces", L"item:1|0",
+                                             L"open:2|" + kPath, L"release:2",  L"release:1"};
+
 INSTANTIATE_TEST_SUITE_P(
     Steps, ProbeFailure,
-    ::testing::Values(FailingStep{"create", {L"create"}},
-                      FailingStep{"workspaces", {L"create", L"workspaces"}},
-                      FailingStep{"item", {L"create", L"workspaces", L"item:1|0", L"release:1"}},
-                      FailingStep{"open",
-                                  {L"create", L"workspaces", L"item:1|0", L"open:2|" + kPath,
-                                   L"release:2", L"release:1"}},
-                      FailingStep{"version",
-                                  {L"create", L"workspaces", L"item:1|0", L"open:2|" + kPath,
-                                   L"release:2", L"release:1", L"version:3", L"release:3"}}),
-    [](const ::testing::TestParamInfo<FailingStep>& info) { return std::string(info.param.step); });
+    ::testing::Values(
+        FailingStep{"NotRegistered", "create", 0x80040154u, {L"create"}},
+        FailingStep{"DllMissing", "create", 0x8007007Eu, {L"create"}},
+        FailingStep{"ComRefused", "create", 0x8007000Eu, {L"create"}},
+        FailingStep{"Workspaces", "workspaces", 0x800A0BD0u, {L"create", L"workspaces"}},
+        FailingStep{
+            "Item", "item", 0x800A0CC1u, {L"create", L"workspaces", L"item:1|0", L"release:1"}},
+        FailingStep{"Password", "open", 0x800A0BD7u, kUpToOpen},
+        FailingStep{"HeldExclusively", "open", 0x800A0BE5u, kUpToOpen},
+        FailingStep{"Version", "version", 0x800A0BD0u,
+                    Then(kUpToOpen, {L"version:3", L"release:3"})}),
+    [](const ::testing::TestParamInfo<FailingStep>& info) { return std::string(info.param.name); });
+
+TEST_F(Probe, AVersionTheEngineReadStandsEvenWhenRefused) {
+  fake.engine.versions[kPath] = L"2.0";
+  fake.engine.headerFiles[kPath] = probe_samples::Jet4File();
+  EXPECT_EQ(Run(), L"");
+  EXPECT_EQ(fake.engine.calls.back(), L"release:3");
+  ExpectSilentAndReleased();
+}
 
 TEST_F(Probe, PathThatNamesNoDatabaseYieldsNothing) {
   fake.engine.versions[kPath] = L"4.0";
@@ -112,16 +142,17 @@ TEST_F(Probe, FailedCreationIsTriedAgainByTheNextProbe) {
   fake.engine.failing.clear();
   EXPECT_EQ(Run(), L"9");
   EXPECT_EQ(std::count(fake.engine.calls.begin(), fake.engine.calls.end(), L"create"), 2);
-  // A failure other than a missing class is not answered from the file.
-  EXPECT_EQ(std::count(fake.engine.calls.begin(), fake.engine.calls.end(), L"header:" + kPath), 0);
   ExpectSilentAndReleased();
 }
 
-TEST_F(Probe, EngineThatThrowsYieldsNothingAndTheDatabaseIsReleased) {
+TEST_F(Probe, EngineOrReadThatThrowsIsAbsorbedAndTheDatabaseIsReleased) {
   fake.engine.versions[kPath] = L"4.0";
+  fake.engine.headerFiles[kPath] = probe_samples::Jet3File();
   fake.engine.throwing.insert("version");
+  EXPECT_EQ(Run(), L"8");
+  fake.engine.throwing.insert("read");
   EXPECT_EQ(Run(), L"");
-  EXPECT_EQ(fake.engine.calls.back(), L"release:3");
+  EXPECT_EQ(fake.engine.calls.back(), L"read:" + kPath + L"|0|24");
   ExpectSilentAndReleased();
 }
 
@@ -129,6 +160,7 @@ struct HeaderCase {
   const char* name;
   std::string bytes;
   std::wstring code;
+  std::size_t page;  // 0: the prefix tells no page
 };
 
 class ProbeWithoutEngine : public Probe, public ::testing::WithParamInterface<HeaderCase> {};
@@ -137,28 +169,32 @@ TEST_P(ProbeWithoutEngine, ReadsTheFileHeaderInstead) {
   fake.engine.failing["create"] = mdb::kDaoClassNotRegistered;
   fake.engine.headerFiles[kPath] = GetParam().bytes;
   EXPECT_EQ(Run(), GetParam().code);
-  const std::vector<std::wstring> expected = {L"create", L"header:" + kPath};
-  EXPECT_EQ(fake.engine.calls, expected);
+  // The engine is asked first; no read reaches past the first page.
+  const std::size_t page = GetParam().page;
+  const std::vector<std::wstring> prefixOnly = {L"create", L"read:" + kPath + L"|0|24"};
+  EXPECT_EQ(fake.engine.calls, page == 0 ? prefixOnly : Then({L"create"}, PageReads(kPath, page)));
   ExpectSilentAndReleased();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, ProbeWithoutEngine,
-    ::testing::Values(HeaderCase{"Jet3", probe_samples::Jet3File(), L"8"},
-                      HeaderCase{"Jet4", probe_samples::Jet4File(), L"9"},
-                      HeaderCase{"Access20", probe_samples::OldJetFile(9), L""},
-                      HeaderCase{"Access11", probe_samples::OldJetFile(8), L""},
-                      HeaderCase{"Ace", probe_samples::AceFile(), L""},
-                      HeaderCase{"Text", "Standard Jet DB", L""}, HeaderCase{"Empty", "", L""},
-                      HeaderCase{"Truncated", probe_samples::Jet4File().substr(0, 3000), L""}),
+    ::testing::Values(HeaderCase{"Jet3", probe_samples::Jet3File(), L"8", 2048},
+                      HeaderCase{"Jet4", probe_samples::Jet4File(), L"9", 4096},
+                      HeaderCase{"Access20", probe_samples::OldJetFile(9), L"", 2048},
+                      HeaderCase{"Access11", probe_samples::OldJetFile(8), L"", 2048},
+                      HeaderCase{"Ace", probe_samples::AceFile(), L"", 4096},
+                      HeaderCase{"Text", "Standard Jet DB", L"", 0},
+                      HeaderCase{"Empty", "", L"", 0},
+                      HeaderCase{"Truncated", probe_samples::Jet4File().substr(0, 3000), L"",
+                                 4096}),
     [](const ::testing::TestParamInfo<HeaderCase>& info) { return std::string(info.param.name); });
 
 TEST_F(Probe, WithoutEngineAMissingFileYieldsNothingAndCreationIsTriedEachTime) {
   fake.engine.failing["create"] = mdb::kDaoClassNotRegistered;
   EXPECT_EQ(Run(), L"");
   EXPECT_EQ(Run(), L"");
-  const std::vector<std::wstring> expected = {L"create", L"header:" + kPath, L"create",
-                                              L"header:" + kPath};
+  const std::vector<std::wstring> expected = {L"create", L"read:" + kPath + L"|0|24", L"create",
+                                              L"read:" + kPath + L"|0|24"};
   EXPECT_EQ(fake.engine.calls, expected);
   ExpectSilentAndReleased();
 }

@@ -91,6 +91,35 @@ TEST(MainLaunchMode, LocalPathIsExpandedBeforeItIsLogged) {
   EXPECT_EQ(messages[3], "GetLongAfter Arg$(1)=C:\\Data Files\\Sales 2000.mdb");
 }
 
+// A path typed at a prompt names the file from the current folder, C:\Work.
+TEST(MainLaunchMode, RelativePathsAreMadeFullBeforeTheyAreExpanded) {
+  const std::pair<std::wstring, std::string> cases[] = {
+      {L"sales.mdb", "C:\\Work\\Sales.mdb"},
+      {L"..\\Data\\SALES~1.MDB", "C:\\Data\\Sales 2000.mdb"},
+      {L"C:sales.mdb", "C:\\Work\\Sales.mdb"},
+      {L"\\Data\\.\\Sales 2000.mdb", "C:\\Data\\Sales 2000.mdb"},
+      {L"C:\\Work\\sales.mdb", "C:\\Work\\Sales.mdb"},
+  };
+  for (const auto& c : cases) {
+    FakePlatform fake;
+    fake.host.AddEntry(L"C:\\Work", L"Work", kEntryDirectory);
+    fake.host.AddEntry(L"C:\\Work\\Sales.mdb", L"Sales.mdb");
+    fake.host.AddEntry(L"C:\\Data", L"Data", kEntryDirectory);
+    fake.host.AddEntry(L"C:\\Data\\SALES~1.MDB", L"Sales 2000.mdb");
+    fake.host.AddEntry(L"C:\\Data\\Sales 2000.mdb", L"Sales 2000.mdb");
+    fake.host.commandLine = L"\"" + c.first + L"\"";
+    RunMain(fake);
+    const auto messages = Messages(fake.host.FileBytes(kLog));
+    ASSERT_GE(messages.size(), 4u);
+    EXPECT_EQ(messages[3], "GetLongAfter Arg$(1)=" + c.second);
+    // A path with its drive and root is not touched before the expansion.
+    const bool madeFull =
+        std::count_if(fake.host.events.begin(), fake.host.events.end(),
+                      [](const std::wstring& e) { return e.rfind(L"full:", 0) == 0; });
+    EXPECT_EQ(madeFull, c.first.find(L":\\") == std::wstring::npos);
+  }
+}
+
 TEST(MainLaunchMode, EmptyFirstArgumentIsStillExpanded) {
   FakePlatform fake;
   fake.host.commandLine = L"\"\"";
@@ -330,6 +359,23 @@ TEST(MainRegistration, NothingToChangeNeedsNoWriteAndShowsNoBox) {
   RegisterAsAnAdministratorDid(fake);
   ExpectAccess97OpenedQuietly(RunAndObserve(fake));
   EXPECT_EQ(CallsOnTheProgramsKeys(fake.registry), std::vector<std::string>{});
+}
+
+// Started through another spelling of the registered path: other case, or
+// the short names; the stored values name the same program.
+TEST(MainRegistration, AnotherSpellingOfTheProgramPathNeedsNoWrite) {
+  for (const std::wstring directory : {L"c:\\TOOLS", L"C:\\TOOLS~1"}) {
+    FakePlatform fake;
+    Prepare(fake, RunKind::Access97);
+    RegisterAsAnAdministratorDid(fake);
+    fake.host.AddEntry(L"C:\\Tools", L"Tools", kEntryDirectory);
+    fake.host.AddEntry(L"C:\\Tools\\MdbSwitch.exe", L"MdbSwitch.exe");
+    fake.host.AddEntry(L"C:\\TOOLS~1", L"Tools", kEntryDirectory);
+    fake.host.AddEntry(L"C:\\TOOLS~1\\MdbSwitch.exe", L"MdbSwitch.exe");
+    fake.host.programDirectory = directory;
+    ExpectAccess97OpenedQuietly(RunAndObserve(fake));
+    EXPECT_EQ(CallsOnTheProgramsKeys(fake.registry), std::vector<std::string>{});
+  }
 }
 
 TEST(MainRegistration, ARefusedChangeIsReportedAndTheDatabaseStillOpens) {

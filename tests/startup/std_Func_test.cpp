@@ -1,6 +1,11 @@
 // The trace facility and the host-failure rule.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
+#include <stdexcept>
+#include <utility>
+
 #include "fakes/FakePlatform.h"
 #include "startup/std_Func.h"
 
@@ -123,6 +128,26 @@ TEST(RunGuarded, ShowsTheHostTextAndEndsNonZero) {
   EXPECT_EQ(fake.host.messages[0].text, L"別のプロセスが使用中です。");
   EXPECT_EQ(fake.host.messages[0].icon, kIconError);
   EXPECT_EQ(fake.host.messages[0].caption, L"MdbSwitch");
+}
+
+TEST(RunGuarded, AnyOtherExceptionGetsTheSystemTextOfItsNearestError) {
+  const std::pair<std::function<void()>, int> cases[] = {
+      {[] { throw std::bad_alloc(); }, 8},
+      {[] { throw std::logic_error("unexpected"); }, 1359},
+      {[] { throw 42; }, 1359},
+  };
+  for (const auto& c : cases) {
+    FakePlatform fake;
+    try {
+      RunGuarded(fake.host, c.first);
+      ADD_FAILURE() << "the program did not end";
+    } catch (const ProgramEnded& ended) {
+      EXPECT_EQ(ended.status, c.second);
+    }
+    ASSERT_EQ(fake.host.messages.size(), 1u);
+    EXPECT_EQ(fake.host.messages[0].text, L"system text " + std::to_wstring(c.second));
+    EXPECT_EQ(fake.host.messages[0].icon, kIconError);
+  }
 }
 
 TEST(RunGuarded, LetsANormalReturnThrough) {

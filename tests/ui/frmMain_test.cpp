@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <new>
 #include <set>
 
 #include "fakes/FakePlatform.h"
@@ -23,6 +24,7 @@ class FakeOps final : public IAssociationOps {
   std::wstring association = L"Access";
   bool applyResult = true;
   bool applyThrows = false;
+  bool outOfMemory = false;  // every call throws bad_alloc
   std::vector<std::wstring> calls;
 
   std::wstring GetBackupAccessPath(const std::wstring& code) override {
@@ -36,11 +38,13 @@ class FakeOps final : public IAssociationOps {
   }
   std::wstring GetMdbAssociation() override {
     calls.push_back(L"association");
+    if (outOfMemory) throw std::bad_alloc();
     return association;
   }
   bool ApplyAssociationChoice(bool restoreToAccess, bool viaMdbSwitch) override {
     calls.push_back(std::wstring(L"apply:") + (restoreToAccess ? L"1" : L"0") +
                     (viaMdbSwitch ? L"1" : L"0"));
+    if (outOfMemory) throw std::bad_alloc();
     if (applyThrows) throw HostError(1450, L"システム リソースが不足しています。");
     return applyResult;
   }
@@ -204,6 +208,19 @@ TEST_F(FrmMainTest, HostFailureDuringApplyIsShownAndEndsNonZero) {
   ASSERT_EQ(fake.host.messages.size(), 1u);
   EXPECT_EQ(fake.host.messages[0].text, L"システム リソースが不足しています。");
   EXPECT_EQ(fake.host.messages[0].icon, kIconError);
+}
+
+TEST_F(FrmMainTest, OutOfMemoryInLoadOrClickIsShownAndEndsNonZero) {
+  ops->installed = {L"97", L"2000"};
+  Show();
+  ops->outOfMemory = true;
+  EXPECT_EQ(Press(), 8);
+  EXPECT_THROW(Show(), ProgramEnded);
+  ASSERT_EQ(fake.host.messages.size(), 2u);
+  for (const auto& message : fake.host.messages) {
+    EXPECT_EQ(message.text, L"system text 8");
+    EXPECT_EQ(message.icon, kIconError);
+  }
 }
 
 TEST_F(FrmMainTest, CommandInDisabledFrameCannotBePressed) {

@@ -3,12 +3,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "platform/win32/Win32LibrarySearch.h"
+
 namespace mdb {
 
 void LoadCommonControls() {
-  // Loaded under the manifest's activation context, so this is version 6.
+  // Version 6 through the manifest's activation context where there is one.
   // It stays loaded: the windows made from its classes live to the end.
-  HMODULE library = LoadLibraryW(L"comctl32.dll");
+  HMODULE library = LoadAssemblyOrSystemLibrary(L"comctl32.dll");
   if (library == nullptr) return;
   using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
   const auto init = reinterpret_cast<InitFunction>(

@@ -3,8 +3,8 @@
 #include <string>
 #include <type_traits>
 
-#include "launch/MdbHeader.h"
 #include "platform/win32/Win32Handle.h"
+#include "platform/win32/Win32LibrarySearch.h"
 
 namespace mdb {
 
@@ -92,10 +92,10 @@ void SetOmitted(const OleApi& ole, VARIANTARG* arg) {
   arg->scode = DISP_E_PARAMNOTFOUND;
 }
 
-// Reads up to `total` bytes from the start of what is already in `bytes`.
+// Reads until `bytes` holds `total` bytes or the file ends.
 bool ReadUpTo(HANDLE file, std::size_t total, std::string* bytes) {
   while (bytes->size() < total) {
-    char buffer[kMdbLargestPage];
+    char buffer[kFileStartLimit];
     const DWORD want = static_cast<DWORD>(total - bytes->size());
     DWORD got = 0;
     if (!ReadFile(file, buffer, want, &got, nullptr)) return false;
@@ -128,10 +128,9 @@ bool EngineClassMayBeRegistered() {
 }  // namespace
 
 HRESULT Win32DaoEngine::LoadCom() {
-  // Both are known DLLs: Windows takes them from the system folder only.
-  HMODULE ole32 = LoadLibraryW(L"ole32.dll");
+  HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
   if (ole32 == nullptr) return HRESULT_FROM_WIN32(GetLastError());
-  HMODULE oleaut32 = LoadLibraryW(L"oleaut32.dll");
+  HMODULE oleaut32 = LoadSystemLibrary(L"oleaut32.dll");
   if (oleaut32 == nullptr) return HRESULT_FROM_WIN32(GetLastError());
   OleApi ole;
   bool found = true;
@@ -141,6 +140,7 @@ HRESULT Win32DaoEngine::LoadCom() {
     found = found && *function != nullptr;
   };
   find(ole32, "CoInitializeEx", &ole.coInitializeEx);
+  find(ole32, "CoUninitialize", &ole.coUninitialize);
   find(ole32, "CoCreateInstance", &ole.coCreateInstance);
   find(oleaut32, "VariantInit", &ole.variantInit);
   find(oleaut32, "VariantClear", &ole.variantClear);
@@ -159,17 +159,20 @@ DaoStatus Win32DaoEngine::CreateEngine() {
     const HRESULT loaded = LoadCom();
     if (FAILED(loaded)) return loaded;
   }
-  if (!comTried_) {
-    comTried_ = true;
+  if (!inApartment_) {
+    const HRESULT entered = ole_.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     // Already initialised in another model is fine: the engine is
     // apartment-neutral enough for the one thread that uses it.
-    ole_.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(entered) && entered != RPC_E_CHANGED_MODE) return entered;
+    inApartment_ = SUCCEEDED(entered);
   }
   void* created = nullptr;
   const HRESULT hr = ole_.coCreateInstance(kDbEngineClass, nullptr, CLSCTX_INPROC_SERVER,
                                            kDbEngineInterface, &created);
-  if (FAILED(hr)) return hr;
-  if (created == nullptr) return E_POINTER;
+  if (FAILED(hr) || created == nullptr) {
+    ReleaseEngine();
+    return FAILED(hr) ? hr : E_POINTER;
+  }
   // _DBEngine is a dual interface: its first methods are IDispatch's.
   engine_.reset(static_cast<IDispatch*>(created));
   return S_OK;
@@ -235,7 +238,17 @@ void Win32DaoEngine::Release(DaoObject object) {
   if (object != 0) AsDispatch(object)->Release();
 }
 
-DaoStatus Win32DaoEngine::ReadHeaderVersion(const std::wstring& path, std::wstring* version) {
+void Win32DaoEngine::ReleaseEngine() {
+  // The engine goes before the apartment it lives in.
+  engine_.reset();
+  if (inApartment_) ole_.coUninitialize();
+  inApartment_ = false;
+}
+
+DaoStatus Win32DaoEngine::ReadFileStart(const std::wstring& path, std::size_t offset,
+                                        std::size_t size, std::string* bytes) {
+  if (offset >= kFileStartLimit) return kDaoFailed;
+  if (size > kFileStartLimit - offset) size = kFileStartLimit - offset;
   // Full sharing, so that a database open in Access neither stops this read
   // nor is stopped by it.
   FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
@@ -244,12 +257,14 @@ DaoStatus Win32DaoEngine::ReadHeaderVersion(const std::wstring& path, std::wstri
   if (!file.valid()) return HRESULT_FROM_WIN32(GetLastError());
   // Pipes and devices could keep a read waiting; only a file on disk is read.
   if (GetFileType(file.get()) != FILE_TYPE_DISK) return kDaoFailed;
-  std::string bytes;
-  if (!ReadUpTo(file.get(), kMdbPrefixSize, &bytes)) return HRESULT_FROM_WIN32(GetLastError());
-  const std::size_t pageSize = MdbFirstPageSize(bytes);
-  if (pageSize == 0) return kDaoFailed;
-  if (!ReadUpTo(file.get(), pageSize, &bytes)) return HRESULT_FROM_WIN32(GetLastError());
-  return MdbVersionFromFirstPage(bytes, version) ? S_OK : kDaoFailed;
+  if (offset != 0 && SetFilePointer(file.get(), static_cast<LONG>(offset), nullptr, FILE_BEGIN) ==
+                         INVALID_SET_FILE_POINTER) {
+    return HRESULT_FROM_WIN32(GetLastError());
+  }
+  std::string read;
+  if (!ReadUpTo(file.get(), size, &read)) return HRESULT_FROM_WIN32(GetLastError());
+  *bytes = read;
+  return S_OK;
 }
 
 }  // namespace mdb

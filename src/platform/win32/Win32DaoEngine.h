@@ -1,10 +1,10 @@
-// The DAO 3.6 engine through COM late binding, and, where its class is not
-// registered, the database file's own header in its place.
+// The DAO 3.6 engine through COM late binding, and a plain read of a file's
+// start for when the engine cannot answer.
 // Where the class has no in-process registration, CreateEngine answers
 // REGDB_E_CLASSNOTREG from the registry alone and COM is never loaded. Where
-// it has one, the first CreateEngine loads ole32 and oleaut32 and initialises
-// COM on the calling thread; both stay: the engine reference lives until the
-// process ends.
+// it has one, CreateEngine loads ole32 and oleaut32 (they stay loaded) and
+// enters a single-threaded apartment on the calling thread, which
+// ReleaseEngine leaves again together with the engine.
 #pragma once
 
 #include <windows.h>
@@ -22,6 +22,7 @@ namespace mdb {
 // the two DLLs (and what they pull in) out of every start without an engine.
 struct OleApi {
   decltype(&::CoInitializeEx) coInitializeEx = nullptr;
+  decltype(&::CoUninitialize) coUninitialize = nullptr;
   decltype(&::CoCreateInstance) coCreateInstance = nullptr;
   decltype(&::VariantInit) variantInit = nullptr;
   decltype(&::VariantClear) variantClear = nullptr;
@@ -52,7 +53,9 @@ class Win32DaoEngine final : public IDatabaseEngine {
                          DaoObject* database) override;
   DaoStatus GetVersion(DaoObject database, std::wstring* version) override;
   void Release(DaoObject object) override;
-  DaoStatus ReadHeaderVersion(const std::wstring& path, std::wstring* version) override;
+  void ReleaseEngine() override;
+  DaoStatus ReadFileStart(const std::wstring& path, std::size_t offset, std::size_t size,
+                          std::string* bytes) override;
 
  private:
   HRESULT LoadCom();
@@ -60,7 +63,8 @@ class Win32DaoEngine final : public IDatabaseEngine {
   // E_POINTER until then.
   bool ComLoaded() const { return ole_.coCreateInstance != nullptr; }
 
-  bool comTried_ = false;
+  // Whether this object's CoInitializeEx counts and must be undone.
+  bool inApartment_ = false;
   OleApi ole_;
   ComRef<IDispatch> engine_;
 };

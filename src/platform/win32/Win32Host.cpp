@@ -61,6 +61,18 @@ std::wstring Win32Host::FindEntry(const std::wstring& path, unsigned mask) {
   return data.cFileName;
 }
 
+std::wstring Win32Host::FullPath(const std::wstring& path) {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD length =
+        GetFullPathNameW(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    if (length == 0) ThrowLastError();
+    // Too small a buffer is answered with the size needed, NUL included.
+    if (length < buffer.size()) return std::wstring(buffer.data(), length);
+    buffer.resize(length);
+  }
+}
+
 void Win32Host::RemoveFile(const std::wstring& path) {
   if (!DeleteFileW(path.c_str())) ThrowLastError();
 }
@@ -99,6 +111,8 @@ bool Win32Host::AskYesNo(const std::wstring& text, MessageIcon icon) {
   return MessageBoxW(nullptr, text.c_str(), ApplicationTitle().c_str(),
                      MB_YESNO | static_cast<UINT>(icon)) == IDYES;
 }
+
+std::wstring Win32Host::ErrorText(std::uint32_t code) { return SystemErrorText(code); }
 
 void Win32Host::EndProgram(int status) { ExitProcess(static_cast<UINT>(status)); }
 

@@ -14,11 +14,13 @@ class Win32Host final : public IHost {
   std::wstring ExecutableBaseName() override;
   std::wstring ApplicationTitle() override;
   std::wstring FindEntry(const std::wstring& path, unsigned mask) override;
+  std::wstring FullPath(const std::wstring& path) override;
   void RemoveFile(const std::wstring& path) override;
   void AppendLine(const std::wstring& path, const std::wstring& text) override;
   std::wstring CurrentDateTime() override;
   void ShowMessage(const std::wstring& text, MessageIcon icon, const std::wstring* title) override;
   bool AskYesNo(const std::wstring& text, MessageIcon icon) override;
+  std::wstring ErrorText(std::uint32_t code) override;
   [[noreturn]] void EndProgram(int status) override;
 
  private:

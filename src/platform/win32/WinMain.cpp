@@ -5,14 +5,17 @@
 #include "platform/win32/Win32Broadcast.h"
 #include "platform/win32/Win32DaoEngine.h"
 #include "platform/win32/Win32Host.h"
+#include "platform/win32/Win32LibrarySearch.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32TextCodec.h"
 #include "platform/win32/Win32Window.h"
 #include "startup/mMain.h"
+#include "startup/std_Func.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  mdb::RestrictLibrarySearch();
   mdb::Win32TextCodec codec;
   mdb::Win32Host host(codec);
   mdb::Win32Registry registry;
@@ -24,5 +27,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   mdb::Platform platform{host, codec, registry, broadcast, process, engine, windows, shell};
   mdb::Main(platform);
   // Settings mode: the window keeps the process alive until it is closed.
-  return windows.RunMessageLoop();
+  int status = 0;
+  mdb::RunGuarded(host, [&] { status = windows.RunMessageLoop(); });
+  return status;
 }

@@ -1,0 +1,75 @@
+#include "platform/win32/Win32LibrarySearch.h"
+
+#include <string>
+
+namespace mdb {
+
+namespace {
+
+FARPROC KernelFunction(const char* name) {
+  HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+  return kernel32 == nullptr ? nullptr : GetProcAddress(kernel32, name);
+}
+
+template <typename Function>
+Function KernelFunctionAs(const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(KernelFunction(name)));
+}
+
+// The start of ACTCTX_SECTION_KEYED_DATA that FindActCtxSectionStringW
+// checks and fills; the headers hide it below XP.
+struct SectionKeyedData {
+  ULONG cbSize;
+  ULONG ulDataFormatVersion;
+  PVOID lpData;
+  ULONG ulLength;
+  PVOID lpSectionGlobalData;
+  ULONG ulSectionGlobalDataLength;
+  PVOID lpSectionBase;
+  ULONG ulSectionTotalLength;
+  HANDLE hActCtx;
+  ULONG ulAssemblyRosterIndex;
+};
+const ULONG kDllRedirectionSection = 2;  // ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION
+
+bool RedirectedToAnAssembly(const wchar_t* name) {
+  using Find = BOOL(WINAPI*)(DWORD, const GUID*, ULONG, LPCWSTR, SectionKeyedData*);
+  const auto find = KernelFunctionAs<Find>("FindActCtxSectionStringW");
+  if (find == nullptr) return false;
+  SectionKeyedData data = {};
+  data.cbSize = sizeof data;
+  return find(0, nullptr, kDllRedirectionSection, name, &data) != FALSE;
+}
+
+}  // namespace
+
+void RestrictLibrarySearch() {
+  // Windows 8, and Vista and 7 with their update: the system folder only,
+  // for every later load by name that does not ask otherwise.
+  using SetDefault = BOOL(WINAPI*)(DWORD);
+  const DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+  if (const auto setDefault = KernelFunctionAs<SetDefault>("SetDefaultDllDirectories")) {
+    setDefault(kSearchSystem32);
+  }
+  // XP SP1 and later: an empty string takes the current folder out.
+  using SetDirectory = BOOL(WINAPI*)(LPCWSTR);
+  if (const auto setDirectory = KernelFunctionAs<SetDirectory>("SetDllDirectoryW")) {
+    setDirectory(L"");
+  }
+}
+
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+  wchar_t folder[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  const std::wstring path = std::wstring(folder, length) + L"\\" + name;
+  return LoadLibraryW(path.c_str());
+}
+
+HMODULE LoadAssemblyOrSystemLibrary(const wchar_t* name) {
+  // A full path would bypass the redirection and give the system folder's
+  // older version.
+  return RedirectedToAnAssembly(name) ? LoadLibraryW(name) : LoadSystemLibrary(name);
+}
+
+}  // namespace mdb
