@@ -11,8 +11,8 @@ namespace {
 const wchar_t kOwnClass[] = L"MdbSwitch";
 const wchar_t kMdbKey[] = L".mdb";
 const wchar_t kOpenWithList[] = L".mdb\\OpenWithProgids";
-const char kUserChoiceKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.mdb\\UserChoice";
+const wchar_t kUserChoiceKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.mdb\\UserChoice";
 
 std::wstring OpenCommandKey(const std::wstring& code) {
   return L"Access.Application." + code + L"\\shell\\open\\command";
@@ -77,14 +77,8 @@ void ListAmongOpenWithPrograms(Platform& platform) {
 
 // The ProgId of the user's own choice, "" where there is none.
 std::wstring ReadUserChoice(Platform& platform) {
-  RegKey choice;
-  if (OpenRegKey(platform.registry, HKEY_CURRENT_USER_, kUserChoiceKey, kKeyQueryValue, &choice) !=
-      kRegSuccess) {
-    return std::wstring();
-  }
-  std::uint32_t type = 0;
-  const std::int32_t size = RegGetStringSize(platform, choice.get(), L"ProgId", type);
-  return RegGetStringValue(platform, choice.get(), L"ProgId", size);
+  return clsRegEdit(platform.registry, platform.codec)
+      .mRegReadString(HKEY_CURRENT_USER_, kUserChoiceKey, L"ProgId");
 }
 
 // One spelling of a path to compare: its long form (as given where that
