@@ -8,7 +8,7 @@
 # user namespace (scripts/wine32.sh); only where that is impossible too does
 # it fall back to x64 alone, and says so loudly.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 bash scripts/setup.sh || exit 1
 
 jobs=$(nproc 2>/dev/null || echo 2)

@@ -120,7 +120,7 @@ int RunOnHost(const std::string& command, DWORD ms, std::string* output = nullpt
 // answers "access denied" to any change of its entries, even for root, as
 // Windows answers a standard user in C:\Program Files. Taken off again on
 // every way out of a test, since an immutable folder would make the build
-// tree undeletable; tests/support/wine-session.sh also clears it when the
+// tree undeletable; the Wine session (scripts/wine/wine.sh) also clears it when the
 // suite starts and stops, for a test program that was killed.
 class ImmutableFolder {
  public:
