@@ -26,7 +26,7 @@ echo "format check: ${#files[@]} files, $bad not formatted"
 
 # Shell files: *.sh, and any other file whose first line names a shell.
 mapfile -t scripts < <(git ls-files | while read -r f; do
-  case "$f" in
+  case "${f##*/}" in
     *.sh) echo "$f" ;;
     *.*) ;;
     *) head -n1 "$f" 2>/dev/null | grep -qE '^#!.*[/ ](ba|da)?sh$' && echo "$f" ;;

@@ -12,7 +12,7 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(
   cmake make g++ libgtest-dev libgmock-dev python3
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
-  clang libclang-rt-14-dev clang-format
+  clang libclang-rt-14-dev clang-format shellcheck
   wine wine64 wine32:i386
   xvfb xauth x11-utils x11-apps imagemagick fonts-ipafont-gothic locales strace
   wixl msitools
@@ -37,11 +37,48 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
   grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
   locale-gen >/dev/null
 fi
-# qemu-i386 from bookworm-backports: Debian 12's own 7.2 ignores
+# qemu-i386 from the release's backports: Debian 12's own 7.2 ignores
 # MAP_FIXED_NOREPLACE, which makes every 32-bit Wine process take minutes to
 # start. It is unpacked into a cache folder, not installed: it must never be
 # registered for i386 programs machine-wide (scripts/wine32.sh registers it in
 # a private binfmt_misc inside a user namespace).
+# backports_source CODENAME SOURCE_FILES...: the one-line source of the
+# backports of the archive that the machine's own apt sources (one-line
+# lists or deb822 *.sources) name for its release, with the same key.
+backports_source() {
+  local codename=$1
+  shift
+  awk -v s="$codename" '
+    function emit(options, uri) { print "deb " options uri " " s "-backports main"; done = 1; exit }
+    # A deb822 stanza ends at a blank line or with its file.
+    function stanza() {
+      if (enabled && (" " types " ") ~ / deb / && (" " suites " ") ~ (" " s " ")) {
+        split(uris, u, " ")
+        emit(key ~ /^\// ? "[signed-by=" key "] " : "", u[1])
+      }
+      types = uris = suites = key = ""; enabled = 1
+    }
+    BEGIN { enabled = 1 }
+    FNR == 1 { if (deb822) stanza(); deb822 = FILENAME ~ /\.sources$/ }
+    !deb822 && $1 == "deb" {
+      line = $0; options = ""
+      if (match(line, /\[[^]]*\]/)) {
+        options = substr(line, RSTART, RLENGTH) " "
+        line = substr(line, 1, RSTART - 1) substr(line, RSTART + RLENGTH)
+      }
+      split(line, f, " ")
+      if (f[3] == s) emit(options, f[2])
+    }
+    deb822 && /^[[:space:]]*$/ { stanza() }
+    deb822 && /^[^#[:space:]][^:]*:/ {
+      k = tolower(substr($0, 1, index($0, ":") - 1)); v = substr($0, index($0, ":") + 1)
+      gsub(/^[[:space:]]+|[[:space:]]+$/, "", v)
+      if (k == "types") types = v; else if (k == "uris") uris = v; else if (k == "suites") suites = v
+      else if (k == "signed-by") key = v; else if (k == "enabled") enabled = tolower(v) != "no"
+    }
+    END { if (deb822 && !done) stanza() }
+  ' "$@"
+}
 qemu_cache=/var/cache/mdbswitch/qemu
 qemu_major() {
   { "$1" --version 2>/dev/null || true; } | sed -n '1s/^qemu-i386 version \([0-9]*\)\..*/\1/p'
@@ -51,20 +88,31 @@ if [ "$(uname -m)" = x86_64 ]; then
   if [ "${major:-0}" -lt 8 ]; then
     apt_dir=/var/cache/mdbswitch/apt
     mkdir -p "$apt_dir/lists/partial" "$apt_dir/archives/partial" "$qemu_cache"
-    echo 'deb http://deb.debian.org/debian bookworm-backports main' >"$apt_dir/sources.list"
+    # shellcheck source=/dev/null
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    sources=()
+    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
+      [ -f "$f" ] && sources+=("$f")
+    done
+    source_line=$(backports_source "$codename" "${sources[@]}")
+    if [ -z "$codename" ] || [ -z "$source_line" ]; then
+      echo "set-up: no apt source of this machine serves its release (\"$codename\" in /etc/os-release)" >&2
+      exit 1
+    fi
+    echo "$source_line" >"$apt_dir/sources.list"
     apt_opts=(-o Dir::Etc::sourcelist="$apt_dir/sources.list" -o Dir::Etc::sourceparts=-
               -o Dir::State::Lists="$apt_dir/lists" -o Dir::Cache="$apt_dir"
               -o APT::Sandbox::User=root)
     apt-get -q "${apt_opts[@]}" update </dev/null >/dev/null
     rm -rf "$apt_dir/unpacked" "$apt_dir"/qemu-user_*.deb
-    (cd "$apt_dir" && apt-get -q "${apt_opts[@]}" download qemu-user/bookworm-backports </dev/null >/dev/null)
+    (cd "$apt_dir" && apt-get -q "${apt_opts[@]}" download "qemu-user/$codename-backports" </dev/null >/dev/null)
     dpkg-deb -x "$apt_dir"/qemu-user_*.deb "$apt_dir/unpacked"
     cp "$apt_dir/unpacked/usr/bin/qemu-i386" "$qemu_cache/qemu-i386.new"
     mv "$qemu_cache/qemu-i386.new" "$qemu_cache/qemu-i386"
     rm -rf "$apt_dir/unpacked" "$apt_dir"/qemu-user_*.deb
     major=$(qemu_major "$qemu_cache/qemu-i386")
     if [ "${major:-0}" -lt 8 ]; then
-      echo "set-up: qemu-i386 from bookworm-backports is version ${major:-unknown}; 8 or later is needed" >&2
+      echo "set-up: qemu-i386 from $codename-backports is version ${major:-unknown}; 8 or later is needed" >&2
       exit 1
     fi
   fi
