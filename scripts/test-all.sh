@@ -33,33 +33,29 @@ build_preset() {
   fi
 }
 
-# test_suite NAME [RUNNER...] -- CTEST-ARGS...: runs ctest and adds its counts.
+# test_suite NAME [RUNNER...] -- CTEST-ARGS...: runs ctest and adds the
+# counts of its JUnit report.
 test_suite() {
   local name=$1 runner=()
   shift
   while [ "$1" != -- ]; do runner+=("$1"); shift; done
   shift
   echo "=== $name: tests"
-  local out
-  out=$(mktemp)
-  "${runner[@]}" ctest "$@" 2>&1 | tee "$out"
-  [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
-  local line total failures skipped
-  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$out" | tail -1)
-  if [ -n "$line" ]; then
-    total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
-    failures=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
-    # CTest counts a test that skipped itself among the passed ones.
-    skipped=$(grep -cE '^[[:space:]]*[0-9]+ - .*\(Skipped\)$' "$out")
-    passed=$((passed + total - failures - skipped))
-    failed=$((failed + failures))
+  local report counts ok bad skipped
+  report=$(mktemp)
+  rm -f "$report"
+  "${runner[@]}" ctest "$@" --output-junit "$report" || status=1
+  if [ -s "$report" ] && counts=$(sh scripts/ctest-counts.sh "$report"); then
+    read -r ok bad skipped <<<"$counts"
+    passed=$((passed + ok))
+    failed=$((failed + bad))
     skips=$((skips + skipped))
-    summary+=("$name: $((total - failures - skipped)) passed, $failures failed, $skipped skipped")
+    summary+=("$name: $ok passed, $bad failed, $skipped skipped")
   else
     summary+=("$name: no test result")
     status=1
   fi
-  rm -f "$out"
+  rm -f "$report"
 }
 
 echo "=== format check"
