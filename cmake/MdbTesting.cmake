@@ -4,14 +4,12 @@
 #                                     tree's own prefix, one at a time
 if(WIN32)
   # 32-bit programs need Wine's 32-bit loader; 64-bit ones the 64-bit one.
-  set(MDB_WINE_LIB ${CMAKE_SOURCE_DIR}/scripts/wine/wine.sh)
+  set(mdb_wine_arch win32)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(mdb_wine_arch win64)
-  else()
-    set(mdb_wine_arch win32)
   endif()
-  execute_process(COMMAND sh -c ". \"$0\" && wine_binary $1" ${MDB_WINE_LIB} ${mdb_wine_arch}
-                  OUTPUT_VARIABLE MDB_WINE OUTPUT_STRIP_TRAILING_WHITESPACE)
+  execute_process(COMMAND sh -c ". \"$0\" && wine_binary $1" ${CMAKE_SOURCE_DIR}/scripts/wine/wine.sh
+                          ${mdb_wine_arch} OUTPUT_VARIABLE MDB_WINE OUTPUT_STRIP_TRAILING_WHITESPACE)
   # The harness's commands (scripts/wine/harness.sh): the shared session, a
   # prefix for each case, and the runner of every Windows test program.
   set(mdb_wine_harness sh ${CMAKE_SOURCE_DIR}/scripts/wine/harness.sh)

@@ -25,13 +25,7 @@ done
 echo "format check: ${#files[@]} files, $bad not formatted"
 
 # Shell files: *.sh, and any other file whose first line names a shell.
-mapfile -t scripts < <(git ls-files | while read -r f; do
-  case "${f##*/}" in
-    *.sh) echo "$f" ;;
-    *.*) ;;
-    *) head -n1 "$f" 2>/dev/null | grep -qE '^#!.*[/ ](ba|da)?sh$' && echo "$f" ;;
-  esac
-done)
+mapfile -t scripts < <({ git ls-files '*.sh'; git grep -lE '^#!.*[/ ](ba|da)?sh$'; } | sort -u)
 command -v shellcheck >/dev/null || { echo "format check: shellcheck is not installed" >&2; exit 1; }
 shellcheck "${scripts[@]}" || bad=$((bad + 1))
 echo "shellcheck: ${#scripts[@]} shell files"

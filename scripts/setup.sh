@@ -42,43 +42,6 @@ fi
 # start. It is unpacked into a cache folder, not installed: it must never be
 # registered for i386 programs machine-wide (scripts/wine32.sh registers it in
 # a private binfmt_misc inside a user namespace).
-# backports_source CODENAME SOURCE_FILES...: the one-line source of the
-# backports of the archive that the machine's own apt sources (one-line
-# lists or deb822 *.sources) name for its release, with the same key.
-backports_source() {
-  local codename=$1
-  shift
-  awk -v s="$codename" '
-    function emit(options, uri) { print "deb " options uri " " s "-backports main"; done = 1; exit }
-    # A deb822 stanza ends at a blank line or with its file.
-    function stanza() {
-      if (enabled && (" " types " ") ~ / deb / && (" " suites " ") ~ (" " s " ")) {
-        split(uris, u, " ")
-        emit(key ~ /^\// ? "[signed-by=" key "] " : "", u[1])
-      }
-      types = uris = suites = key = ""; enabled = 1
-    }
-    BEGIN { enabled = 1 }
-    FNR == 1 { if (deb822) stanza(); deb822 = FILENAME ~ /\.sources$/ }
-    !deb822 && $1 == "deb" {
-      line = $0; options = ""
-      if (match(line, /\[[^]]*\]/)) {
-        options = substr(line, RSTART, RLENGTH) " "
-        line = substr(line, 1, RSTART - 1) substr(line, RSTART + RLENGTH)
-      }
-      split(line, f, " ")
-      if (f[3] == s) emit(options, f[2])
-    }
-    deb822 && /^[[:space:]]*$/ { stanza() }
-    deb822 && /^[^#[:space:]][^:]*:/ {
-      k = tolower(substr($0, 1, index($0, ":") - 1)); v = substr($0, index($0, ":") + 1)
-      gsub(/^[[:space:]]+|[[:space:]]+$/, "", v)
-      if (k == "types") types = v; else if (k == "uris") uris = v; else if (k == "suites") suites = v
-      else if (k == "signed-by") key = v; else if (k == "enabled") enabled = tolower(v) != "no"
-    }
-    END { if (deb822 && !done) stanza() }
-  ' "$@"
-}
 qemu_cache=/var/cache/mdbswitch/qemu
 qemu_major() {
   { "$1" --version 2>/dev/null || true; } | sed -n '1s/^qemu-i386 version \([0-9]*\)\..*/\1/p'
@@ -88,18 +51,18 @@ if [ "$(uname -m)" = x86_64 ]; then
   if [ "${major:-0}" -lt 8 ]; then
     apt_dir=/var/cache/mdbswitch/apt
     mkdir -p "$apt_dir/lists/partial" "$apt_dir/archives/partial" "$qemu_cache"
-    # shellcheck source=/dev/null
+    # The backports of the archive that this machine's own apt sources (one-line
+    # or deb822, as apt reads them) name for its release.
+    # shellcheck source=/dev/null  # the machine's own file
     codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
-    sources=()
-    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
-      [ -f "$f" ] && sources+=("$f")
-    done
-    source_line=$(backports_source "$codename" "${sources[@]}")
-    if [ -z "$codename" ] || [ -z "$source_line" ]; then
-      echo "set-up: no apt source of this machine serves its release (\"$codename\" in /etc/os-release)" >&2
+    # shellcheck disable=SC2016  # apt's own field names
+    archive=$(apt-get indextargets --no-release-info --format '$(RELEASE) $(REPO_URI)' |
+      awk -v s="$codename" '$1 == s { print $2; exit }')
+    if [ -z "$codename" ] || [ -z "$archive" ]; then
+      echo "set-up: no apt source of this machine serves its release (\"$codename\")" >&2
       exit 1
     fi
-    echo "$source_line" >"$apt_dir/sources.list"
+    echo "deb $archive $codename-backports main" >"$apt_dir/sources.list"
     apt_opts=(-o Dir::Etc::sourcelist="$apt_dir/sources.list" -o Dir::Etc::sourceparts=-
               -o Dir::State::Lists="$apt_dir/lists" -o Dir::Cache="$apt_dir"
               -o APT::Sandbox::User=root)

@@ -14,11 +14,7 @@ bash scripts/setup.sh || exit 1
 jobs=$(nproc 2>/dev/null || echo 2)
 logs=build/logs
 mkdir -p "$logs"
-passed=0
-failed=0
-skips=0
-status=0
-summary=()
+passed=0 failed=0 skips=0 status=0 summary=()
 
 build_preset() {
   local preset=$1 log="$logs/build-$1.log"
@@ -41,12 +37,10 @@ test_suite() {
   while [ "$1" != -- ]; do runner+=("$1"); shift; done
   shift
   echo "=== $name: tests"
-  local report counts ok bad skipped
-  report=$(mktemp)
+  local report="$PWD/$logs/junit.xml" ok bad skipped
   rm -f "$report"
   "${runner[@]}" ctest "$@" --output-junit "$report" || status=1
-  if [ -s "$report" ] && counts=$(sh scripts/ctest-counts.sh "$report"); then
-    read -r ok bad skipped <<<"$counts"
+  if [ -s "$report" ] && read -r ok bad skipped < <(sh scripts/ctest-counts.sh "$report"); then
     passed=$((passed + ok))
     failed=$((failed + bad))
     skips=$((skips + skipped))
@@ -55,12 +49,11 @@ test_suite() {
     summary+=("$name: no test result")
     status=1
   fi
-  rm -f "$report"
 }
 
 echo "=== format check"
 if bash scripts/format-check.sh; then
-  summary+=("format check: every C and C++ file as .clang-format says")
+  summary+=("format check: every C and C++ file as .clang-format says, every shell file clean")
 else
   summary+=("format check: FAILED")
   status=1

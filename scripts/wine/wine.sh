@@ -1,10 +1,9 @@
 # shellcheck shell=sh
-# The Wine session every script and the CTest harness share, sourced:
-#   . scripts/wine/wine.sh
+# The Wine session that every script and the CTest harness share, sourced.
 # A session lives in a state folder STATE: its prefix (STATE/prefix), a
-# private Xvfb display (STATE/display holds its name), and the logs of its
-# start. Every Wine call runs in the Japanese locale of the program's home
-# systems, without Mono, Gecko or the menu builder.
+# private Xvfb display (named in STATE/display) and the logs of its start.
+# Every Wine call runs in the Japanese locale of the program's home systems,
+# without Mono, Gecko or the menu builder.
 
 # wine_binary win32|win64: the Wine loader for programs of that architecture.
 wine_binary() {
@@ -33,7 +32,7 @@ wine_env() {
   if [ -n "${2:-}" ] && [ -f "$2/display" ]; then DISPLAY=$(cat "$2/display") && export DISPLAY; fi
 }
 
-# wine_path PATH: the Windows path Wine's Z: drive shows for a Linux path.
+# wine_path PATH: the Windows path that Wine's Z: drive shows for PATH.
 wine_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
 # wine_server_end WINE: ends the wine server of WINEPREFIX and waits for it.
@@ -43,13 +42,10 @@ wine_server_end() {
   return 0
 }
 
-# wine_fonts WINE: maps the Windows fonts MdbSwitch's window asks for to the
-# fonts installed here, through Wine's font replacements, so that its
-# captions take the room they take on Windows. The controls were sized for MS
-# UI Gothic, whose Latin letters are half a kanji wide; IPAGothic's
-# half-width letters come closest (the proportional IPAPGothic pushes
-# "Access2000" past the end of its label). The title's Lucida Sans Unicode
-# goes to DejaVu Sans.
+# wine_fonts WINE: maps the fonts MdbSwitch's window asks for to installed
+# ones, so that its captions take the room they take on Windows: MS UI
+# Gothic's Latin letters are half a kanji wide, as IPAGothic's are (the
+# proportional IPAPGothic pushes "Access2000" past the end of its label).
 wine_fonts() {
   for w_font in 'MS UI Gothic=IPAGothic' 'ＭＳ Ｐゴシック=IPAGothic' 'ＭＳ ゴシック=IPAGothic' \
     'Lucida Sans Unicode=DejaVu Sans'; do
@@ -59,16 +55,14 @@ wine_fonts() {
 }
 
 # wine_session_start STATE WINE: a private display and an initialised prefix
-# under STATE, with a wine server that stays up; the environment is set for
+# under STATE, with a wine server that stays up, and the environment set for
 # them. With MDB_WINE_VERSION set (e.g. winxp) the prefix reports that
 # Windows version; without it, Wine's default.
 wine_session_start() {
   wine_session_stop "$1" "$2"
   mkdir -p "$1/scratch"
-  wine_env "$1/prefix"
   # Xvfb takes the first free display itself, so that sessions started at
   # the same time never pick the same one.
-  rm -f "$1/display" "$1/display.number"
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$1/display.number" \
     </dev/null >"$1/xvfb.log" 2>&1 &
   echo $! >"$1/xvfb.pid"
@@ -89,16 +83,11 @@ wine_session_start() {
   fi
   # What a program now sees, e.g. "Microsoft Windows XP [Version 5.1.2600]".
   w_version=$("$2" cmd /c ver </dev/null 2>/dev/null | tr -d '\r' | grep -m1 .)
-  case "${MDB_WINE_VERSION:-}" in
-    winxp) w_expect='5.1' ;;
-    win2k) w_expect='5.0' ;;
-    *) w_expect='' ;;
-  esac
+  case "${MDB_WINE_VERSION:-}" in winxp) w_expect=5.1 ;; win2k) w_expect=5.0 ;; *) w_expect= ;; esac
   case "$w_version" in
-    *"$w_expect"*) ;;
+    *"$w_expect"*) echo "wine session on display $DISPLAY, prefix $WINEPREFIX, $w_version" ;;
     *) echo "the prefix reports \"$w_version\", not ${MDB_WINE_VERSION}"; return 1 ;;
   esac
-  echo "wine session on display $DISPLAY, prefix $WINEPREFIX, $w_version"
 }
 
 # wine_session_stop STATE WINE: ends the wine server and the display, so that
@@ -110,21 +99,17 @@ wine_session_stop() {
   if [ -d "$1/scratch" ] && command -v chattr >/dev/null 2>&1; then
     find "$1/scratch" -type d -exec chattr -i {} + >/dev/null 2>&1
   fi
-  if [ -f "$1/xvfb.pid" ]; then
-    kill "$(cat "$1/xvfb.pid")" 2>/dev/null
-    rm -f "$1/xvfb.pid" "$1/display" "$1/display.number"
-  fi
-  return 0
+  [ -f "$1/xvfb.pid" ] && kill "$(cat "$1/xvfb.pid")" 2>/dev/null
+  rm -f "$1/xvfb.pid" "$1/display" "$1/display.number"
 }
 
 # wine_session DIR WINE: for a script that drives Wine by hand, a fresh
-# session under DIR, ended when the script exits, with the environment of
-# every Wine call set.
+# session under DIR that ends when the script exits, and its environment.
 wine_session() {
   rm -rf "$1"
   w_session_dir=$1 w_session_wine=$2
   trap 'wine_session_stop "$w_session_dir" "$w_session_wine" >/dev/null 2>&1 || true' EXIT
-  # In a subshell, so that a caller's set -e does not cut the start short.
+  # In a subshell, so that a caller's set -e cannot cut the start short.
   (wine_session_start "$1" "$2") >/dev/null || return 1
   wine_env "$1/prefix" "$1"
 }

@@ -5,7 +5,7 @@
 
 namespace mdbtest {
 
-#define MDBTEST_KEY(name, text)     \
+#define MDBTEST_KEY(name, text)        \
   inline constexpr char name[] = text; \
   inline constexpr wchar_t name##W[] = L"" text;
 
