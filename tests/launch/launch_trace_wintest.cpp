@@ -204,8 +204,8 @@ class LaunchTrace : public ::testing::Test {
     // trace, then MdbSwitch.exe and the path, which Wine quotes again, for
     // it holds a blank, when it makes MdbSwitch's command line.
     std::wstring line =
-        L"/bin/sh -c \"exec 2>>\\\"$1\\\"; export WINEDEBUG=+pid,+loaddll,+process; shift; "
-        L"exec \\\"$0\\\" \\\"$@\\\"\" \"" +
+        L"/bin/sh -c \"exec 2>>\\\"$1\\\"; shift; "
+        L"exec env WINEDEBUG=+pid,+loaddll,+process \\\"$0\\\" \\\"$@\\\"\" \"" +
         std::wstring(loader) + L"\" \"" + unixTrace + L"\" \"" + exe_ + L"\"";
     if (!path.empty()) line += L" \"" + path + L"\"";
     std::vector<wchar_t> buffer(line.begin(), line.end());
