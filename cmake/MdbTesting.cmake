@@ -4,20 +4,19 @@
 #                                     tree's own prefix, one at a time
 if(WIN32)
   # 32-bit programs need Wine's 32-bit loader; 64-bit ones the 64-bit one.
+  set(mdb_wine_arch win32)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    find_program(MDB_WINE NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
-    if(NOT MDB_WINE)
-      find_program(MDB_WINE NAMES wine64 wine)
-    endif()
-  else()
-    find_program(MDB_WINE NAMES wine PATHS /usr/lib/wine /usr/bin NO_DEFAULT_PATH)
+    set(mdb_wine_arch win64)
   endif()
-  set(MDB_WINE_SESSION ${CMAKE_SOURCE_DIR}/tests/support/wine-session.sh)
+  execute_process(COMMAND sh -c ". \"$0\" && wine_binary $1" ${CMAKE_SOURCE_DIR}/scripts/wine/wine.sh
+                          ${mdb_wine_arch} OUTPUT_VARIABLE MDB_WINE OUTPUT_STRIP_TRAILING_WHITESPACE)
+  # The harness's commands (scripts/wine/harness.sh): the shared session, a
+  # prefix for each case, and the runner of every Windows test program.
+  set(mdb_wine_harness sh ${CMAKE_SOURCE_DIR}/scripts/wine/harness.sh)
   set(MDB_WINE_STATE ${CMAKE_BINARY_DIR}/wine)
-  configure_file(${CMAKE_SOURCE_DIR}/tests/support/wine-run.sh.in
-                 ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY FILE_PERMISSIONS
-                 OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
+  set(MDB_WINE_SESSION ${mdb_wine_harness} session)
+  set(MDB_FRESH_PREFIX ${mdb_wine_harness} prefix)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${mdb_wine_harness} run ${MDB_WINE_STATE} ${MDB_WINE})
 
   # Windows path of a file in the build tree, as Wine's Z: drive shows it.
   function(mdb_wine_path out path)

@@ -36,7 +36,7 @@ wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || wine=$(command -v wine64)
 session="$state/wine"
 echo "== starting the Wine session" >&2
-source "$root/scripts/wine-session-env.sh"
+source "$root/scripts/wine/wine.sh"
 wine_session "$session" "$wine"
 
 work="$session/work"

@@ -6,7 +6,7 @@
 # tree: build/fuzz/corpus/<target> and build/fuzz/crashes/<target>-*.
 #   scripts/fuzz.sh [seconds per target, default 30]
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 seconds=${1:-30}
 targets=(command_line mdb_header long_file_name access_command cp932_codec)
 

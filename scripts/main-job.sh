@@ -42,7 +42,7 @@ else
 fi
 
 session="$state/wine"
-source "$root/scripts/wine-session-env.sh"
+source "$root/scripts/wine/wine.sh"
 wine_session "$session" "$wine"
 
 work="$session/work"
@@ -69,6 +69,7 @@ sample() {
   local path=$1 code=$2 page=$3
   {
     printf '\000\001\000\000Standard Jet DB\000'
+    # shellcheck disable=SC2059  # the format code is the octal escape
     printf "\\$(printf '%03o' "$code")\\000\\000\\000"
     head -c $((page - 24)) /dev/zero
   } >"$path"

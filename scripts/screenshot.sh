@@ -11,36 +11,23 @@ root=$(pwd)
 out=${1:-docs/frmMain.png}
 build=${BUILD_DIR:-build/win64}
 state="$root/build/screenshot"
-wine=/usr/lib/wine/wine64
-[ -x "$wine" ] || wine=$(command -v wine64 || command -v wine)
+source scripts/wine/wine.sh
+wine=$(wine_binary win64)
 convert=/usr/bin/convert
 [ -x "$convert" ] || convert=convert
 
 cmake --preset win64 -B "$build" >/dev/null
 cmake --build "$build" -j2 --target MdbSwitch >/dev/null
 
-rm -rf "$state"
-mkdir -p "$state"
-app_pid=
-finish() {
-  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
-  sh "$root/tests/support/wine-session.sh" stop "$state" "$wine" >/dev/null 2>&1
-  return 0
-}
-trap finish EXIT
-sh "$root/tests/support/wine-session.sh" start "$state" "$wine" >/dev/null
-
-export WINEPREFIX="$state/prefix" WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
-DISPLAY=$(cat "$state/display")
-export DISPLAY
+# Ending the session's wine server on exit ends the window too.
+wine_session "$state" "$wine"
 
 reg() { "$wine" reg add "$@" /f >/dev/null 2>&1; }
 # Setup of this prefix only: Wine draws the title bar itself (there is no
 # window manager), and the Windows fonts the window names are mapped to the
 # Japanese and Latin fonts that are installed here, as the caption test does.
 reg 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N
-WINE="$wine" sh "$root/tests/support/wine-fonts.sh"
+wine_fonts "$wine"
 reg 'HKCR\Access.Application.8\shell\open\command' /ve \
   /d '"C:\Program Files\Microsoft Office\Office\MSACCESS.EXE" /NOSTARTUP "%1"'
 reg 'HKCR\Access.Application.9\shell\open\command' /ve \
@@ -49,7 +36,6 @@ reg 'HKCR\.mdb' /ve /d 'MdbSwitch'
 
 cp "$build/MdbSwitch.exe" "$state/MdbSwitch.exe"
 "$wine" "$state/MdbSwitch.exe" >/dev/null 2>&1 &
-app_pid=$!
 
 # The window's X id, found by its caption.
 window=

@@ -13,7 +13,7 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(
   cmake make g++ libgtest-dev libgmock-dev python3
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32
-  clang libclang-rt-14-dev clang-format
+  clang libclang-rt-14-dev clang-format shellcheck
   wine wine64 wine32:i386
   xvfb xauth x11-utils x11-apps imagemagick fonts-ipafont-gothic locales strace
   wixl msitools osslsigncode openssl
@@ -38,7 +38,7 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
   grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
   locale-gen >/dev/null
 fi
-# qemu-i386 from bookworm-backports: Debian 12's own 7.2 ignores
+# qemu-i386 from the release's backports: Debian 12's own 7.2 ignores
 # MAP_FIXED_NOREPLACE, which makes every 32-bit Wine process take minutes to
 # start. It is unpacked into a cache folder, not installed: it must never be
 # registered for i386 programs machine-wide (scripts/wine32.sh registers it in
@@ -52,20 +52,31 @@ if [ "$(uname -m)" = x86_64 ]; then
   if [ "${major:-0}" -lt 8 ]; then
     apt_dir=/var/cache/mdbswitch/apt
     mkdir -p "$apt_dir/lists/partial" "$apt_dir/archives/partial" "$qemu_cache"
-    echo 'deb http://deb.debian.org/debian bookworm-backports main' >"$apt_dir/sources.list"
+    # The backports of the archive that this machine's own apt sources (one-line
+    # or deb822, as apt reads them) name for its release.
+    # shellcheck source=/dev/null  # the machine's own file
+    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    # shellcheck disable=SC2016  # apt's own field names
+    archive=$(apt-get indextargets --no-release-info --format '$(RELEASE) $(REPO_URI)' |
+      awk -v s="$codename" '$1 == s { print $2; exit }')
+    if [ -z "$codename" ] || [ -z "$archive" ]; then
+      echo "set-up: no apt source of this machine serves its release (\"$codename\")" >&2
+      exit 1
+    fi
+    echo "deb $archive $codename-backports main" >"$apt_dir/sources.list"
     apt_opts=(-o Dir::Etc::sourcelist="$apt_dir/sources.list" -o Dir::Etc::sourceparts=-
               -o Dir::State::Lists="$apt_dir/lists" -o Dir::Cache="$apt_dir"
               -o APT::Sandbox::User=root)
     apt-get -q "${apt_opts[@]}" update </dev/null >/dev/null
     rm -rf "$apt_dir/unpacked" "$apt_dir"/qemu-user_*.deb
-    (cd "$apt_dir" && apt-get -q "${apt_opts[@]}" download qemu-user/bookworm-backports </dev/null >/dev/null)
+    (cd "$apt_dir" && apt-get -q "${apt_opts[@]}" download "qemu-user/$codename-backports" </dev/null >/dev/null)
     dpkg-deb -x "$apt_dir"/qemu-user_*.deb "$apt_dir/unpacked"
     cp "$apt_dir/unpacked/usr/bin/qemu-i386" "$qemu_cache/qemu-i386.new"
     mv "$qemu_cache/qemu-i386.new" "$qemu_cache/qemu-i386"
     rm -rf "$apt_dir/unpacked" "$apt_dir"/qemu-user_*.deb
     major=$(qemu_major "$qemu_cache/qemu-i386")
     if [ "${major:-0}" -lt 8 ]; then
-      echo "set-up: qemu-i386 from bookworm-backports is version ${major:-unknown}; 8 or later is needed" >&2
+      echo "set-up: qemu-i386 from $codename-backports is version ${major:-unknown}; 8 or later is needed" >&2
       exit 1
     fi
   fi

@@ -8,17 +8,13 @@
 # user namespace (scripts/wine32.sh); only where that is impossible too does
 # it fall back to x64 alone, and says so loudly.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 bash scripts/setup.sh || exit 1
 
 jobs=$(nproc 2>/dev/null || echo 2)
 logs=build/logs
 mkdir -p "$logs"
-passed=0
-failed=0
-skips=0
-status=0
-summary=()
+passed=0 failed=0 skips=0 status=0 summary=()
 
 build_preset() {
   local preset=$1 log="$logs/build-$1.log"
@@ -33,38 +29,31 @@ build_preset() {
   fi
 }
 
-# test_suite NAME [RUNNER...] -- CTEST-ARGS...: runs ctest and adds its counts.
+# test_suite NAME [RUNNER...] -- CTEST-ARGS...: runs ctest and adds the
+# counts of its JUnit report.
 test_suite() {
   local name=$1 runner=()
   shift
   while [ "$1" != -- ]; do runner+=("$1"); shift; done
   shift
   echo "=== $name: tests"
-  local out
-  out=$(mktemp)
-  "${runner[@]}" ctest "$@" 2>&1 | tee "$out"
-  [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
-  local line total failures skipped
-  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$out" | tail -1)
-  if [ -n "$line" ]; then
-    total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
-    failures=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
-    # CTest counts a test that skipped itself among the passed ones.
-    skipped=$(grep -cE '^[[:space:]]*[0-9]+ - .*\(Skipped\)$' "$out")
-    passed=$((passed + total - failures - skipped))
-    failed=$((failed + failures))
+  local report="$PWD/$logs/junit.xml" ok bad skipped
+  rm -f "$report"
+  "${runner[@]}" ctest "$@" --output-junit "$report" || status=1
+  if [ -s "$report" ] && read -r ok bad skipped < <(sh scripts/ctest-counts.sh "$report"); then
+    passed=$((passed + ok))
+    failed=$((failed + bad))
     skips=$((skips + skipped))
-    summary+=("$name: $((total - failures - skipped)) passed, $failures failed, $skipped skipped")
+    summary+=("$name: $ok passed, $bad failed, $skipped skipped")
   else
     summary+=("$name: no test result")
     status=1
   fi
-  rm -f "$out"
 }
 
 echo "=== format check"
 if bash scripts/format-check.sh; then
-  summary+=("format check: every C and C++ file as .clang-format says")
+  summary+=("format check: every C and C++ file as .clang-format says, every shell file clean")
 else
   summary+=("format check: FAILED")
   status=1

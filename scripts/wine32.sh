@@ -12,13 +12,15 @@
 # build/wine32-check and reads its exit code, with a time limit.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-wine32=/usr/lib/wine/wine
+. "$root/scripts/wine/wine.sh"
+wine32=$(wine_binary win32)
 qemu=/var/cache/mdbswitch/qemu/qemu-i386
 # ELF header of an i386 executable or shared object, and its mask.
 magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
 mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
 
 in_namespace() {
+  # shellcheck disable=SC2016  # expanded by the inner shell
   unshare --user --map-root-user --mount --propagation private \
     bash -c '
       mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc || exit 125
@@ -30,28 +32,25 @@ in_namespace() {
 probe() {
   local mode=$1 dir="$root/build/wine32-check"
   mkdir -p "$dir"
-  if [ ! -f "$dir/check.exe" ] || [ "$root/tests/support/wine32-check.c" -nt "$dir/check.exe" ]; then
-    i686-w64-mingw32-gcc-win32 -O2 -s -o "$dir/check.exe" "$root/tests/support/wine32-check.c" ||
-      return 1
+  local source="$root/scripts/wine/wine32-check.c"
+  if [ ! -f "$dir/check.exe" ] || [ "$source" -nt "$dir/check.exe" ]; then
+    i686-w64-mingw32-gcc-win32 -O2 -s -o "$dir/check.exe" "$source" || return 1
   fi
-  local run=(env WINEPREFIX="$dir/prefix-$mode" WINEDEBUG=-all
-             WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
-             timeout -k 10 600 "$wine32" "$dir/check.exe")
-  local status
-  if [ "$mode" = native ]; then
+  local run=(timeout -k 10 600 "$wine32" "$dir/check.exe")
+  [ "$mode" = native ] || run=(in_namespace "${run[@]}")
+  (
+    wine_env "$dir/prefix-$mode"
     "${run[@]}" </dev/null >"$dir/$mode.log" 2>&1
-  else
-    in_namespace "${run[@]}" </dev/null >"$dir/$mode.log" 2>&1
-  fi
-  status=$?
-  # The prefix's wine server would otherwise linger for a few seconds.
-  WINEPREFIX="$dir/prefix-$mode" timeout 30 /usr/lib/wine/wineserver -k >/dev/null 2>&1
-  [ "$status" -eq 42 ]
+    status=$?
+    # The prefix's wine server would otherwise linger for a few seconds.
+    timeout 30 "$(wine_server "$wine32")" -k >/dev/null 2>&1
+    [ "$status" -eq 42 ]
+  )
 }
 
 case "${1:-}" in
   check)
-    if [ ! -x "$wine32" ]; then echo none; exit 0; fi
+    if [ -z "$wine32" ]; then echo none; exit 0; fi
     if probe native; then echo native; exit 0; fi
     if [ -x "$qemu" ] && probe qemu; then echo qemu; exit 0; fi
     echo none

@@ -1,6 +1,8 @@
 #include "association/mIconCacheRefresh.h"
 
 #include <climits>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 namespace mdb {
@@ -42,8 +44,8 @@ void Announce(IBroadcast& broadcast) {
                                    kSmtoAbortIfHung, kAnnounceTimeoutMs, &answer);
 }
 
-}  // namespace
-
+// The existing key opened with access 63, or an empty owner. Never creates
+// it.
 RegKey RegKeyOpen(Platform& platform, RegistryRoot root, const std::wstring& subKey) {
   RegKey key;
   if (OpenRegKey(platform.registry, root, platform.codec.ToNarrow(subKey), kKeyAccess63, &key) !=
@@ -53,6 +55,8 @@ RegKey RegKeyOpen(Platform& platform, RegistryRoot root, const std::wstring& sub
   return key;
 }
 
+// Bytes of a REG_SZ value, terminator included; 0 for a missing value or one
+// of another type. `valueType` receives the type the platform reported.
 std::int32_t RegGetStringSize(Platform& platform, RegHandle key, const std::wstring& valueName,
                               std::uint32_t& valueType) {
   std::uint32_t size = 0;
@@ -63,6 +67,8 @@ std::int32_t RegGetStringSize(Platform& platform, RegHandle key, const std::wstr
   return static_cast<std::int32_t>(size);
 }
 
+// The value read into `size` bytes, cut at its first zero character; "" on
+// failure.
 std::wstring RegGetStringValue(Platform& platform, RegHandle key, const std::wstring& valueName,
                                std::int32_t size) {
   if (size <= 0) return std::wstring();
@@ -82,6 +88,8 @@ std::wstring RegGetStringValue(Platform& platform, RegHandle key, const std::wst
   return text;
 }
 
+// Writes all narrow bytes of `data` (the caller appends the terminating zero
+// character) with `valueType`; the platform's status, 0 on success.
 long RegSetValueData(Platform& platform, RegHandle key, const std::wstring& valueName,
                      std::uint32_t valueType, const std::wstring& data) {
   const std::string bytes = platform.codec.ToNarrow(data);
@@ -89,6 +97,8 @@ long RegSetValueData(Platform& platform, RegHandle key, const std::wstring& valu
                                       reinterpret_cast<const unsigned char*>(bytes.data()),
                                       static_cast<std::uint32_t>(bytes.size()));
 }
+
+}  // namespace
 
 void RefreshIconCache(Platform& platform) {
   // Closed however the refresh ends.

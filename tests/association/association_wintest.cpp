@@ -22,18 +22,10 @@ using namespace mdbtest;
 
 namespace {
 
-const wchar_t kAccess8[] = L"Access.Application.8\\shell\\open\\command";
-const wchar_t kAccess9[] = L"Access.Application.9\\shell\\open\\command";
-const wchar_t kOwnCommand[] = L"MdbSwitch\\shell\\open\\command";
-const wchar_t kOwnIcon[] = L"MdbSwitch\\DefaultIcon";
-const wchar_t kBackup8[] = L"MdbSwitch\\ac8regcommand";
-const wchar_t kBackup9[] = L"MdbSwitch\\ac9regcommand";
 const wchar_t kCommand8[] =
     L"\"C:\\Program Files\\Microsoft Office\\Office\\MSACCESS.EXE\" /NOSTARTUP \"%1\"";
 const wchar_t kCommand9[] =
     L"\"C:\\Program Files\\Microsoft Office\\Office10\\MSACCESS.EXE\" /NOSTARTUP \"%1\"";
-const wchar_t kMetrics[] = L"Control Panel\\Desktop\\WindowMetrics";
-const wchar_t kIconSize[] = L"Shell Icon Size";
 const wchar_t kMissing[] = L"<missing>";
 const wchar_t kRegistrationFailed[] = L"MdbVersionSwitchのレジストリ設定に失敗しました";
 
@@ -75,17 +67,17 @@ class StartUp : public ::testing::Test {
   RegistryGuard access8Class_{HKEY_CLASSES_ROOT, L"Access.Application.8"};
   RegistryGuard access9Class_{HKEY_CLASSES_ROOT, L"Access.Application.9"};
   RegistryGuard mdb_{HKEY_CLASSES_ROOT, L".mdb"};
-  RegistryGuard ownCommand_{HKEY_CLASSES_ROOT, kOwnCommand};
-  RegistryGuard ownIcon_{HKEY_CLASSES_ROOT, kOwnIcon};
-  RegistryGuard backup8_{HKEY_CLASSES_ROOT, kBackup8};
-  RegistryGuard backup9_{HKEY_CLASSES_ROOT, kBackup9};
-  RegistryGuard access8_{HKEY_CLASSES_ROOT, kAccess8};
-  RegistryGuard access9_{HKEY_CLASSES_ROOT, kAccess9};
+  RegistryGuard ownCommand_{HKEY_CLASSES_ROOT, kOwnCommandW};
+  RegistryGuard ownIcon_{HKEY_CLASSES_ROOT, kOwnIconW};
+  RegistryGuard backup8_{HKEY_CLASSES_ROOT, kBackup8W};
+  RegistryGuard backup9_{HKEY_CLASSES_ROOT, kBackup9W};
+  RegistryGuard access8_{HKEY_CLASSES_ROOT, kAccess8CommandW};
+  RegistryGuard access9_{HKEY_CLASSES_ROOT, kAccess9CommandW};
 
   void SetUp() override {
     RegRemoveTree(HKEY_CLASSES_ROOT, L"MdbSwitch");
-    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kAccess8, L"", kCommand8));
-    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kAccess9, L"", kCommand9));
+    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kAccess8CommandW, L"", kCommand8));
+    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kAccess9CommandW, L"", kCommand9));
     ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", L"Access.Application.9"));
   }
 
@@ -110,17 +102,17 @@ TEST_P(StartUpInMode, WritesTheClassKeysAndBackupsAndLeavesMdbAlone) {
 
   const std::wstring placeholders =
       L" \"%1\" \"%2\" \"%3\" \"%4\" \"%5\" \"%6\" \"%7\" \"%8\" \"%9\"";
-  EXPECT_EQ(Read(kOwnCommand), exe + placeholders);
-  EXPECT_EQ(Read(kOwnIcon), exe + L",0");
-  EXPECT_EQ(Read(kBackup8), kCommand8);
-  EXPECT_EQ(Read(kBackup9), kCommand9);
-  EXPECT_EQ(Read(kAccess8), kCommand8);
-  EXPECT_EQ(Read(kAccess9), kCommand9);
+  EXPECT_EQ(Read(kOwnCommandW), exe + placeholders);
+  EXPECT_EQ(Read(kOwnIconW), exe + L",0");
+  EXPECT_EQ(Read(kBackup8W), kCommand8);
+  EXPECT_EQ(Read(kBackup9W), kCommand9);
+  EXPECT_EQ(Read(kAccess8CommandW), kCommand8);
+  EXPECT_EQ(Read(kAccess9CommandW), kCommand9);
   EXPECT_EQ(Read(L".mdb"), L"Access.Application.9");
   EXPECT_EQ(Read(L"MdbSwitch"), kMissing);
   std::string bytes;
   DWORD type = 0;
-  ASSERT_TRUE(RegReadRaw(HKEY_CLASSES_ROOT, kOwnIcon, L"", &bytes, &type));
+  ASSERT_TRUE(RegReadRaw(HKEY_CLASSES_ROOT, kOwnIconW, L"", &bytes, &type));
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(bytes, ToAnsi(exe + L",0") + std::string(1, '\0'));
 }
@@ -134,13 +126,14 @@ INSTANTIATE_TEST_SUITE_P(BothModes, StartUpInMode,
 
 TEST_F(StartUp, ACommandNotNamingMsAccessLeavesTheEarlierBackup) {
   const wchar_t earlier8[] = L"C:\\Office97\\MSACCESS.EXE /NOSTARTUP \"%1\"";
-  ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kBackup8, L"", earlier8));
-  ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kAccess8, L"", L"C:\\Viewer\\mdbview.exe \"%1\""));
+  ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kBackup8W, L"", earlier8));
+  ASSERT_TRUE(
+      RegWrite(HKEY_CLASSES_ROOT, kAccess8CommandW, L"", L"C:\\Viewer\\mdbview.exe \"%1\""));
   const std::wstring exe = InstallCopy(ScratchDir(L"assoc_keep_backup"));
   RunToEnd(exe, L"\"C:\\NoSuchFolder\\missing.mdb\"");
-  EXPECT_EQ(Read(kBackup8), earlier8);
-  EXPECT_EQ(Read(kBackup9), kCommand9);
-  EXPECT_EQ(Read(kOwnIcon), exe + L",0");
+  EXPECT_EQ(Read(kBackup8W), earlier8);
+  EXPECT_EQ(Read(kBackup9W), kCommand9);
+  EXPECT_EQ(Read(kOwnIconW), exe + L",0");
 }
 
 // Makes a key refuse everything but changes of its own security, as a key
@@ -192,15 +185,15 @@ class LockedKey {
 };
 
 TEST_F(StartUp, AnUnwritableIconKeyIsReportedAndTheStartGoesOn) {
-  LockedKey locked(HKEY_CLASSES_ROOT, kOwnIcon);
+  LockedKey locked(HKEY_CLASSES_ROOT, kOwnIconW);
   ASSERT_TRUE(locked.holds());
   const std::wstring exe = InstallCopy(ScratchDir(L"assoc_locked_icon"));
   const std::vector<std::wstring> boxes = RunToEnd(exe, L"\"C:\\NoSuchFolder\\missing.mdb\"");
   ASSERT_FALSE(boxes.empty());
   EXPECT_EQ(boxes[0], kRegistrationFailed);
-  EXPECT_EQ(Read(kOwnCommand),
+  EXPECT_EQ(Read(kOwnCommandW),
             exe + L" \"%1\" \"%2\" \"%3\" \"%4\" \"%5\" \"%6\" \"%7\" \"%8\" \"%9\"");
-  EXPECT_EQ(Read(kBackup9), kCommand9);
+  EXPECT_EQ(Read(kBackup9W), kCommand9);
   const std::string log = ReadFileBytes(DirOf(exe) + L"\\MdbSwitch.Log");
   EXPECT_NE(log.find("GetCmdLineAfter"), std::string::npos) << log;
 }
@@ -237,7 +230,7 @@ class ChangeWatcher {
  private:
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SETTINGCHANGE) {
-      seen().push_back(Seen{wParam, RegRead(HKEY_CURRENT_USER, kMetrics, kIconSize)});
+      seen().push_back(Seen{wParam, RegRead(HKEY_CURRENT_USER, kMetricsKeyW, kIconSizeValueW)});
       return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -261,7 +254,7 @@ struct Win32Platform {
 
 class IconRefreshUnderWine : public ::testing::Test {
  protected:
-  RegistryGuard metrics_{HKEY_CURRENT_USER, kMetrics, kIconSize};
+  RegistryGuard metrics_{HKEY_CURRENT_USER, kMetricsKeyW, kIconSizeValueW};
   ChangeWatcher watcher;
   Win32Platform win32;
 
@@ -276,7 +269,7 @@ class IconRefreshUnderWine : public ::testing::Test {
 
 TEST_F(IconRefreshUnderWine, LowersAnnouncesRestoresAndAnnouncesAgain) {
   ASSERT_TRUE(watcher.valid());
-  ASSERT_TRUE(RegWrite(HKEY_CURRENT_USER, kMetrics, kIconSize, L"32"));
+  ASSERT_TRUE(RegWrite(HKEY_CURRENT_USER, kMetricsKeyW, kIconSizeValueW, L"32"));
   mdb::RefreshIconCache(win32.platform);
 
   const auto ours = Ours();
@@ -285,7 +278,7 @@ TEST_F(IconRefreshUnderWine, LowersAnnouncesRestoresAndAnnouncesAgain) {
   EXPECT_EQ(ours[1].storedThen, L"32");
   std::string bytes;
   DWORD type = 0;
-  ASSERT_TRUE(RegReadRaw(HKEY_CURRENT_USER, kMetrics, kIconSize, &bytes, &type));
+  ASSERT_TRUE(RegReadRaw(HKEY_CURRENT_USER, kMetricsKeyW, kIconSizeValueW, &bytes, &type));
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
   EXPECT_EQ(bytes, std::string("32\0", 3));
 }
@@ -306,13 +299,13 @@ TEST_F(IconRefreshUnderWine, AnUnusableSettingIsNeitherWrittenNorAnnounced) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     HKEY key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kMetrics, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kMetricsKeyW, 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    RegDeleteValueW(key, kIconSize);
+    RegDeleteValueW(key, kIconSizeValueW);
     RegCloseKey(key);
     if (c.type != 0) {
-      ASSERT_TRUE(RegWriteBytes(HKEY_CURRENT_USER, kMetrics, kIconSize, c.bytes, c.type));
+      ASSERT_TRUE(RegWriteBytes(HKEY_CURRENT_USER, kMetricsKeyW, kIconSizeValueW, c.bytes, c.type));
     }
     ChangeWatcher::seen().clear();
 
@@ -321,7 +314,8 @@ TEST_F(IconRefreshUnderWine, AnUnusableSettingIsNeitherWrittenNorAnnounced) {
     EXPECT_TRUE(Ours().empty());
     std::string bytes;
     DWORD type = 0;
-    const bool present = RegReadRaw(HKEY_CURRENT_USER, kMetrics, kIconSize, &bytes, &type);
+    const bool present =
+        RegReadRaw(HKEY_CURRENT_USER, kMetricsKeyW, kIconSizeValueW, &bytes, &type);
     EXPECT_EQ(present, c.type != 0);
     if (present) {
       EXPECT_EQ(type, c.type);

@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include "fakes/FakePlatform.h"
+#include "support/TestKeys.h"
+
+using namespace mdbtest;
 
 namespace {
 
@@ -13,12 +16,6 @@ using mdb::FakeRegistry;
 using Op = FakeRegistry::Op;
 constexpr mdb::RegistryRoot kCr = mdb::HKEY_CLASSES_ROOT_;
 
-const char kCommand8[] = "Access.Application.8\\shell\\open\\command";
-const char kCommand9[] = "Access.Application.9\\shell\\open\\command";
-const char kBackup8[] = "MdbSwitch\\ac8regcommand";
-const char kBackup9[] = "MdbSwitch\\ac9regcommand";
-const char kOwnCommand[] = "MdbSwitch\\shell\\open\\command";
-const char kOwnIcon[] = "MdbSwitch\\DefaultIcon";
 const char kOpenWith[] = ".mdb\\OpenWithProgids";
 
 const char kPlaceholders[] = " \"%1\" \"%2\" \"%3\" \"%4\" \"%5\" \"%6\" \"%7\" \"%8\" \"%9\"";
@@ -135,7 +132,7 @@ TEST_F(AccessReg, EitherClassKeyRefusedMakesRegistrationFalseButTheRestIsStillWr
     FakeRegistry fresh;
     mdb::Platform onFresh = On(fresh);
     for (const char* key : c.refused) fresh.Refuse(Op::SetValue, kCr, key);
-    fresh.SetText(kCr, kCommand9, "", "C:\\Office\\MSACCESS.EXE \"%1\"");
+    fresh.SetText(kCr, kAccess9Command, "", "C:\\Office\\MSACCESS.EXE \"%1\"");
     EXPECT_FALSE(mdb::RegisterLauncherClass(onFresh));
     EXPECT_EQ(TextOf(fresh, kOwnCommand), c.command);
     EXPECT_EQ(TextOf(fresh, kOwnIcon), c.icon);
@@ -145,7 +142,7 @@ TEST_F(AccessReg, EitherClassKeyRefusedMakesRegistrationFalseButTheRestIsStillWr
 }
 
 TEST_F(AccessReg, RefusedBackupsAreNotReported) {
-  Put(kCommand8, "C:\\Office\\MSACCESS.EXE \"%1\"");
+  Put(kAccess8Command, "C:\\Office\\MSACCESS.EXE \"%1\"");
   registry.Refuse(Op::CreateKey, kCr, kBackup8);
   EXPECT_TRUE(mdb::RegisterLauncherClass(platform));
   EXPECT_EQ(Read(kBackup8), "<missing>");
@@ -178,7 +175,7 @@ TEST_F(AccessReg, BackupsCopyOnlyCommandsThatNameMsAccess) {
       SCOPED_TRACE(std::string(c.label) + " for " + code);
       FakeRegistry fresh;
       mdb::Platform onFresh = On(fresh);
-      const std::string live = std::string("Access.Application.") + code + "\\shell\\open\\command";
+      const std::string live = std::string("Access.Application.") + code + kOpenCommand;
       const std::string backup = std::string("MdbSwitch\\ac") + code + "regcommand";
       if (c.live != nullptr) fresh.SetText(kCr, live, "", c.live);
       if (c.earlier != nullptr) fresh.SetText(kCr, backup, "", c.earlier);
@@ -212,8 +209,8 @@ TEST_F(AccessReg, ListedOnceAsAnEmptyTextAndARefusedListingIsNoFailure) {
 }
 
 TEST_F(AccessReg, TheAccess2000BackupIsWrittenBeforeTheAccess97One) {
-  Put(kCommand8, "C:\\Office97\\MSACCESS.EXE \"%1\"");
-  Put(kCommand9, "C:\\Office2000\\MSACCESS.EXE \"%1\"");
+  Put(kAccess8Command, "C:\\Office97\\MSACCESS.EXE \"%1\"");
+  Put(kAccess9Command, "C:\\Office2000\\MSACCESS.EXE \"%1\"");
   ASSERT_TRUE(mdb::RegisterLauncherClass(platform));
   EXPECT_EQ(WrittenKeys(), (std::vector<std::string>{
                                "HKCR\\MdbSwitch\\shell\\open\\command",
@@ -232,8 +229,8 @@ class RegisteredByAnAdministrator : public AccessReg {
   const std::string live9 = "\"C:\\Office\\MSACCESS.EXE\" /NOSTARTUP \"%1\"";
 
   void SetUp() override {
-    Put(kCommand8, live8);
-    Put(kCommand9, live9);
+    Put(kAccess8Command, live8);
+    Put(kAccess9Command, live9);
     Put(kOwnCommand, command);
     Put(kOwnIcon, icon);
     Put(kBackup8, live8);
@@ -295,8 +292,8 @@ TEST_F(RegisteredByAnAdministrator, ADifferingClassKeyIsStillWrittenAndItsRefusa
 
 TEST_F(AccessReg, OnlyTheValuesThatDifferAreWritten) {
   const std::string command = std::string("C:\\Tools\\MdbSwitch.exe") + kPlaceholders;
-  Put(kCommand9, "C:\\Office\\MSACCESS.EXE \"%1\"");
-  Put(kCommand8, "C:\\Office97\\MSACCESS.EXE \"%1\"");
+  Put(kAccess9Command, "C:\\Office\\MSACCESS.EXE \"%1\"");
+  Put(kAccess8Command, "C:\\Office97\\MSACCESS.EXE \"%1\"");
   Put(kOwnCommand, command);
   Put(kOwnIcon, "C:\\Old\\MdbSwitch.exe,0");
   Put(kBackup9, "C:\\Office\\MSACCESS.EXE \"%1\"");
@@ -365,19 +362,19 @@ TEST_F(AccessReg, IsAccessInstalledNeedsAReadableCommandOfTheRightGeneration) {
     SCOPED_TRACE(c.label);
     FakeRegistry fresh;
     mdb::Platform onFresh = On(fresh);
-    if (c.type != 0) fresh.SetRaw(kCr, kCommand9, "", c.type, c.bytes);
+    if (c.type != 0) fresh.SetRaw(kCr, kAccess9Command, "", c.type, c.bytes);
     // The other generation's command must not count.
-    fresh.SetText(kCr, kCommand8, "", "C:\\Old\\MSACCESS.EXE");
+    fresh.SetText(kCr, kAccess8Command, "", "C:\\Old\\MSACCESS.EXE");
     EXPECT_EQ(mdb::IsAccessInstalled(onFresh, c.release), c.installed);
     EXPECT_EQ(!fresh.calls.empty(), c.readsRegistry);
   }
-  Put(kCommand8, "C:\\Office97\\MSACCESS.EXE");
+  Put(kAccess8Command, "C:\\Office97\\MSACCESS.EXE");
   EXPECT_TRUE(mdb::IsAccessInstalled(platform, L"97"));
   EXPECT_FALSE(mdb::IsAccessInstalled(platform, L"2000"));
 }
 
 TEST_F(AccessReg, OpenCommandsAreReadAsStored) {
-  Put(kCommand8, "\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP \"%1\"");
+  Put(kAccess8Command, "\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP \"%1\"");
   EXPECT_EQ(mdb::GetAccessOpenCommand(platform, L"8"),
             L"\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP \"%1\"");
   EXPECT_EQ(mdb::GetAccessOpenCommand(platform, L"9"), L"");
@@ -451,8 +448,7 @@ TEST_F(AccessReg, ApplyingAChoiceWritesMdbReportsTheWriteAndAlwaysRefreshesIcons
     SCOPED_TRACE(std::to_string(c.first) + std::to_string(c.second) + std::to_string(c.refused));
     mdb::FakePlatform each;
     each.registry.SetText(kCr, ".mdb", "", "Before");
-    each.registry.SetText(mdb::HKEY_CURRENT_USER_, "Control Panel\\Desktop\\WindowMetrics",
-                          "Shell Icon Size", "32");
+    each.registry.SetText(mdb::HKEY_CURRENT_USER_, kMetricsKey, kIconSizeValue, "32");
     if (c.refused) each.registry.Refuse(Op::SetValue, kCr, ".mdb");
     EXPECT_EQ(mdb::ApplyAssociationChoice(each.platform, c.first, c.second), c.result);
     FakeRegistry::Value value;

@@ -5,14 +5,14 @@
 #include <gtest/gtest.h>
 
 #include "fakes/FakePlatform.h"
+#include "support/TestKeys.h"
+
+using namespace mdbtest;
 
 namespace {
 
 using mdb::FakeRegistry;
 using Op = FakeRegistry::Op;
-
-const char kMetrics[] = "Control Panel\\Desktop\\WindowMetrics";
-const char kIconSize[] = "Shell Icon Size";
 
 class IconRefresh : public ::testing::Test {
  protected:
@@ -20,7 +20,7 @@ class IconRefresh : public ::testing::Test {
     // What the icon size holds at the moment of each announcement.
     fake.broadcast.onSend = [this] {
       FakeRegistry::Value value;
-      fake.registry.GetRaw(mdb::HKEY_CURRENT_USER_, kMetrics, kIconSize, &value);
+      fake.registry.GetRaw(mdb::HKEY_CURRENT_USER_, kMetricsKey, kIconSizeValue, &value);
       storedAtSend.push_back(value.bytes);
     };
   }
@@ -40,8 +40,9 @@ class IconRefresh : public ::testing::Test {
 
   std::string Stored() const {
     FakeRegistry::Value value;
-    return fake.registry.GetRaw(mdb::HKEY_CURRENT_USER_, kMetrics, kIconSize, &value) ? value.bytes
-                                                                                      : "<missing>";
+    return fake.registry.GetRaw(mdb::HKEY_CURRENT_USER_, kMetricsKey, kIconSizeValue, &value)
+               ? value.bytes
+               : "<missing>";
   }
 };
 
@@ -68,7 +69,7 @@ class IconRefreshLowers : public IconRefresh, public ::testing::WithParamInterfa
 
 TEST_P(IconRefreshLowers, WritesLowerAnnouncesRestoresAnnounces) {
   const Lowered& c = GetParam();
-  fake.registry.SetRaw(mdb::HKEY_CURRENT_USER_, kMetrics, kIconSize, mdb::kRegSz, c.stored);
+  fake.registry.SetRaw(mdb::HKEY_CURRENT_USER_, kMetricsKey, kIconSizeValue, mdb::kRegSz, c.stored);
   mdb::RefreshIconCache(platform);
 
   EXPECT_EQ(Writes(), (std::vector<std::string>{c.lowered, c.restored}));
@@ -117,7 +118,7 @@ class IconRefreshLeavesAlone : public IconRefresh,
 
 TEST_P(IconRefreshLeavesAlone, WritesNothingAndSendsNothing) {
   const Untouched& c = GetParam();
-  fake.registry.SetRaw(mdb::HKEY_CURRENT_USER_, kMetrics, kIconSize, c.type, c.stored);
+  fake.registry.SetRaw(mdb::HKEY_CURRENT_USER_, kMetricsKey, kIconSizeValue, c.type, c.stored);
   mdb::RefreshIconCache(platform);
   EXPECT_TRUE(Writes().empty());
   EXPECT_TRUE(broadcast.sent.empty());
@@ -141,9 +142,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(IconRefresh, MissingKeyOrValueDoesNothingAndCreatesNothing) {
   mdb::RefreshIconCache(platform);
-  EXPECT_FALSE(fake.registry.HasKey(mdb::HKEY_CURRENT_USER_, kMetrics));
+  EXPECT_FALSE(fake.registry.HasKey(mdb::HKEY_CURRENT_USER_, kMetricsKey));
 
-  fake.registry.SetText(mdb::HKEY_CURRENT_USER_, kMetrics, "Other Value", "32");
+  fake.registry.SetText(mdb::HKEY_CURRENT_USER_, kMetricsKey, "Other Value", "32");
   mdb::RefreshIconCache(platform);
   EXPECT_TRUE(Writes().empty());
   EXPECT_TRUE(broadcast.sent.empty());
@@ -158,8 +159,8 @@ TEST_F(IconRefresh, MissingKeyOrValueDoesNothingAndCreatesNothing) {
 }
 
 TEST_F(IconRefresh, RefusedFirstWriteSendsNothingAndWritesNothingBack) {
-  fake.registry.SetText(mdb::HKEY_CURRENT_USER_, kMetrics, kIconSize, "32");
-  fake.registry.Refuse(Op::SetValue, mdb::HKEY_CURRENT_USER_, kMetrics);
+  fake.registry.SetText(mdb::HKEY_CURRENT_USER_, kMetricsKey, kIconSizeValue, "32");
+  fake.registry.Refuse(Op::SetValue, mdb::HKEY_CURRENT_USER_, kMetricsKey);
   mdb::RefreshIconCache(platform);
   EXPECT_EQ(Writes().size(), 1u);
   EXPECT_TRUE(broadcast.sent.empty());
@@ -168,8 +169,8 @@ TEST_F(IconRefresh, RefusedFirstWriteSendsNothingAndWritesNothingBack) {
 }
 
 TEST_F(IconRefresh, UnopenableKeyDoesNothing) {
-  fake.registry.SetText(mdb::HKEY_CURRENT_USER_, kMetrics, kIconSize, "32");
-  fake.registry.Refuse(Op::OpenKey, mdb::HKEY_CURRENT_USER_, kMetrics);
+  fake.registry.SetText(mdb::HKEY_CURRENT_USER_, kMetricsKey, kIconSizeValue, "32");
+  fake.registry.Refuse(Op::OpenKey, mdb::HKEY_CURRENT_USER_, kMetricsKey);
   mdb::RefreshIconCache(platform);
   EXPECT_TRUE(Writes().empty());
   EXPECT_TRUE(broadcast.sent.empty());

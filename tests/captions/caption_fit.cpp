@@ -1,6 +1,7 @@
 // Every caption of the settings window fits its control, measured with the
 // control's own font: the window as the product makes it, in a prefix whose
-// Japanese fonts take the room they take on Windows (wine-fonts.sh).
+// Japanese fonts take the room they take on Windows (wine_fonts in
+// scripts/wine/wine.sh).
 #include <windows.h>
 
 #include <gtest/gtest.h>

@@ -10,13 +10,15 @@
 #include "fakes/FakePlatform.h"
 #include "launch/mSwitch.h"
 #include "startup/std_Func.h"
+#include "support/TestKeys.h"
+
+using namespace mdbtest;
 
 namespace {
 
 using namespace mdb;
 
-const char* const kCommandKeys[] = {"Access.Application.8\\shell\\open\\command",
-                                    "Access.Application.9\\shell\\open\\command"};
+const char* const kCommandKeys[] = {kAccess8Command, kAccess9Command};
 
 std::string MdbClass(const FakeRegistry& registry) {
   FakeRegistry::Value value;

@@ -271,7 +271,7 @@ class Installer : public ::testing::Test {
     CreateDirectoryW(folder.c_str(), nullptr);
     EXPECT_TRUE(CopyFileW(MDB_TEST_STANDIN, (folder + L"\\msaccess.exe").c_str(), FALSE));
     WriteFileBytes(folder + L"\\standin.ini", "[standin]\r\nexit=0\r\n");
-    RegWrite(HKEY_CLASSES_ROOT, L"Access.Application." + code + L"\\shell\\open\\command", L"",
+    RegWrite(HKEY_CLASSES_ROOT, L"Access.Application." + code + kOpenCommandW, L"",
              L"\"" + folder + L"\\msaccess.exe\" /NOSTARTUP \"%1\"");
     return folder;
   }
@@ -306,14 +306,11 @@ class Installer : public ::testing::Test {
   std::wstring dir_;
 };
 
-const wchar_t kAc8Key[] = L"Access.Application.8\\shell\\open\\command";
-const wchar_t kAc9Key[] = L"Access.Application.9\\shell\\open\\command";
-
 TEST_F(Installer, SilentInstallThenOpenThenUninstall) {
   const std::wstring ac8 = RegisterStandin(L"8");
   const std::wstring ac9 = RegisterStandin(L"9");
-  const std::wstring ac8Command = RegRead(HKEY_CLASSES_ROOT, kAc8Key, L"");
-  const std::wstring ac9Command = RegRead(HKEY_CLASSES_ROOT, kAc9Key, L"");
+  const std::wstring ac8Command = RegRead(HKEY_CLASSES_ROOT, kAccess8CommandW, L"");
+  const std::wstring ac9Command = RegRead(HKEY_CLASSES_ROOT, kAccess9CommandW, L"");
   RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", L"Access.Application.9");
 
   ASSERT_EQ(Install(MDB_TEST_MSI), 0);
@@ -362,12 +359,11 @@ TEST_F(Installer, SilentInstallThenOpenThenUninstall) {
   }
 
   // The class keys, exactly as the program writes them; .mdb claimed.
-  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L"MdbSwitch\\shell\\open\\command", L""),
-            ExpectedOpenCommand(InstalledExe()));
-  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L"MdbSwitch\\DefaultIcon", L""), InstalledExe() + L",0");
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, kOwnCommandW, L""), ExpectedOpenCommand(InstalledExe()));
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, kOwnIconW, L""), InstalledExe() + L",0");
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"MdbSwitch");
-  const std::string command = ClassValue(L"MdbSwitch\\shell\\open\\command");
-  const std::string iconEntry = ClassValue(L"MdbSwitch\\DefaultIcon");
+  const std::string command = ClassValue(kOwnCommandW);
+  const std::string iconEntry = ClassValue(kOwnIconW);
 
   for (const Listing& item : Listings()) {
     EXPECT_EQ(RegRead(item.root, item.key, item.name), item.data) << Utf8(item.name);
@@ -378,16 +374,16 @@ TEST_F(Installer, SilentInstallThenOpenThenUninstall) {
   EXPECT_FALSE(FileExists(ac9 + L"\\received.txt")) << "Access 2000 was started";
   EXPECT_TRUE(FileExists(InstallDir() + L"\\MdbSwitch.Log"));
   // Its start rewrote the class keys: to the very same bytes.
-  EXPECT_EQ(ClassValue(L"MdbSwitch\\shell\\open\\command"), command);
-  EXPECT_EQ(ClassValue(L"MdbSwitch\\DefaultIcon"), iconEntry);
-  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L"MdbSwitch\\ac8regcommand", L""), ac8Command);
+  EXPECT_EQ(ClassValue(kOwnCommandW), command);
+  EXPECT_EQ(ClassValue(kOwnIconW), iconEntry);
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, kBackup8W, L""), ac8Command);
 
   ASSERT_EQ(Uninstall(MDB_TEST_MSI), 0);
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"Access.Application.9");
   ExpectGone();
   // Access's own keys are as Access left them.
-  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, kAc8Key, L""), ac8Command);
-  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, kAc9Key, L""), ac9Command);
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, kAccess8CommandW, L""), ac8Command);
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, kAccess9CommandW, L""), ac9Command);
 }
 
 // As under a policy that installs elevated: only secure properties reach
@@ -406,8 +402,7 @@ TEST_F(Installer, ClaimMdbZeroLeavesMdbAlone) {
   ASSERT_EQ(Install(MDB_TEST_MSI, L"CLAIMMDB=0"), 0);
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"Access.Application.9");
   // The class is there to be chosen in the settings window.
-  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L"MdbSwitch\\shell\\open\\command", L""),
-            ExpectedOpenCommand(InstalledExe()));
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, kOwnCommandW, L""), ExpectedOpenCommand(InstalledExe()));
 
   ASSERT_EQ(Uninstall(MDB_TEST_MSI), 0);
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"Access.Application.9");
@@ -481,8 +476,7 @@ TEST_F(Installer, ReinstallAndUpgradeKeepOneEntry) {
   EXPECT_EQ(ArpValue(entries[0], L"DisplayVersion"), L"1.01");
   EXPECT_TRUE(FileExists(InstalledExe()));
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"MdbSwitch");
-  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L"MdbSwitch\\shell\\open\\command", L""),
-            ExpectedOpenCommand(InstalledExe()));
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, kOwnCommandW, L""), ExpectedOpenCommand(InstalledExe()));
 
   // The older one does not go over it.
   EXPECT_NE(Install(MDB_TEST_MSI), 0);

@@ -22,13 +22,7 @@ const std::wstring kSentinel = L"Sentinel.Before";
 // Every HKEY_CLASSES_ROOT key the launch touches: the tests' own set-up and
 // MdbSwitch's writes at start-up and after the launch.
 const wchar_t* const kTouchedKeys[] = {
-    L".mdb",
-    L"Access.Application.8\\shell\\open\\command",
-    L"Access.Application.9\\shell\\open\\command",
-    L"MdbSwitch\\shell\\open\\command",
-    L"MdbSwitch\\DefaultIcon",
-    L"MdbSwitch\\ac8regcommand",
-    L"MdbSwitch\\ac9regcommand",
+    L".mdb", kAccess8CommandW, kAccess9CommandW, kOwnCommandW, kOwnIconW, kBackup8W, kBackup9W,
 };
 const wchar_t* const kTouchedTrees[] = {L"Access.Application.8", L"Access.Application.9",
                                         L"MdbSwitch"};
@@ -143,8 +137,8 @@ class LaunchEndToEnd : public ::testing::Test {
   }
 
   static void Register(const std::wstring& code, const std::wstring& command) {
-    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT,
-                         L"Access.Application." + code + L"\\shell\\open\\command", L"", command));
+    ASSERT_TRUE(
+        RegWrite(HKEY_CLASSES_ROOT, L"Access.Application." + code + kOpenCommandW, L"", command));
   }
 
   static void Configure(const std::wstring& standinDir, const std::string& settings) {
@@ -497,8 +491,8 @@ class KeyAcl {
 TEST_F(LaunchEndToEnd, OpenCommandsTheUserMayOnlyReadStillLaunch) {
   const std::wstring db = MakeFile(L"Sales 97.mdb", Jet3());
   Configure(ac8_, "delay=300\r\nexit=5\r\n");
-  const std::wstring command8 = L"Access.Application.8\\shell\\open\\command";
-  const std::wstring command9 = L"Access.Application.9\\shell\\open\\command";
+  const std::wstring command8 = kAccess8CommandW;
+  const std::wstring command9 = kAccess9CommandW;
   KeyAcl readOnly8(command8, L"D:P(A;;KR;;;WD)");
   KeyAcl readOnly9(command9, L"D:P(A;;KR;;;WD)");
   ASSERT_TRUE(readOnly8.applied() && readOnly9.applied());

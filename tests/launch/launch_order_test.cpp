@@ -6,12 +6,14 @@
 #include "launch/mSwitch.h"
 #include "startup/mMain.h"
 #include "startup/std_Func.h"
+#include "support/TestKeys.h"
+
+using namespace mdbtest;
 
 namespace mdb {
 namespace {
 
 const std::wstring kDb = L"C:\\Data\\Sales 97.mdb";
-const std::string kAccess8Key = "Access.Application.8\\shell\\open\\command";
 const std::string kAccess8 = "\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP \"%1\"";
 const std::wstring kAccess8Line = L"\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP  \"" + kDb + L"\"";
 const std::wstring kNotAccessFile = L"はAccess97、または2000のファイルではありません";
@@ -20,7 +22,7 @@ class Launch : public ::testing::Test {
  protected:
   Launch() {
     gLogFile = L"C:\\Tools\\MdbSwitch.Log";
-    fake.registry.SetText(HKEY_CLASSES_ROOT_, kAccess8Key, "", kAccess8);
+    fake.registry.SetText(HKEY_CLASSES_ROOT_, kAccess8Command, "", kAccess8);
     fake.registry.SetText(HKEY_CLASSES_ROOT_, ".mdb", "", "Before");
     args = ArgumentList(11);
     args[1] = kDb;
@@ -113,9 +115,9 @@ TEST_F(Launch, MissingOrTooShortOpenCommandIsBakRegFailure) {
     fake.host.messages.clear();
     fake.host.events.clear();
     if (c.present) {
-      fake.registry.SetText(HKEY_CLASSES_ROOT_, kAccess8Key, "", c.command);
+      fake.registry.SetText(HKEY_CLASSES_ROOT_, kAccess8Command, "", c.command);
     } else {
-      fake.registry.Refuse(FakeRegistry::Op::OpenKey, HKEY_CLASSES_ROOT_, kAccess8Key,
+      fake.registry.Refuse(FakeRegistry::Op::OpenKey, HKEY_CLASSES_ROOT_, kAccess8Command,
                            kRegFileNotFound);
     }
     EXPECT_EQ(LaunchAccessForFile(fake.platform, args), kLaunchRefused);

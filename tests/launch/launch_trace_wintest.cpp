@@ -151,8 +151,8 @@ class LaunchTrace : public ::testing::Test {
       const std::wstring built = DirOf(BuiltExecutable()) + L"\\standin\\msaccess.exe";
       ASSERT_TRUE(CopyFileW(built.c_str(), (standin + L"\\msaccess.exe").c_str(), FALSE));
       ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT,
-                           std::wstring(L"Access.Application.") + code + L"\\shell\\open\\command",
-                           L"", L"\"" + standin + L"\\msaccess.exe\" /NOSTARTUP \"%1\""));
+                           std::wstring(L"Access.Application.") + code + kOpenCommandW, L"",
+                           L"\"" + standin + L"\\msaccess.exe\" /NOSTARTUP \"%1\""));
     }
   }
   void TearDown() override { RegRemoveTree(HKEY_CLASSES_ROOT, kClassKey); }
@@ -204,8 +204,8 @@ class LaunchTrace : public ::testing::Test {
     // trace, then MdbSwitch.exe and the path, which Wine quotes again, for
     // it holds a blank, when it makes MdbSwitch's command line.
     std::wstring line =
-        L"/bin/sh -c \"exec 2>>\\\"$1\\\"; export WINEDEBUG=+pid,+loaddll,+process; shift; "
-        L"exec \\\"$0\\\" \\\"$@\\\"\" \"" +
+        L"/bin/sh -c \"exec 2>>\\\"$1\\\"; shift; "
+        L"exec env WINEDEBUG=+pid,+loaddll,+process \\\"$0\\\" \\\"$@\\\"\" \"" +
         std::wstring(loader) + L"\" \"" + unixTrace + L"\" \"" + exe_ + L"\"";
     if (!path.empty()) line += L" \"" + path + L"\"";
     std::vector<wchar_t> buffer(line.begin(), line.end());
@@ -259,8 +259,8 @@ class LaunchTrace : public ::testing::Test {
   RegistryGuard launcher_{HKEY_CLASSES_ROOT, L"MdbSwitch"};
   RegistryGuard access8_{HKEY_CLASSES_ROOT, L"Access.Application.8"};
   RegistryGuard access9_{HKEY_CLASSES_ROOT, L"Access.Application.9"};
-  RegistryGuard command8_{HKEY_CLASSES_ROOT, L"Access.Application.8\\shell\\open\\command"};
-  RegistryGuard command9_{HKEY_CLASSES_ROOT, L"Access.Application.9\\shell\\open\\command"};
+  RegistryGuard command8_{HKEY_CLASSES_ROOT, kAccess8CommandW};
+  RegistryGuard command9_{HKEY_CLASSES_ROOT, kAccess9CommandW};
   std::wstring dir_, exe_;
 };
 

@@ -6,30 +6,15 @@
 #include "fakes/FakePlatform.h"
 #include "startup/mMain.h"
 #include "startup/std_Func.h"
+#include "support/LogLines.h"
+#include "support/TestKeys.h"
+
+using namespace mdbtest;
 
 namespace mdb {
 namespace {
 
 const std::wstring kLog = L"C:\\Tools\\MdbSwitch.Log";
-
-// Entry messages of the log, time stamps and TABs taken off.
-std::vector<std::string> Messages(const std::string& log) {
-  std::vector<std::string> messages;
-  std::size_t pos = 0;
-  while (pos < log.size()) {
-    std::size_t end = log.find("\r\n", pos);
-    if (end == std::string::npos) end = log.size();
-    const std::string line = log.substr(pos, end - pos);
-    const std::size_t tab = line.find('\t');
-    if (line.rfind("2001/02/03 14:05:06\t", 0) == 0) {
-      messages.push_back(line.substr(tab + 1));
-    } else if (!messages.empty()) {
-      messages.back() += "\r\n" + line;
-    }
-    pos = end + 2;
-  }
-  return messages;
-}
 
 // Runs Main; true when it ended the program (launch mode).
 bool RunMain(FakePlatform& fake, int* status = nullptr) {
@@ -48,7 +33,7 @@ TEST(MainSettingsMode, EmptyCommandLineReturnsWithTwoEmptyEntries) {
   EXPECT_FALSE(RunMain(fake));
   EXPECT_FALSE(gDebugMode);
   EXPECT_EQ(gLogFile, kLog);
-  EXPECT_EQ(Messages(fake.host.FileBytes(kLog)),
+  EXPECT_EQ(LogMessages(fake.host.FileBytes(kLog)),
             (std::vector<std::string>{"Command()=", "CmdL$="}));
   EXPECT_TRUE(fake.host.messages.empty());
   EXPECT_EQ(fake.windows.shownCount, 1);
@@ -59,7 +44,7 @@ TEST(MainSettingsMode, UnquotedPathIsNotOpened) {
   FakePlatform fake;
   fake.host.commandLine = L"C:\\Data\\A.mdb";
   EXPECT_FALSE(RunMain(fake));
-  EXPECT_EQ(Messages(fake.host.FileBytes(kLog)),
+  EXPECT_EQ(LogMessages(fake.host.FileBytes(kLog)),
             (std::vector<std::string>{"Command()=C:\\Data\\A.mdb", "CmdL$=C:\\Data\\A.mdb"}));
   EXPECT_EQ(fake.windows.shownCount, 1);
   EXPECT_TRUE(fake.process.calls.empty());
@@ -70,7 +55,7 @@ TEST(MainLaunchMode, LogsTheRunAndEndsTheProgram) {
   FakePlatform fake;
   fake.host.commandLine = L"\"\\\\server\\share\\A.MDB\"";
   EXPECT_TRUE(RunMain(fake));
-  const auto messages = Messages(fake.host.FileBytes(kLog));
+  const auto messages = LogMessages(fake.host.FileBytes(kLog));
   ASSERT_GE(messages.size(), 4u);
   EXPECT_EQ(messages[0], "Command()=\"\\\\server\\share\\A.MDB\"");
   EXPECT_EQ(messages[1], "CmdL$=\"\\\\server\\share\\A.MDB\"");
@@ -84,7 +69,7 @@ TEST(MainLaunchMode, LocalPathIsExpandedBeforeItIsLogged) {
   fake.host.AddEntry(L"C:\\DATAFI~1\\SALES~1.MDB", L"Sales 2000.mdb");
   fake.host.commandLine = L"\"C:\\DATAFI~1\\SALES~1.MDB\" \"\" \"\" \"\" \"\" \"\" \"\" \"\" \"\"";
   RunMain(fake);
-  const auto messages = Messages(fake.host.FileBytes(kLog));
+  const auto messages = LogMessages(fake.host.FileBytes(kLog));
   ASSERT_GE(messages.size(), 4u);
   EXPECT_EQ(std::count(messages[2].begin(), messages[2].end(), '\n'), 11);
   EXPECT_NE(messages[2].find("(10)\r\n"), std::string::npos);
@@ -109,7 +94,7 @@ TEST(MainLaunchMode, RelativePathsAreMadeFullBeforeTheyAreExpanded) {
     fake.host.AddEntry(L"C:\\Data\\Sales 2000.mdb", L"Sales 2000.mdb");
     fake.host.commandLine = L"\"" + c.first + L"\"";
     RunMain(fake);
-    const auto messages = Messages(fake.host.FileBytes(kLog));
+    const auto messages = LogMessages(fake.host.FileBytes(kLog));
     ASSERT_GE(messages.size(), 4u);
     EXPECT_EQ(messages[3], "GetLongAfter Arg$(1)=" + c.second);
     // A path with its drive and root is not touched before the expansion.
@@ -124,7 +109,7 @@ TEST(MainLaunchMode, EmptyFirstArgumentIsStillExpanded) {
   FakePlatform fake;
   fake.host.commandLine = L"\"\"";
   RunMain(fake);
-  const auto messages = Messages(fake.host.FileBytes(kLog));
+  const auto messages = LogMessages(fake.host.FileBytes(kLog));
   ASSERT_GE(messages.size(), 4u);
   EXPECT_EQ(messages[3], "GetLongAfter Arg$(1)=\\");
 }
@@ -190,13 +175,13 @@ void Prepare(FakePlatform& fake, RunKind run) {
   fake.host.AddFile(kLog, "old run\r\n");
   fake.host.AddEntry(L"C:\\Data", L"Data", kEntryDirectory);
   fake.host.AddEntry(kDb, L"Sales 97.mdb");
-  fake.registry.SetText(HKEY_CLASSES_ROOT_, "Access.Application.8\\shell\\open\\command", "",
+  fake.registry.SetText(HKEY_CLASSES_ROOT_, kAccess8Command, "",
                         "\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP \"%1\"");
   fake.registry.SetText(HKEY_CLASSES_ROOT_, ".mdb", "", "Access.Application.8");
   fake.engine.versions[kDb] = run == RunKind::NotAnAccessFile ? L"2.0" : L"3.5";
   fake.process.exitCode = 7;
   if (run == RunKind::RegistrationRefused) {
-    fake.registry.Refuse(FakeRegistry::Op::SetValue, HKEY_CLASSES_ROOT_, "MdbSwitch\\DefaultIcon");
+    fake.registry.Refuse(FakeRegistry::Op::SetValue, HKEY_CLASSES_ROOT_, kOwnIcon);
   }
   if (run != RunKind::Settings) {
     fake.host.commandLine = L"\"" + kDb + L"\"";
@@ -213,7 +198,7 @@ RunOutcome RunAndObserve(FakePlatform& fake) {
   outcome.process = fake.process.calls;
   outcome.windowsShown = fake.windows.shownCount;
   outcome.mdb = DefaultText(fake.registry, ".mdb");
-  outcome.ownCommand = DefaultText(fake.registry, "MdbSwitch\\shell\\open\\command");
+  outcome.ownCommand = DefaultText(fake.registry, kOwnCommand);
   return outcome;
 }
 
@@ -296,7 +281,7 @@ TEST(MainLaunchMode, NetworkPathIsOpenedWithoutBeingLookedUp) {
   for (const std::wstring& event : fake.host.events) {
     EXPECT_NE(event.rfind(L"find:\\\\", 0), 0u) << std::string(event.begin(), event.end());
   }
-  const auto messages = Messages(fake.host.FileBytes(kLog));
+  const auto messages = LogMessages(fake.host.FileBytes(kLog));
   ASSERT_GE(messages.size(), 4u);
   EXPECT_EQ(messages[3], "GetLongAfter Arg$(1)=\\\\server\\share\\Sales 97.mdb");
   EXPECT_TRUE(outcome.boxes.empty());
@@ -314,10 +299,9 @@ void RegisterAsAnAdministratorDid(FakePlatform& fake) {
   const std::string program = "C:\\Tools\\MdbSwitch.exe";
   std::string placeholders;
   for (char digit = '1'; digit <= '9'; ++digit) placeholders += std::string(" \"%") + digit + "\"";
-  fake.registry.SetText(HKEY_CLASSES_ROOT_, "MdbSwitch\\shell\\open\\command", "",
-                        program + placeholders);
-  fake.registry.SetText(HKEY_CLASSES_ROOT_, "MdbSwitch\\DefaultIcon", "", program + ",0");
-  fake.registry.SetText(HKEY_CLASSES_ROOT_, "MdbSwitch\\ac8regcommand", "", kLive8);
+  fake.registry.SetText(HKEY_CLASSES_ROOT_, kOwnCommand, "", program + placeholders);
+  fake.registry.SetText(HKEY_CLASSES_ROOT_, kOwnIcon, "", program + ",0");
+  fake.registry.SetText(HKEY_CLASSES_ROOT_, kBackup8, "", kLive8);
   fake.registry.DenyWrites(HKEY_CLASSES_ROOT_, "MdbSwitch");
 }
 

@@ -12,6 +12,9 @@
 
 #include "fakes/FakePlatform.h"
 #include "ui/frmMain.h"
+#include "support/TestKeys.h"
+
+using namespace mdbtest;
 
 namespace mdb {
 namespace {
@@ -56,9 +59,9 @@ class FakeOps final : public IAssociationOps {
   bool overridden = false;
 };
 
-class FrmMainTest : public ::testing::Test {
+// The window on the in-memory platform, read and pressed as a user would.
+class WindowTest : public ::testing::Test {
  protected:
-  void Show() { ShowFrmMain(fake.host, fake.windows, ops); }
   bool Selected(ControlId id) { return fake.windows.State(id).value; }
   // Presses Command3 and returns the exit status, or -1 when the program went on.
   int Press() {
@@ -71,6 +74,12 @@ class FrmMainTest : public ::testing::Test {
   }
 
   FakePlatform fake;
+};
+
+class FrmMainTest : public WindowTest {
+ protected:
+  void Show() { ShowFrmMain(fake.host, fake.windows, ops); }
+
   std::shared_ptr<FakeOps> ops = std::make_shared<FakeOps>();
 };
 
@@ -266,14 +275,14 @@ TEST(FrmMainLayoutTest, ThirteenControlsNamedInTabOrderThreeInsideFrame) {
 
 // The same window on the real association operations and the in-memory
 // registry, as the program runs it.
-class FrmMainOnRegistry : public ::testing::Test {
+class FrmMainOnRegistry : public WindowTest {
  protected:
   static constexpr RegHandle kRoot = HKEY_CLASSES_ROOT_;
 
   void InstallBoth() {
-    fake.registry.SetText(kRoot, "Access.Application.8\\shell\\open\\command", "",
+    fake.registry.SetText(kRoot, kAccess8Command, "",
                           "\"C:\\Office\\MSACCESS.EXE\" /NOSTARTUP \"%1\"");
-    fake.registry.SetText(kRoot, "Access.Application.9\\shell\\open\\command", "",
+    fake.registry.SetText(kRoot, kAccess9Command, "",
                           "\"C:\\Office10\\MSACCESS.EXE\" /NOSTARTUP \"%1\"");
   }
   std::string MdbClass() {
@@ -281,17 +290,6 @@ class FrmMainOnRegistry : public ::testing::Test {
     if (!fake.registry.GetRaw(kRoot, ".mdb", "", &value)) return "<missing>";
     return std::string(value.bytes.c_str());
   }
-  int Press() {
-    try {
-      fake.windows.Click(ControlId::Command3);
-    } catch (const ProgramEnded& ended) {
-      return ended.status;
-    }
-    return -1;
-  }
-  bool Selected(ControlId id) { return fake.windows.State(id).value; }
-
-  FakePlatform fake;
 };
 
 TEST_F(FrmMainOnRegistry, OnlyTheExactOwnClassSelectsOption2) {
@@ -306,8 +304,8 @@ TEST_F(FrmMainOnRegistry, OnlyTheExactOwnClassSelectsOption2) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.mdb ? c.mdb : "<missing>");
     FakePlatform local;
-    local.registry.SetText(kRoot, "Access.Application.8\\shell\\open\\command", "", "a");
-    local.registry.SetText(kRoot, "Access.Application.9\\shell\\open\\command", "", "b");
+    local.registry.SetText(kRoot, kAccess8Command, "", "a");
+    local.registry.SetText(kRoot, kAccess9Command, "", "b");
     if (c.mdb) local.registry.SetText(kRoot, ".mdb", "", c.mdb);
     ShowFrmMain(local.platform);
     EXPECT_EQ(local.windows.State(ControlId::Option1).value, !c.option2);
@@ -318,9 +316,8 @@ TEST_F(FrmMainOnRegistry, OnlyTheExactOwnClassSelectsOption2) {
 
 TEST_F(FrmMainOnRegistry, PathBoxesShowBackupsCutBeforeFirstSlash) {
   InstallBoth();
-  fake.registry.SetText(kRoot, "MdbSwitch\\ac8regcommand", "",
-                        "C:\\A\\msaccess.exe /NOSTARTUP \"%1\"");
-  fake.registry.SetText(kRoot, "MdbSwitch\\ac9regcommand", "", "C:\\B\\MSACCESS.EXE");
+  fake.registry.SetText(kRoot, kBackup8, "", "C:\\A\\msaccess.exe /NOSTARTUP \"%1\"");
+  fake.registry.SetText(kRoot, kBackup9, "", "C:\\B\\MSACCESS.EXE");
   ShowFrmMain(fake.platform);
   EXPECT_EQ(fake.windows.State(ControlId::Text1).text, L"C:\\A\\msaccess.exe ");
   EXPECT_EQ(fake.windows.State(ControlId::Text2).text, L"C:\\B\\MSACCESS.EXE");
@@ -329,8 +326,8 @@ TEST_F(FrmMainOnRegistry, PathBoxesShowBackupsCutBeforeFirstSlash) {
 }
 
 TEST_F(FrmMainOnRegistry, MissingGenerationClosesChoiceButShowsBackups) {
-  fake.registry.SetText(kRoot, "Access.Application.8\\shell\\open\\command", "", "x");
-  fake.registry.SetText(kRoot, "MdbSwitch\\ac9regcommand", "", "C:\\B\\MSACCESS.EXE /x");
+  fake.registry.SetText(kRoot, kAccess8Command, "", "x");
+  fake.registry.SetText(kRoot, kBackup9, "", "C:\\B\\MSACCESS.EXE /x");
   fake.registry.SetText(kRoot, ".mdb", "", "MdbSwitch");
   ShowFrmMain(fake.platform);
   EXPECT_TRUE(Selected(ControlId::Check1));
@@ -352,11 +349,10 @@ TEST_F(FrmMainOnRegistry, ChosenOptionIsWrittenAndProgramEnds) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.after);
     FakePlatform local;
-    local.registry.SetText(kRoot, "Access.Application.8\\shell\\open\\command", "", "a");
-    local.registry.SetText(kRoot, "Access.Application.9\\shell\\open\\command", "", "b");
+    local.registry.SetText(kRoot, kAccess8Command, "", "a");
+    local.registry.SetText(kRoot, kAccess9Command, "", "b");
     local.registry.SetText(kRoot, ".mdb", "", c.before);
-    local.registry.SetText(HKEY_CURRENT_USER_, "Control Panel\\Desktop\\WindowMetrics",
-                           "Shell Icon Size", "32");
+    local.registry.SetText(HKEY_CURRENT_USER_, kMetricsKey, kIconSizeValue, "32");
     ShowFrmMain(local.platform);
     local.windows.Click(c.select);
     int status = -1;
@@ -409,8 +405,7 @@ TEST_F(FrmMainOnRegistry, FirstOptionWinsWhenBothAreSet) {
 TEST_F(FrmMainOnRegistry, LoadingAndChoosingOnlyReadTheRegistry) {
   InstallBoth();
   fake.registry.SetText(kRoot, ".mdb", "", "Other.Class");
-  fake.registry.SetText(HKEY_CURRENT_USER_, "Control Panel\\Desktop\\WindowMetrics",
-                        "Shell Icon Size", "32");
+  fake.registry.SetText(HKEY_CURRENT_USER_, kMetricsKey, kIconSizeValue, "32");
   ShowFrmMain(fake.platform);
   fake.windows.Click(ControlId::Option2);
   fake.windows.Click(ControlId::Option1);

@@ -16,13 +16,10 @@ namespace {
 
 const wchar_t kCaption[] =
     L"Access97と2000を自動認識して起動する Varo's MdbVersionSwitch  Ver0.92β";
-const wchar_t kAccess8[] = L"Access.Application.8\\shell\\open\\command";
-const wchar_t kAccess9[] = L"Access.Application.9\\shell\\open\\command";
 const wchar_t kCommand8[] =
     L"\"C:\\Program Files\\Microsoft Office\\Office\\MSACCESS.EXE\" /NOSTARTUP \"%1\"";
 const wchar_t kCommand9[] =
     L"\"C:\\Program Files\\Microsoft Office\\Office10\\MSACCESS.EXE\" /NOSTARTUP \"%1\"";
-const wchar_t kMetrics[] = L"Control Panel\\Desktop\\WindowMetrics";
 
 struct FoundControl {
   HWND window = nullptr;
@@ -104,7 +101,7 @@ class SettingsWindow : public ::testing::Test {
     dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
     dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
-    iconSizeBefore_ = RegRead(HKEY_CURRENT_USER, kMetrics, L"Shell Icon Size");
+    iconSizeBefore_ = RegRead(HKEY_CURRENT_USER, kMetricsKeyW, kIconSizeValueW);
   }
   void TearDown() override {
     if (process_.id() != 0 && !process_.Wait(0)) process_.Kill();
@@ -112,10 +109,10 @@ class SettingsWindow : public ::testing::Test {
 
   void RegisterBoth() {
     // A known icon size, so that one left lowered by the refresh shows.
-    ASSERT_TRUE(RegWrite(HKEY_CURRENT_USER, kMetrics, L"Shell Icon Size", L"32"));
+    ASSERT_TRUE(RegWrite(HKEY_CURRENT_USER, kMetricsKeyW, kIconSizeValueW, L"32"));
     iconSizeBefore_ = L"32";
-    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kAccess8, L"", kCommand8));
-    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kAccess9, L"", kCommand9));
+    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kAccess8CommandW, L"", kCommand8));
+    ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kAccess9CommandW, L"", kCommand9));
   }
 
   // Starts a copy without arguments and waits for its window.
@@ -141,12 +138,12 @@ class SettingsWindow : public ::testing::Test {
   int dpiX_ = 96, dpiY_ = 96;
   std::wstring iconSizeBefore_;
   Process process_;
-  RegistryGuard iconSize_{HKEY_CURRENT_USER, kMetrics, L"Shell Icon Size"};
+  RegistryGuard iconSize_{HKEY_CURRENT_USER, kMetricsKeyW, kIconSizeValueW};
   RegistryGuard mdb_{HKEY_CLASSES_ROOT, L".mdb"};
-  RegistryGuard access8_{HKEY_CLASSES_ROOT, kAccess8};
-  RegistryGuard access9_{HKEY_CLASSES_ROOT, kAccess9};
-  RegistryGuard backup8_{HKEY_CLASSES_ROOT, L"MdbSwitch\\ac8regcommand"};
-  RegistryGuard backup9_{HKEY_CLASSES_ROOT, L"MdbSwitch\\ac9regcommand"};
+  RegistryGuard access8_{HKEY_CLASSES_ROOT, kAccess8CommandW};
+  RegistryGuard access9_{HKEY_CLASSES_ROOT, kAccess9CommandW};
+  RegistryGuard backup8_{HKEY_CLASSES_ROOT, kBackup8W};
+  RegistryGuard backup9_{HKEY_CLASSES_ROOT, kBackup9W};
 };
 
 TEST_F(SettingsWindow, ShowsEveryControlAsLaidOut) {
@@ -214,7 +211,7 @@ TEST_F(SettingsWindow, Option2AppliedClaimsMdbAndRestoresIconSize) {
   PostMessageW(Control(window, ControlId::Command3), BM_CLICK, 0, 0);
   EXPECT_EQ(Ended(), 0u);
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"MdbSwitch");
-  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kMetrics, L"Shell Icon Size"), iconSizeBefore_);
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kMetricsKeyW, kIconSizeValueW), iconSizeBefore_);
 }
 
 TEST_F(SettingsWindow, Option1AppliedReturnsMdbToAccess2000) {
@@ -227,7 +224,7 @@ TEST_F(SettingsWindow, Option1AppliedReturnsMdbToAccess2000) {
   PostMessageW(Control(window, ControlId::Command3), BM_CLICK, 0, 0);
   EXPECT_EQ(Ended(), 0u);
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"Access.Application.9");
-  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kMetrics, L"Shell Icon Size"), iconSizeBefore_);
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kMetricsKeyW, kIconSizeValueW), iconSizeBefore_);
 }
 
 TEST_F(SettingsWindow, ClosedWindowChangesNothing) {
@@ -239,11 +236,11 @@ TEST_F(SettingsWindow, ClosedWindowChangesNothing) {
   PostMessageW(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(Ended(), 0u);
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"Other.Class");
-  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kMetrics, L"Shell Icon Size"), iconSizeBefore_);
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kMetricsKeyW, kIconSizeValueW), iconSizeBefore_);
 }
 
 TEST_F(SettingsWindow, OneGenerationClosesTheChoice) {
-  ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kAccess8, L"", kCommand8));
+  ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kAccess8CommandW, L"", kCommand8));
   RegRemoveTree(HKEY_CLASSES_ROOT, L"Access.Application.9");
   HWND window = Open(L"ui_one_generation");
   ASSERT_NE(window, nullptr);

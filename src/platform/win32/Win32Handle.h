@@ -19,14 +19,7 @@ struct FindHandleTraits {
   static void Close(Raw raw) { ::FindClose(raw); }
 };
 
-struct KernelHandleTraits {
-  using Raw = HANDLE;
-  static Raw Invalid() { return nullptr; }
-  static void Close(Raw raw) { ::CloseHandle(raw); }
-};
-
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
-using KernelHandle = UniqueHandle<KernelHandleTraits>;
 
 }  // namespace mdb
