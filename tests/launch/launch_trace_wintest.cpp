@@ -1,8 +1,8 @@
 // What MdbSwitch.exe loads, and when, read from Wine's own trace of the run
 // (+loaddll and +process, in the order they happened): a launch reaches
 // Access without the shell, without the window machinery and, where the DAO
-// engine is not registered, without COM; a window or a message box still gets the common
-// controls of the manifest's version.
+// engine is not registered, without COM; a window or a message box still
+// gets the common controls of the manifest's version.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -122,8 +122,8 @@ bool AnyLoaded(const std::vector<std::string>& loaded, const std::string& needle
 std::vector<std::string> WindowMachinery(const std::vector<std::string>& loaded) {
   std::vector<std::string> found;
   for (const std::string& path : loaded) {
-    for (const char* tail : {".drv", "\\user32.dll", "\\gdi32.dll", "\\win32u.dll",
-                             "\\imm32.dll", "\\uxtheme.dll", "\\comctl32.dll"}) {
+    for (const char* tail : {".drv", "\\user32.dll", "\\gdi32.dll", "\\win32u.dll", "\\imm32.dll",
+                             "\\uxtheme.dll", "\\comctl32.dll"}) {
       if (EndsWith(path, tail)) found.push_back(path);
     }
   }
