@@ -156,6 +156,6 @@ cat <<EOF
 | T3 | $build | settings window: process created → visible with 13 controls | $t3a ms | one plain window $t3b ms | $(ratio "$t3a" "$t3b") | ≤ 2 |
 | T4 | 32-bit product | size; DLLs imported, delay-loaded, loaded when needed | $size bytes | $(list "$imports"); delay: $(list "$delayed"); when needed: $(list "$loaded") | | ≤ 409600 bytes, Windows 2000's DLLs only |
 
-Measured with $("$wine" --version) ($(basename "$wine")) on $(sed -n 's/^PRETTY_NAME="*\([^"]*\)"*$/\1/p' /etc/os-release),
-$(nproc) cores ($(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1)), load average $load_before before the run and $load_after after it.
+Measured on $(sed -n 's/^PRETTY_NAME="*\([^"]*\)"*$/\1/p' /etc/os-release), $("$wine" --version) ($(basename "$wine")),
+$(nproc) cores ($(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1)), $(awk '/^MemTotal/ { printf "%.0f", $2 / 1048576 }' /proc/meminfo) GB of memory; load average $load_before before the run, $load_after after it.
 EOF
