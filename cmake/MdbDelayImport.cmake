@@ -5,10 +5,16 @@
 # costs more than everything else the launch does. The libraries' names go
 # to `out`, for target_link_libraries; the loader helper they call is in
 # MinGW's own runtime.
+#
+# Only the thunks are offered (the callers are compiled without dllimport):
+# the libraries' __imp_ pointers are made local, since on i686 a call
+# through them crashes. A dllimport call elsewhere in a program that links
+# these libraries then gets the plain import library.
 function(mdb_delay_import out)
   string(REGEX MATCH "[^/]*-w64-mingw32" triple "${CMAKE_CXX_COMPILER}")
   find_program(MDB_NM NAMES ${triple}-nm REQUIRED)
   find_program(MDB_DLLTOOL NAMES ${triple}-dlltool REQUIRED)
+  find_program(MDB_OBJCOPY NAMES ${triple}-objcopy REQUIRED)
   set(libraries)
   foreach(dll IN LISTS ARGN)
     find_library(MDB_IMPORT_${dll} NAMES lib${dll}.a REQUIRED)
@@ -30,6 +36,8 @@ function(mdb_delay_import out)
       file(WRITE "${def}" "LIBRARY ${dll}.dll\nEXPORTS\n${exports}\n")
       execute_process(COMMAND "${MDB_DLLTOOL}" --kill-at --input-def "${def}"
                               --output-delaylib "${library}" --dllname ${dll}.dll
+                      COMMAND_ERROR_IS_FATAL ANY)
+      execute_process(COMMAND "${MDB_OBJCOPY}" --wildcard --localize-symbol=__imp_* "${library}"
                       COMMAND_ERROR_IS_FATAL ANY)
     endif()
     list(APPEND libraries "${library}")

@@ -1,8 +1,8 @@
 // What MdbSwitch.exe loads, and when, read from Wine's own trace of the run
 // (+loaddll and +process, in the order they happened): a launch reaches
-// Access without the window machinery and, where the DAO engine is not
-// registered, without COM; a window or a message box still gets the common
-// controls of the manifest's version.
+// Access without the shell, without the window machinery and, where the DAO
+// engine is not registered, without COM; a window or a message box still
+// gets the common controls of the manifest's version.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -115,18 +115,16 @@ bool AnyLoaded(const std::vector<std::string>& loaded, const std::string& needle
   return false;
 }
 
-// The display driver (winex11.drv and its kin), the theming library, the
-// common controls and, where the build delay-loads them (x64), the window
-// and drawing DLLs themselves: the window machinery a launch has no use for
-// before Access runs. The 32-bit build imports user32 and gdi32.
+// The window and drawing DLLs with what they bring (win32u, imm32), the
+// display driver (winex11.drv and its kin), the theming library and the
+// common controls: the window machinery a launch has no use for before
+// Access runs.
 std::vector<std::string> WindowMachinery(const std::vector<std::string>& loaded) {
-  const bool windowDllsDelayed = sizeof(void*) == 8;
   std::vector<std::string> found;
   for (const std::string& path : loaded) {
-    const bool windowDll = EndsWith(path, "\\user32.dll") || EndsWith(path, "\\gdi32.dll");
-    if (EndsWith(path, ".drv") || EndsWith(path, "\\uxtheme.dll") ||
-        EndsWith(path, "\\comctl32.dll") || (windowDllsDelayed && windowDll)) {
-      found.push_back(path);
+    for (const char* tail : {".drv", "\\user32.dll", "\\gdi32.dll", "\\win32u.dll", "\\imm32.dll",
+                             "\\uxtheme.dll", "\\comctl32.dll"}) {
+      if (EndsWith(path, tail)) found.push_back(path);
     }
   }
   return found;
@@ -295,6 +293,8 @@ TEST_F(LaunchTrace, LaunchReachesAccessWithoutWindowMachineryOrComWhereNoEngineI
     ASSERT_TRUE(accessStarted) << "Access 2000's stand-in was not started";
     EXPECT_EQ(AnyLoaded(loaded, "\\ole32.dll"), c.comExpected) << Joined(loaded);
     EXPECT_EQ(AnyLoaded(loaded, "\\oleaut32.dll"), c.comExpected) << Joined(loaded);
+    // The shell is for after Access has ended.
+    EXPECT_FALSE(AnyLoaded(loaded, "\\shell32.dll")) << Joined(loaded);
     // COM itself may bring window machinery with it (an apartment window);
     // without COM nothing may.
     if (!c.comExpected) {

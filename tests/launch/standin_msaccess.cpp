@@ -7,6 +7,9 @@
 //   hold=1        after rewriting, waits for release.flag to appear
 //   delay=<ms>    then sleeps this long
 //   exit=<code>   and ends with this exit code
+//   created=1     notes its own creation time in created.txt (100 ns units,
+//                 as FILETIME), in place of the last one: the benchmark's
+//                 end of a launch
 // running.flag gets a line once the rewrite is done; show.txt holds the
 // window style it was asked to show itself with (-1 when none was given).
 // Each file gets one line from every instance that ran.
@@ -50,6 +53,15 @@ std::wstring Setting(const std::wstring& ini, const wchar_t* name) {
   return value;
 }
 
+void NoteCreationTime(const std::wstring& file) {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return;
+  const unsigned long long ticks =
+      (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+  DeleteFileW(file.c_str());
+  AppendUtf8(file, std::to_wstring(ticks));
+}
+
 bool Exists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -66,6 +78,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   AppendUtf8(dir + L"\\show.txt", std::to_wstring(styled ? startup.wShowWindow : -1));
 
   const std::wstring ini = dir + L"\\standin.ini";
+  if (Setting(ini, L"created") == L"1") NoteCreationTime(dir + L"\\created.txt");
   const std::wstring mdbClass = Setting(ini, L"mdb");
   if (!mdbClass.empty()) {
     HKEY key;
