@@ -43,20 +43,15 @@ std::optional<std::wstring> VersionFromEngine(IDatabaseEngine& engine, const std
 
 // The Version text that the file's own first page announces; "" when it
 // cannot be read or is not a known database. Only the first page is read:
-// the prefix that gives its size, then the rest of it.
+// the prefix that gives its size, then the rest of it, in one opening.
 std::wstring VersionFromHeader(IDatabaseEngine& engine, const std::wstring& path) {
   static_assert(kMdbLargestPage <= kFileStartLimit, "a first page must be readable whole");
   std::wstring version;
   try {
-    std::string bytes;
-    if (!DaoSucceeded(engine.ReadFileStart(path, 0, kMdbPrefixSize, &bytes))) return version;
-    const std::size_t pageSize = MdbFirstPageSize(bytes);
-    if (pageSize == 0) return version;
-    std::string rest;
-    if (!DaoSucceeded(engine.ReadFileStart(path, bytes.size(), pageSize - bytes.size(), &rest))) {
-      return version;
+    std::string page;
+    if (DaoSucceeded(engine.ReadFileStart(path, kMdbPrefixSize, MdbFirstPageSize, &page))) {
+      MdbVersionFromFirstPage(page, &version);
     }
-    MdbVersionFromFirstPage(bytes + rest, &version);
   } catch (...) {
   }
   return version;

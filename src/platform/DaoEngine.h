@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/UniqueHandle.h"
@@ -51,11 +52,14 @@ class IDatabaseEngine {
   // Access runs; the next CreateEngine starts afresh.
   virtual void ReleaseEngine() = 0;
 
-  // Where the engine cannot answer: `size` bytes from `offset` of the file
-  // at `path`, read-only, sharing the file fully, and only from a file on
-  // disk. Nothing past kFileStartLimit is read. Fewer bytes at the end of
-  // the file; `bytes` is left alone on failure.
-  virtual DaoStatus ReadFileStart(const std::wstring& path, std::size_t offset, std::size_t size,
+  // Where the engine cannot answer: the start of the file at `path`, opened
+  // once, read-only, sharing the file fully, and only from a file on disk.
+  // The first `prefixSize` bytes are read, then on up to the size that
+  // `sizeOf` gives for them (no further where that is not more). Nothing
+  // past kFileStartLimit is read; fewer bytes at the end of the file.
+  // `bytes` is left alone on failure.
+  virtual DaoStatus ReadFileStart(const std::wstring& path, std::size_t prefixSize,
+                                  const std::function<std::size_t(const std::string&)>& sizeOf,
                                   std::string* bytes) = 0;
 };
 

@@ -1,6 +1,7 @@
 // For tests only: never linked into MdbSwitch.exe.
 #include "fakes/FakeDaoEngine.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace mdb {
@@ -90,15 +91,20 @@ void FakeDaoEngine::ReleaseEngine() {
   created_ = false;
 }
 
-DaoStatus FakeDaoEngine::ReadFileStart(const std::wstring& path, std::size_t offset,
-                                       std::size_t size, std::string* bytes) {
-  calls.push_back(L"read:" + path + L"|" + std::to_wstring(offset) + L"|" + std::to_wstring(size));
+DaoStatus FakeDaoEngine::ReadFileStart(const std::wstring& path, std::size_t prefixSize,
+                                       const std::function<std::size_t(const std::string&)>& sizeOf,
+                                       std::string* bytes) {
+  calls.push_back(L"read:" + path + L"|" + std::to_wstring(prefixSize));
   const DaoStatus status = Check("read");
   if (!DaoSucceeded(status)) return status;
   const auto found = headerFiles.find(path);
-  if (found == headerFiles.end() || offset >= kFileStartLimit) return kDaoFailed;
+  if (found == headerFiles.end()) return kDaoFailed;
   const std::string start = found->second.substr(0, kFileStartLimit);
-  *bytes = offset < start.size() ? start.substr(offset, size) : std::string();
+  // What the probe asked for, whatever the file holds.
+  const std::size_t asked =
+      std::max(prefixSize, std::min(sizeOf(start.substr(0, prefixSize)), kFileStartLimit));
+  calls.back() += L"|" + std::to_wstring(asked);
+  *bytes = start.substr(0, asked);
   return kDaoOk;
 }
 

@@ -29,7 +29,7 @@ class FakeDaoEngine final : public IDatabaseEngine {
 
   // What the probe did: "create", "workspaces", "item:<collection>|<index>",
   // "open:<workspace>|<path>", "version:<database>", "release:<object>",
-  // "release engine", "read:<path>|<offset>|<size>"; objects by number.
+  // "release engine", "read:<path>|<prefix size>|<size read up to>"; objects by number.
   std::vector<std::wstring> calls;
 
   // Objects handed out and not released yet, with what they are.
@@ -47,7 +47,8 @@ class FakeDaoEngine final : public IDatabaseEngine {
   DaoStatus GetVersion(DaoObject database, std::wstring* version) override;
   void Release(DaoObject object) override;
   void ReleaseEngine() override;
-  DaoStatus ReadFileStart(const std::wstring& path, std::size_t offset, std::size_t size,
+  DaoStatus ReadFileStart(const std::wstring& path, std::size_t prefixSize,
+                          const std::function<std::size_t(const std::string&)>& sizeOf,
                           std::string* bytes) override;
 
  private:

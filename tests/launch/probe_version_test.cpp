@@ -69,10 +69,10 @@ TEST_F(Probe, SecondProbeReusesTheEngine) {
   ExpectSilentAndReleased();
 }
 
-// The two reads of a file's first page: the prefix that tells the page size,
-// then the rest of that page.
+// The read of a file's first page: the prefix that tells the page size,
+// then on to the end of that page, and no further.
 std::vector<std::wstring> PageReads(const std::wstring& path, std::size_t page) {
-  return {L"read:" + path + L"|0|24", L"read:" + path + L"|24|" + std::to_wstring(page - 24)};
+  return {L"read:" + path + L"|24|" + std::to_wstring(page)};
 }
 
 std::vector<std::wstring> Then(std::vector<std::wstring> first,
@@ -152,7 +152,7 @@ TEST_F(Probe, EngineOrReadThatThrowsIsAbsorbedAndTheDatabaseIsReleased) {
   EXPECT_EQ(Run(), L"8");
   fake.engine.throwing.insert("read");
   EXPECT_EQ(Run(), L"");
-  EXPECT_EQ(fake.engine.calls.back(), L"read:" + kPath + L"|0|24");
+  EXPECT_EQ(fake.engine.calls.back(), L"read:" + kPath + L"|24");
   ExpectSilentAndReleased();
 }
 
@@ -171,7 +171,7 @@ TEST_P(ProbeWithoutEngine, ReadsTheFileHeaderInstead) {
   EXPECT_EQ(Run(), GetParam().code);
   // The engine is asked first; no read reaches past the first page.
   const std::size_t page = GetParam().page;
-  const std::vector<std::wstring> prefixOnly = {L"create", L"read:" + kPath + L"|0|24"};
+  const std::vector<std::wstring> prefixOnly = {L"create", L"read:" + kPath + L"|24|24"};
   EXPECT_EQ(fake.engine.calls, page == 0 ? prefixOnly : Then({L"create"}, PageReads(kPath, page)));
   ExpectSilentAndReleased();
 }
@@ -193,8 +193,8 @@ TEST_F(Probe, WithoutEngineAMissingFileYieldsNothingAndCreationIsTriedEachTime) 
   fake.engine.failing["create"] = mdb::kDaoClassNotRegistered;
   EXPECT_EQ(Run(), L"");
   EXPECT_EQ(Run(), L"");
-  const std::vector<std::wstring> expected = {L"create", L"read:" + kPath + L"|0|24", L"create",
-                                              L"read:" + kPath + L"|0|24"};
+  const std::vector<std::wstring> expected = {L"create", L"read:" + kPath + L"|24", L"create",
+                                              L"read:" + kPath + L"|24"};
   EXPECT_EQ(fake.engine.calls, expected);
   ExpectSilentAndReleased();
 }

@@ -1,5 +1,6 @@
 #include "platform/win32/Win32DaoEngine.h"
 
+#include <algorithm>
 #include <string>
 #include <type_traits>
 
@@ -245,10 +246,9 @@ void Win32DaoEngine::ReleaseEngine() {
   inApartment_ = false;
 }
 
-DaoStatus Win32DaoEngine::ReadFileStart(const std::wstring& path, std::size_t offset,
-                                        std::size_t size, std::string* bytes) {
-  if (offset >= kFileStartLimit) return kDaoFailed;
-  if (size > kFileStartLimit - offset) size = kFileStartLimit - offset;
+DaoStatus Win32DaoEngine::ReadFileStart(
+    const std::wstring& path, std::size_t prefixSize,
+    const std::function<std::size_t(const std::string&)>& sizeOf, std::string* bytes) {
   // Full sharing, so that a database open in Access neither stops this read
   // nor is stopped by it.
   FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
@@ -257,12 +257,11 @@ DaoStatus Win32DaoEngine::ReadFileStart(const std::wstring& path, std::size_t of
   if (!file.valid()) return HRESULT_FROM_WIN32(GetLastError());
   // Pipes and devices could keep a read waiting; only a file on disk is read.
   if (GetFileType(file.get()) != FILE_TYPE_DISK) return kDaoFailed;
-  if (offset != 0 && SetFilePointer(file.get(), static_cast<LONG>(offset), nullptr, FILE_BEGIN) ==
-                         INVALID_SET_FILE_POINTER) {
+  std::string read;
+  if (!ReadUpTo(file.get(), std::min(prefixSize, kFileStartLimit), &read) ||
+      !ReadUpTo(file.get(), std::min(sizeOf(read), kFileStartLimit), &read)) {
     return HRESULT_FROM_WIN32(GetLastError());
   }
-  std::string read;
-  if (!ReadUpTo(file.get(), size, &read)) return HRESULT_FROM_WIN32(GetLastError());
   *bytes = read;
   return S_OK;
 }

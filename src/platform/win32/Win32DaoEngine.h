@@ -54,7 +54,8 @@ class Win32DaoEngine final : public IDatabaseEngine {
   DaoStatus GetVersion(DaoObject database, std::wstring* version) override;
   void Release(DaoObject object) override;
   void ReleaseEngine() override;
-  DaoStatus ReadFileStart(const std::wstring& path, std::size_t offset, std::size_t size,
+  DaoStatus ReadFileStart(const std::wstring& path, std::size_t prefixSize,
+                          const std::function<std::size_t(const std::string&)>& sizeOf,
                           std::string* bytes) override;
 
  private:
