@@ -349,6 +349,7 @@ namespace {
 const wchar_t kUserChoice[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.mdb\\UserChoice";
 const wchar_t kNtVersion[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
+const wchar_t kWineOverrides[] = L"Software\\Wine\\DllOverrides";
 const wchar_t kControlPanelPage[] =
     L"control.exe\" /name Microsoft.DefaultPrograms /page "
     L"pageDefaultProgram\\pageAdvancedSettings?pszAppName=MdbSwitch";
@@ -404,6 +405,9 @@ class WindowsOwnChoice : public SettingsWindow,
     saved_ = settings_ + L"\\control.saved";
     ASSERT_TRUE(CopyFileW((system_ + L"\\control.exe").c_str(), saved_.c_str(), FALSE));
     ASSERT_TRUE(CopyFileW(standin.c_str(), (system_ + L"\\control.exe").c_str(), FALSE));
+    // Wine starts its own built-in Control Panel from a 64-bit system folder
+    // whatever file stands there, unless told to take the file.
+    ASSERT_TRUE(RegWrite(HKEY_CURRENT_USER, kWineOverrides, L"control.exe", L"native"));
   }
   void TearDown() override {
     SettingsWindow::TearDown();
@@ -436,6 +440,7 @@ class WindowsOwnChoice : public SettingsWindow,
   RegistryGuard ntBuild_{HKEY_LOCAL_MACHINE, kNtVersion, L"CurrentBuildNumber"};
   RegistryGuard ntUpdate_{HKEY_LOCAL_MACHINE, kNtVersion, L"UBR"};
   RegistryGuard protocol_{HKEY_CLASSES_ROOT, L"ms-settings"};
+  RegistryGuard controlOverride_{HKEY_CURRENT_USER, kWineOverrides, L"control.exe"};
 };
 
 TEST_P(WindowsOwnChoice, MdbSwitchAppliedOverAccessChosenInWindows) {
