@@ -88,7 +88,7 @@ std::wstring ComparablePath(IHost& host, const std::wstring& path) {
   if (path.compare(0, 2, L"\\\\") != 0) {
     try {
       const std::wstring longForm = GetLongFileName(host, path);
-      if (longForm != L"ファイルが見つかりません。") spelled = longForm;
+      if (longForm != kLongFileNameNotFound) spelled = longForm;
     } catch (const HostError&) {
       // A drive that is not ready cannot settle it; the text decides.
     }

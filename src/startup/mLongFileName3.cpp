@@ -4,7 +4,6 @@ namespace mdb {
 
 namespace {
 
-const wchar_t kNotFound[] = L"ファイルが見つかりません。";
 const wchar_t kWildcards[] = L"*?<>\"";
 
 // Directories, hidden and system entries are found as well as plain files.
@@ -19,7 +18,7 @@ std::wstring GetLongFileName(IHost& host, const std::wstring& path) {
   // entry matches first; no stored name holds one, so such a path is not
   // there. Windows honours "<", ">" and '"' as wildcards too (DOS_STAR,
   // DOS_QM and DOS_DOT): "Sales 2000.md>" finds "Sales 2000.mdb".
-  if (path.find_first_of(kWildcards) != std::wstring::npos) return kNotFound;
+  if (path.find_first_of(kWildcards) != std::wstring::npos) return kLongFileNameNotFound;
 
   // The appended separator makes the last component a prefix like the others.
   const std::wstring working = path + L"\\";
@@ -31,7 +30,7 @@ std::wstring GetLongFileName(IHost& host, const std::wstring& path) {
     while (separator < working.size() && !IsSeparator(working[separator])) ++separator;
     if (separator >= working.size()) break;
     const std::wstring name = host.FindEntry(working.substr(0, separator), kAnyEntry);
-    if (name.empty()) return kNotFound;
+    if (name.empty()) return kLongFileNameNotFound;
     result += L"\\" + name;
     start = separator + 1;
   }

@@ -58,12 +58,19 @@ void RestrictLibrarySearch() {
   }
 }
 
+std::wstring SystemFolder() {
+  std::wstring folder(MAX_PATH, L'\0');
+  for (;;) {
+    const UINT length = GetSystemDirectoryW(&folder[0], static_cast<UINT>(folder.size()));
+    if (length == 0) return std::wstring();
+    if (length < folder.size()) return folder.substr(0, length);
+    folder.resize(length + 1);
+  }
+}
+
 HMODULE LoadSystemLibrary(const wchar_t* name) {
-  wchar_t folder[MAX_PATH];
-  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return nullptr;
-  const std::wstring path = std::wstring(folder, length) + L"\\" + name;
-  return LoadLibraryW(path.c_str());
+  const std::wstring folder = SystemFolder();
+  return folder.empty() ? nullptr : LoadLibraryW((folder + L"\\" + name).c_str());
 }
 
 HMODULE LoadAssemblyOrSystemLibrary(const wchar_t* name) {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace mdb {
 
 // Takes the current folder out of the search for libraries loaded by name
@@ -12,6 +14,9 @@ namespace mdb {
 // the system folder. Both are looked up, not imported: Windows 2000 has
 // neither. Called first thing, before any library is loaded.
 void RestrictLibrarySearch();
+
+// The system folder, without a trailing separator; "" where it cannot be had.
+std::wstring SystemFolder();
 
 // Loads `name` from the system folder by its full path; null on failure.
 HMODULE LoadSystemLibrary(const wchar_t* name);

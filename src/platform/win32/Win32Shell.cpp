@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <vector>
+#include "platform/win32/Win32LibrarySearch.h"
 
 namespace mdb {
 
@@ -51,24 +51,13 @@ WindowsVersion Win32Shell::RunningVersion() {
   return version;
 }
 
-std::wstring Win32Shell::SystemDirectory() {
-  std::vector<wchar_t> buffer(MAX_PATH);
-  for (;;) {
-    const UINT length = GetSystemDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
-    if (length == 0) return std::wstring();
-    if (length < buffer.size()) return std::wstring(buffer.data(), length);
-    buffer.resize(length + 1);
-  }
-}
+std::wstring Win32Shell::SystemDirectory() { return SystemFolder(); }
 
 void* Win32Shell::Shell32Function(const char* name) {
-  const std::wstring folder = SystemDirectory();
-  if (folder.empty()) return nullptr;
-  // By full path: the program's own folder may hold anything. It stays
-  // loaded, since the shell may still be working for us when the call returns.
-  HMODULE shell32 = LoadLibraryW((folder + L"\\shell32.dll").c_str());
-  if (shell32 == nullptr) return nullptr;
-  return reinterpret_cast<void*>(GetProcAddress(shell32, name));
+  // It stays loaded, since the shell may still be working for us when the
+  // call returns.
+  HMODULE shell32 = LoadSystemLibrary(L"shell32.dll");
+  return shell32 == nullptr ? nullptr : reinterpret_cast<void*>(GetProcAddress(shell32, name));
 }
 
 void Win32Shell::NotifyAssociationChanged() {
