@@ -330,25 +330,6 @@ TEST_F(LaunchEndToEnd, RealJet3FilesOpenInAccess97) {
 
 // The shell leaves the database's folder as the current folder; a
 // comctl32.dll planted there must not be what the box loads.
-TEST_F(LaunchEndToEnd, AComctl32BesideTheDatabaseIsNotLoadedForTheBox) {
-  const std::wstring folder = dir_ + L"\\Downloads";
-  CreateDirectoryW(folder.c_str(), nullptr);
-  wchar_t self[MAX_PATH];
-  const std::wstring planted =
-      DirOf(std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH))) +
-      L"\\planted_library.dll";
-  ASSERT_TRUE(CopyFileW(planted.c_str(), (folder + L"\\comctl32.dll").c_str(), FALSE));
-  const std::wstring db = folder + L"\\notes.mdb";
-  WriteFileBytes(db, "not a database");
-  Process process = StartIn(folder, exe_, L"\"notes.mdb\"");
-  MessageBoxInfo box;
-  ASSERT_TRUE(FindMessageBox(process.id(), 20000, &box));
-  EXPECT_EQ(box.text, db + kNotAccessFile);
-  PressOk(box.window);
-  EXPECT_TRUE(process.Wait(20000));
-  EXPECT_FALSE(FileExists(folder + L"\\comctl32.dll.loaded"));
-}
-
 TEST_F(LaunchEndToEnd, FolderOutsideTheAnsiCodePageReachesAccessIntact) {
   const std::wstring folder = dir_ + L"\\Ünïcødé ✓";
   ASSERT_NE(ToAnsi(folder).find('?'), std::string::npos) << "the name fits code page 932";
