@@ -285,7 +285,13 @@ class Installer : public ::testing::Test {
     DeleteFileW((ac8 + L"\\received.txt").c_str());
     Process start = Start(SystemDir() + L"\\start.exe", L"/wait \"" + db + L"\"");
     DWORD exitCode = 1;
-    if (!start.Wait(60000, &exitCode) || exitCode != 0) return false;
+    if (!start.Wait(60000, &exitCode)) {
+      ADD_FAILURE() << "the open did not end within 60 s; dialogs: " << Utf8(VisibleDialogs())
+                    << "log: " << ReadFileBytes(InstallDir() + L"\\MdbSwitch.Log");
+      start.Kill();
+      return false;
+    }
+    if (exitCode != 0) return false;
     const wchar_t* gap = direct ? L" " : L"  ";
     return ReadFileBytes(ac8 + L"\\received.txt") ==
            Utf8(L"\"" + ac8 + L"\\msaccess.exe\" /NOSTARTUP" + gap + L"\"" + db + L"\"") + "\n";

@@ -148,6 +148,26 @@ HWND FindTopWindow(DWORD pid, const std::wstring& caption, DWORD ms) {
 
 HWND FindAnyTopWindow(DWORD pid, DWORD ms) { return Poll(pid, nullptr, ms, true); }
 
+std::wstring VisibleDialogs() {
+  struct Listing {
+    static BOOL CALLBACK Add(HWND window, LPARAM param) {
+      wchar_t cls[64] = L"";
+      GetClassNameW(window, cls, 64);
+      if (!IsWindowVisible(window) || std::wstring(cls) != L"#32770") return TRUE;
+      DWORD pid = 0;
+      GetWindowThreadProcessId(window, &pid);
+      HWND text = GetDlgItem(window, 0xFFFF);
+      *reinterpret_cast<std::wstring*>(param) += L"[pid " + std::to_wstring(pid) + L"] " +
+                                                 TextOf(window) + L": " +
+                                                 (text ? TextOf(text) : L"") + L"\n";
+      return TRUE;
+    }
+  };
+  std::wstring list;
+  EnumWindows(Listing::Add, reinterpret_cast<LPARAM>(&list));
+  return list.empty() ? L"(none)" : list;
+}
+
 bool RunToEnd(const std::wstring& exe, const std::wstring& arguments, DWORD ms, DWORD* exitCode,
               std::vector<std::wstring>* boxes) {
   Process process = Start(exe, arguments);

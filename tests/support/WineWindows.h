@@ -27,6 +27,9 @@ void PressOk(HWND box);
 HWND FindTopWindow(DWORD pid, const std::wstring& caption, DWORD ms);
 // Any visible top-level window of `pid`, or null.
 HWND FindAnyTopWindow(DWORD pid, DWORD ms);
+// Every visible dialog of any process, with its caption and text: what
+// a test that timed out waiting reports.
+std::wstring VisibleDialogs();
 // Starts `exe` with `arguments` and waits up to `ms` for it to end, pressing
 // OK on every message box it shows and closing every other window it opens.
 // The texts of the boxes in `boxes` when given; false when it did not end.
