@@ -4,12 +4,16 @@
 #include <commctrl.h>
 
 #include "platform/win32/Win32LibrarySearch.h"
+#include "resource.h"
 
 namespace mdb {
 
 void LoadCommonControls() {
-  // Version 6 through the manifest's activation context where there is one.
-  // It stays loaded: the windows made from its classes live to the end.
+  // Version 6 through the activation context of its own manifest, entered
+  // on the first box or window; a launch never pays for its lookup. The
+  // library stays loaded: the windows made from its classes live to the end.
+  static const bool activated = ActivateOwnManifest(IDM_COMMON_CONTROLS);
+  static_cast<void>(activated);
   HMODULE library = LoadAssemblyOrSystemLibrary(L"comctl32.dll");
   if (library == nullptr) return;
   using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);

@@ -1,7 +1,8 @@
-// The common controls of the version the manifest asks for, loaded when a
-// window or a message box is about to be shown. They are not imported: a
-// launch shows neither, and loading them at start brings the display driver
-// and the theming library into every launch before Access is started.
+// The common controls of the version the program's manifest asks for,
+// activated and loaded when a window or a message box is about to be
+// shown. They are not imported: a launch shows neither, and loading them
+// at start brings the display driver and the theming library into every
+// launch before Access is started.
 #pragma once
 
 namespace mdb {

@@ -58,6 +58,24 @@ void RestrictLibrarySearch() {
   }
 }
 
+bool ActivateOwnManifest(WORD id) {
+  using Create = HANDLE(WINAPI*)(const ACTCTXW*);
+  using Activate = BOOL(WINAPI*)(HANDLE, ULONG_PTR*);
+  const auto create = KernelFunctionAs<Create>("CreateActCtxW");
+  const auto activate = KernelFunctionAs<Activate>("ActivateActCtx");
+  if (create == nullptr || activate == nullptr) return false;
+  ACTCTXW context = {};
+  context.cbSize = sizeof context;
+  context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+  context.hModule = GetModuleHandleW(nullptr);
+  context.lpResourceName = MAKEINTRESOURCEW(id);
+  const HANDLE handle = create(&context);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  // Neither deactivated nor released: it serves until the process ends.
+  ULONG_PTR cookie = 0;
+  return activate(handle, &cookie) != FALSE;
+}
+
 std::wstring SystemFolder() {
   std::wstring folder(MAX_PATH, L'\0');
   for (;;) {

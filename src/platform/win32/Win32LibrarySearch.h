@@ -21,6 +21,11 @@ std::wstring SystemFolder();
 // Loads `name` from the system folder by its full path; null on failure.
 HMODULE LoadSystemLibrary(const wchar_t* name);
 
+// Makes the activation context of this program's manifest resource `id`
+// the calling thread's for the rest of the process. False where the system
+// has no activation contexts (Windows 2000) or the manifest is refused.
+bool ActivateOwnManifest(WORD id);
+
 // Loads `name` where the manifest's activation context redirects it to a
 // side-by-side assembly (the common controls version 6, XP and later), which
 // no search path can reach; elsewhere, as on Windows 2000, from the system

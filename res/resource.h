@@ -1,0 +1,6 @@
+// Resource identifiers shared by the resource script and the program.
+#pragma once
+
+// The manifest that asks for the common controls version 6; the program
+// activates it itself before any box or window appears.
+#define IDM_COMMON_CONTROLS 2
