@@ -5,6 +5,7 @@
 
 #include "WineTestSupport.h"
 #include "platform/win32/Win32LibrarySearch.h"
+#include "platform/win32/Win32RegistryBinding.h"
 
 using namespace mdbtest;
 
@@ -42,6 +43,39 @@ TEST(LibrarySearch, TheCurrentFolderIsSearchedUntilTheSearchIsRestricted) {
   EXPECT_EQ(restricted, nullptr);
   EXPECT_FALSE(FileExists(after));
   if (found != nullptr) FreeLibrary(found);
+}
+
+// The delay-load hook of the product's registry functions, asked as the
+// helper asks it: kernelbase for advapi32 (Wine has it, with the registry),
+// advapi32's own function where kernelbase has none (RegDeleteKeyA), and
+// nothing for any other library or step.
+TEST(RegistryBinding, KernelbaseFirstThenAdvapi32) {
+  HMODULE kernelbase = GetModuleHandleW(L"kernelbase.dll");
+  HMODULE advapi32 = LoadLibraryW(L"advapi32.dll");
+  ASSERT_NE(kernelbase, nullptr);
+  ASSERT_EQ(GetProcAddress(kernelbase, "RegDeleteKeyA"), nullptr) << "Wine now has it there";
+  struct Case {
+    unsigned notification;
+    const char* dll;
+    FARPROC expected;
+  };
+  const Case cases[] = {
+      {dliNotePreLoadLibrary, "ADVAPI32.dll", reinterpret_cast<FARPROC>(kernelbase)},
+      {dliFailGetProc, "advapi32.dll", GetProcAddress(advapi32, "RegDeleteKeyA")},
+      {dliNotePreGetProcAddress, "advapi32.dll", nullptr},
+      {dliNotePreLoadLibrary, "user32.dll", nullptr},
+      {dliFailGetProc, "user32.dll", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.dll) + " " + std::to_string(c.notification));
+    DelayLoadInfo info = {};
+    info.cb = sizeof info;
+    info.szDll = c.dll;
+    info.dlp.fImportByName = TRUE;
+    info.dlp.szProcName = "RegDeleteKeyA";
+    EXPECT_EQ(mdb::BindRegistryFunction(c.notification, &info), c.expected);
+  }
+  EXPECT_NE(GetProcAddress(advapi32, "RegDeleteKeyA"), nullptr);
 }
 
 }  // namespace
