@@ -6,10 +6,12 @@
 # runs 32-bit code natively (scripts/wine32.sh check); elsewhere the x64 build
 # under wine64, said on the terminal and in every row. One warm Wine session
 # (prefix, wine server and Xvfb started once, one unmeasured run of each
-# program first); every figure is the median of interleaved runs, and each
-# ratio compares two figures from the same interleaved series. T4 is always
-# the 32-bit product. The programs it compares with are in scripts/bench/,
-# built as targets of the preset; the stand-in Access is the launch tests'.
+# program first, 100 ms of quiet before every measured start: see
+# scripts/bench/driver.cpp); every figure is the median of interleaved runs,
+# and each ratio compares two figures from the same interleaved series. T4
+# is always the 32-bit product. The programs it compares with are in
+# scripts/bench/, built as targets of the preset; the stand-in Access is the
+# launch tests'.
 # A step that fails ends the script with a line naming it.
 set -Eeuo pipefail
 cd "$(dirname "$0")/.."
@@ -139,8 +141,20 @@ size=$(stat -c %s "$product")
 python3 tests/platform/check_imports.py "$product" tests/platform/imports-win32.txt \
   --os-version 5.0 >&2
 imports=$(i686-w64-mingw32-objdump -p "$product" | sed -n 's/^\s*DLL Name: //p' | sort -f)
-# The delay-import names (ANSI) and the names given to LoadLibraryW (UTF-16).
-others() { { grep -ix '[a-z0-9]*\.dll' || true; } | { grep -vixF "$imports" || true; } | sort -fu; }
+# The delay-import names (ANSI) and the names given to LoadLibraryW (UTF-16),
+# each cut to its longest tail that is a DLL of the system folder: a string
+# may follow a stray printable character in the data.
+system32="$session/prefix/drive_c/windows/system32"
+dll_tail() {
+  local name
+  while read -r name; do
+    while [ -n "$name" ] && [ ! -e "$system32/${name,,}" ]; do name=${name:1}; done
+    [ -z "$name" ] || echo "$name"
+  done
+}
+others() {
+  { grep -ix '[a-z0-9]*\.dll' || true; } | dll_tail | { grep -vixF "$imports" || true; } | sort -fu
+}
 delayed=$(strings -a "$product" | others)
 loaded=$(strings -a -el "$product" | others)
 list() { tr '\n' ' ' <<<"$1" | sed 's/ $//'; }

@@ -11,6 +11,7 @@
 //       time of one version probe of each database file, in this process
 //   driver probeonce FILE
 //       one version probe, for a count of the bytes it reads
+// Every measured start waits kSettleMs first (see Settle).
 // Prints one line per program: NAME median-ms runs.
 #define _WIN32_WINNT 0x0602
 #include <windows.h>
@@ -42,6 +43,15 @@ double Median(std::vector<double> values) {
   std::fprintf(stderr, "bench driver: %s (error %lu)\n", what, GetLastError());
   std::exit(1);
 }
+
+// Started the moment the previous run has ended, while Wine is still done
+// with its processes, a program (either one) takes some 17 ms longer at
+// random: every series falls into two groups and its median into either.
+// A double-click does not come milliseconds after Access closed, so each
+// measured start waits a moment first.
+const DWORD kSettleMs = 100;
+
+void Settle() { Sleep(kSettleMs); }
 
 PROCESS_INFORMATION Start(const std::wstring& command) {
   std::vector<wchar_t> line(command.begin(), command.end());
@@ -77,6 +87,7 @@ std::string ReadAll(const std::wstring& path) {
 // creation.
 double TimeToStandin(const std::wstring& command, const std::wstring& created) {
   DeleteFileW(created.c_str());
+  Settle();
   const std::uint64_t before = Now();
   WaitAndClose(Start(command));
   const std::string text = ReadAll(created);
@@ -107,6 +118,7 @@ BOOL CALLBACK FindVisible(HWND window, LPARAM search) {
 // Milliseconds from just before the start of `command` to its window being
 // visible with `controls` child windows.
 double TimeToWindow(const std::wstring& command, int controls) {
+  Settle();
   const std::uint64_t before = Now();
   PROCESS_INFORMATION info = Start(command);
   WindowSearch search = {info.dwProcessId, nullptr};
