@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # How fast MdbSwitch gets the user to Access, beside programs that do only
 # the least the same job needs; prints one table, ready for the README.
-#   bash scripts/bench.sh          (BENCH_RUNS=n for more than 15 runs each)
+#   bash scripts/bench.sh          (BENCH_RUNS=n for other than 31 runs each)
 # T1-T3 run the 32-bit product under Wine's 32-bit loader where this machine
 # runs 32-bit code natively (scripts/wine32.sh check); elsewhere the x64 build
 # under wine64, said on the terminal and in every row. One warm Wine session
@@ -17,7 +17,7 @@ set -Eeuo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 state="$root/build/bench"
-runs=${BENCH_RUNS:-15}
+runs=${BENCH_RUNS:-31}
 step="checking BENCH_RUNS"
 # Said once, by the script itself rather than by a command substitution.
 trap '[ "$BASH_SUBSHELL" -ne 0 ] || echo "bench.sh: FAILED at: $step" >&2' ERR
