@@ -1,6 +1,6 @@
 // Where the registry functions come from. The program delay-loads advapi32
 // and binds its registry functions to kernelbase wherever that library has
-// them (Windows 8 and later, and Wine): it is in every process already,
+// them (current Windows, and Wine): it is in every process already,
 // while loading advapi32 and the libraries it brings costs a launch under
 // Wine more than all of its own registry work. A function kernelbase lacks,
 // and every one where kernelbase is missing or has none (Windows 2000 to 7),
