@@ -3,8 +3,8 @@
 // them (current Windows, and Wine): it is in every process already,
 // while loading advapi32 and the libraries it brings costs a launch under
 // Wine more than all of its own registry work. A function kernelbase lacks,
-// and every one where kernelbase is missing or has none (Windows 2000 to 7),
-// comes from advapi32 in the system folder.
+// and every one where kernelbase is missing or holds no registry (older
+// Windows), comes from advapi32 in the system folder.
 #pragma once
 
 #include <windows.h>
