@@ -115,13 +115,6 @@ bool ReadDefault(const std::wstring& path, std::wstring* value) {
          ReadString(key.get(), L"", value, &type);
 }
 
-// The operation that puts the default value of `path` back as it is now.
-Operation KeepDefault(const std::wstring& path) {
-  std::wstring value;
-  if (ReadDefault(path, &value)) return {L'S', path, L"", value, REG_SZ};
-  return {L'D', path, L"", L"", 0};
-}
-
 // Every string value below `path`, as the operations that write it again.
 // The program's backups live there; the open command and icon are the
 // package's own and are left to it.
@@ -306,14 +299,16 @@ UINT __stdcall PrepareMdb(MSIHANDLE session) {
   Snapshot(kOwnClass, &now);
   std::wstring mdb;
   const bool hasMdb = ReadDefault(kMdbKey, &mdb);
-  now.push_back(KeepDefault(kMdbKey));
+  now.push_back(hasMdb ? Operation{L'S', kMdbKey, L"", mdb, REG_SZ}
+                       : Operation{L'D', kMdbKey, L"", L"", 0});
+  const Operation giveBack = GiveBackMdb(session);
 
   std::vector<Operation> apply, release;
   if (removal) {
     // The removal of the old version inside an upgrade leaves both to the
     // new one.
     if (Property(session, L"UPGRADINGPRODUCTCODE").empty()) {
-      if (hasMdb && mdb == kOwnClass) release.push_back(GiveBackMdb(session));
+      if (hasMdb && mdb == kOwnClass) release.push_back(giveBack);
       release.push_back({L'T', kOwnClass, L"", L"", 0});
     }
   } else if (!installed) {
@@ -326,7 +321,7 @@ UINT __stdcall PrepareMdb(MSIHANDLE session) {
   Log(session, L".mdb is " + (hasMdb ? L"\"" + mdb + L"\"" : std::wstring(L"unset")) + L"; " +
                    Number(apply.size()) + L" changes to install, " + Number(release.size()) +
                    L" to remove");
-  now.push_back(IfOrphaned(GiveBackMdb(session)));
+  now.push_back(IfOrphaned(giveBack));
   // Each rollback action undoes only its own deferred action.
   const std::wstring undo = Encode(now);
   if (MsiSetPropertyW(session, L"ApplyMdb", Encode(apply).c_str()) != ERROR_SUCCESS ||

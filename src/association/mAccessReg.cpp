@@ -61,18 +61,10 @@ bool HasDefaultAppsLink(const WindowsVersion& version) {
 // may have written it otherwise. A convenience only: a refused write is not
 // worth a word.
 void ListAmongOpenWithPrograms(Platform& platform) {
-  RegKey list;
-  if (OpenRegKey(platform.registry, HKEY_CLASSES_ROOT_, platform.codec.ToNarrow(kOpenWithList),
-                 kKeyQueryValue, &list) == kRegSuccess) {
-    std::uint32_t type = 0;
-    std::uint32_t size = 0;
-    if (platform.registry.QueryValueEx(list.get(), platform.codec.ToNarrow(kOwnClass), &type,
-                                       nullptr, &size) == kRegSuccess) {
-      return;
-    }
+  clsRegEdit edit(platform.registry, platform.codec);
+  if (!edit.mRegHasValue(HKEY_CLASSES_ROOT_, kOpenWithList, kOwnClass)) {
+    edit.mRegSetString(HKEY_CLASSES_ROOT_, kOpenWithList, kOwnClass, L"");
   }
-  clsRegEdit(platform.registry, platform.codec)
-      .mRegSetString(HKEY_CLASSES_ROOT_, kOpenWithList, kOwnClass, L"");
 }
 
 // The ProgId of the user's own choice, "" where there is none.
@@ -85,7 +77,7 @@ std::wstring ReadUserChoice(Platform& platform) {
 // cannot be looked up), lower-cased.
 std::wstring ComparablePath(IHost& host, const std::wstring& path) {
   std::wstring spelled = path;
-  if (path.compare(0, 2, L"\\\\") != 0) {
+  if (!IsNetworkPath(path)) {
     try {
       const std::wstring longForm = GetLongFileName(host, path);
       if (longForm != kLongFileNameNotFound) spelled = longForm;
@@ -96,14 +88,14 @@ std::wstring ComparablePath(IHost& host, const std::wstring& path) {
   return LowerAscii(spelled);
 }
 
-// Whether `stored` says what `text` says but names this program's path in
+// Whether `stored` says what `text` says but names the program's `path` in
 // another spelling: other letter case, or short names where `text` has long
 // ones. The path may be quoted in either; the rest must match exactly.
-bool NamesThisProgramOtherwise(IHost& host, const std::wstring& stored, const std::wstring& text) {
+bool NamesProgramOtherwise(IHost& host, const std::wstring& path, const std::wstring& stored,
+                           const std::wstring& text) {
   // The very text in other bytes (another type, more after the terminator)
   // is not another spelling: it is rewritten.
   if (stored == text) return false;
-  const std::wstring path = ProgramPath(host);
   const std::size_t at = text.find(path);
   if (at > 1) return false;  // npos too: not a value naming the program
   const std::wstring rest = text.substr(at + path.size() + at);
@@ -125,8 +117,18 @@ bool NamesThisProgramOtherwise(IHost& host, const std::wstring& stored, const st
 bool RenewDefault(Platform& platform, const std::wstring& key, const std::wstring& text) {
   clsRegEdit edit(platform.registry, platform.codec);
   return edit.mRegHasString(HKEY_CLASSES_ROOT_, key, L"", text) ||
-         NamesThisProgramOtherwise(platform.host, edit.mRegReadString(HKEY_CLASSES_ROOT_, key, L""),
-                                   text) ||
+         edit.mRegSetString(HKEY_CLASSES_ROOT_, key, L"", text);
+}
+
+// The same for a value that names the program at `path`: one that names it
+// in another spelling (a start through a short or differently cased path)
+// says the same too.
+bool RenewOwnDefault(Platform& platform, const std::wstring& key, const std::wstring& text,
+                     const std::wstring& path) {
+  clsRegEdit edit(platform.registry, platform.codec);
+  return edit.mRegHasString(HKEY_CLASSES_ROOT_, key, L"", text) ||
+         NamesProgramOtherwise(platform.host, path,
+                               edit.mRegReadString(HKEY_CLASSES_ROOT_, key, L""), text) ||
          edit.mRegSetString(HKEY_CLASSES_ROOT_, key, L"", text);
 }
 
@@ -206,10 +208,11 @@ bool RegisterLauncherClass(Platform& platform) {
   // try "C:\Program.exe" first; a path without one is written as it is.
   const std::wstring program = path.find(L' ') == std::wstring::npos ? path : L"\"" + path + L"\"";
   bool result = true;
-  if (!RenewDefault(platform, L"MdbSwitch\\shell\\open\\command", program + argumentSlots)) {
+  if (!RenewOwnDefault(platform, L"MdbSwitch\\shell\\open\\command", program + argumentSlots,
+                       path)) {
     result = false;
   }
-  if (!RenewDefault(platform, L"MdbSwitch\\DefaultIcon", path + L",0")) result = false;
+  if (!RenewOwnDefault(platform, L"MdbSwitch\\DefaultIcon", path + L",0", path)) result = false;
   BackupAccessCommand(platform, L"9");
   BackupAccessCommand(platform, L"8");
   ListAmongOpenWithPrograms(platform);
@@ -233,9 +236,7 @@ bool IsMsAccessCommand(const std::wstring& command) {
 
 bool ApplyAssociationChoice(Platform& platform, bool restoreToAccess, bool viaMdbSwitch) {
   bool applied = true;
-  const std::wstring mode =
-      restoreToAccess ? L"Restore" : (viaMdbSwitch ? L"MdbSwitch" : std::wstring());
-  const std::wstring className = ClassOfMode(mode);
+  const std::wstring className = ChosenMdbClass(restoreToAccess, viaMdbSwitch);
   // The window needs to know whether the write of ".mdb" held, which
   // SetAssociationMode does not hand on; the same single write is made here.
   if (!className.empty()) applied = WriteDefault(platform, kMdbKey, className);

@@ -35,7 +35,8 @@ class HostError : public std::runtime_error {
 };
 
 // Thrown by EndProgram where the host cannot end the process itself (the
-// in-memory host of the unit tests). Nothing in the program catches it.
+// in-memory host of the unit tests). Nothing in the program handles it:
+// RunGuarded lets it pass on.
 struct ProgramEnded {
   int status;
 };

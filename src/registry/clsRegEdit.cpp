@@ -134,6 +134,16 @@ bool clsRegEdit::mRegHasString(RegistryRoot enumRegKey, const std::wstring& strS
   return type == kRegSz && size == wanted.size() && stored.compare(0, size, wanted) == 0;
 }
 
+bool clsRegEdit::mRegHasValue(RegistryRoot enumRegKey, const std::wstring& strSubKey,
+                              const std::wstring& strValueName) {
+  RegKey key;
+  if (!OpenKey(enumRegKey, strSubKey, kKeyQueryValue, &key)) return false;
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+  return registry_.QueryValueEx(key.get(), codec_.ToNarrow(strValueName), &type, nullptr, &size) ==
+         kRegSuccess;
+}
+
 bool clsRegEdit::mRegSetString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                                const std::wstring& strValueName, const std::wstring& strNewValue) {
   try {

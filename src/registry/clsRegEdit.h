@@ -3,8 +3,9 @@
 // between calls. Registry failures come back as "", 0 or false and are never
 // raised; mRegSetString also turns any other failure inside it into false.
 // Every method opens its key with the six specific rights (63), except that
-// mRegHasString only reads, and mRegGetString falls back to reading where
-// those rights are refused, so both work where the user may not write.
+// mRegHasString and mRegHasValue only read, and mRegGetString falls back to
+// reading where those rights are refused, so all three work where the user
+// may not write.
 #pragma once
 
 #include <cstdint>
@@ -47,6 +48,9 @@ class clsRegEdit {
   // its length. False for anything else and for any registry failure.
   bool mRegHasString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                      const std::wstring& strValueName, const std::wstring& strValue);
+  // True when the key holds a value of that name, of any type; read only.
+  bool mRegHasValue(RegistryRoot enumRegKey, const std::wstring& strSubKey,
+                    const std::wstring& strValueName);
   // Creates the key and any keys above it, and stores the text as REG_SZ.
   bool mRegSetString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                      const std::wstring& strValueName, const std::wstring& strNewValue);

@@ -12,4 +12,7 @@ inline constexpr wchar_t kLongFileNameNotFound[] = L"ファイルが見つかり
 
 std::wstring GetLongFileName(IHost& host, const std::wstring& path);
 
+// A "\\server\share" path, which is never expanded.
+inline bool IsNetworkPath(const std::wstring& path) { return path.compare(0, 2, L"\\\\") == 0; }
+
 }  // namespace mdb

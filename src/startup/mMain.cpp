@@ -16,8 +16,6 @@ std::wstring DumpArguments(const ArgumentList& list) {
   return dump;
 }
 
-static bool IsNetworkPath(const std::wstring& path) { return path.compare(0, 2, L"\\\\") == 0; }
-
 // "X:\..." names its drive and root; any other non-empty path was typed at a
 // prompt relative to the current folder.
 static bool IsRelativePath(const std::wstring& path) {

@@ -14,11 +14,9 @@ void LoadCommonControls() {
   // library stays loaded: the windows made from its classes live to the end.
   static const bool activated = ActivateOwnManifest(IDM_COMMON_CONTROLS);
   static_cast<void>(activated);
-  HMODULE library = LoadAssemblyOrSystemLibrary(L"comctl32.dll");
-  if (library == nullptr) return;
   using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-  const auto init = reinterpret_cast<InitFunction>(
-      reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx")));
+  const auto init = LibraryFunction<InitFunction>(LoadAssemblyOrSystemLibrary(L"comctl32.dll"),
+                                                  "InitCommonControlsEx");
   if (init == nullptr) return;
   INITCOMMONCONTROLSEX common = {sizeof(common), ICC_STANDARD_CLASSES};
   init(&common);

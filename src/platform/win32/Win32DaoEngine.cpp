@@ -136,8 +136,7 @@ HRESULT Win32DaoEngine::LoadCom() {
   OleApi ole;
   bool found = true;
   auto find = [&found](HMODULE module, const char* name, auto* function) {
-    *function = reinterpret_cast<std::remove_pointer_t<decltype(function)>>(
-        reinterpret_cast<void*>(GetProcAddress(module, name)));
+    *function = LibraryFunction<std::remove_pointer_t<decltype(function)>>(module, name);
     found = found && *function != nullptr;
   };
   find(ole32, "CoInitializeEx", &ole.coInitializeEx);

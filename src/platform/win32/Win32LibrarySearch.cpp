@@ -6,14 +6,9 @@ namespace mdb {
 
 namespace {
 
-FARPROC KernelFunction(const char* name) {
-  HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-  return kernel32 == nullptr ? nullptr : GetProcAddress(kernel32, name);
-}
-
 template <typename Function>
 Function KernelFunctionAs(const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(KernelFunction(name)));
+  return LibraryFunction<Function>(GetModuleHandleW(L"kernel32.dll"), name);
 }
 
 // The start of ACTCTX_SECTION_KEYED_DATA that FindActCtxSectionStringW

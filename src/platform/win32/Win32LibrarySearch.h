@@ -21,6 +21,15 @@ std::wstring SystemFolder();
 // Loads `name` from the system folder by its full path; null on failure.
 HMODULE LoadSystemLibrary(const wchar_t* name);
 
+// The function `name` of `module` as a `Function`; null where either is
+// missing.
+template <typename Function>
+Function LibraryFunction(HMODULE module, const char* name) {
+  return module == nullptr
+             ? nullptr
+             : reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
 // Makes the activation context of this program's manifest resource `id`
 // the calling thread's for the rest of the process. False where the system
 // has no activation contexts (Windows 2000) or the manifest is refused.

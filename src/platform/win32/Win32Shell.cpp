@@ -32,6 +32,14 @@ std::uint32_t UpdateRevision() {
   return status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(value) ? value : 0;
 }
 
+// The named function of shell32, or null where it cannot be had. shell32
+// stays loaded, since the shell may still be working for us when the call
+// returns.
+template <typename Function>
+Function Shell32Function(const char* name) {
+  return LibraryFunction<Function>(LoadSystemLibrary(L"shell32.dll"), name);
+}
+
 }  // namespace
 
 WindowsVersion Win32Shell::RunningVersion() {
@@ -39,9 +47,8 @@ WindowsVersion Win32Shell::RunningVersion() {
   info.dwOSVersionInfoSize = sizeof(info);
   // GetVersionEx answers 6.2 on every later Windows to a program whose
   // manifest does not list it; ntdll tells the truth and is always mapped.
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  const auto getVersion = reinterpret_cast<RtlGetVersionFunction>(
-      ntdll != nullptr ? reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")) : nullptr);
+  const auto getVersion =
+      LibraryFunction<RtlGetVersionFunction>(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
   if (getVersion == nullptr || getVersion(&info) != 0) {
     info.dwOSVersionInfoSize = sizeof(info);
     if (!GetVersionExW(&info)) return WindowsVersion{};
@@ -53,20 +60,13 @@ WindowsVersion Win32Shell::RunningVersion() {
 
 std::wstring Win32Shell::SystemDirectory() { return SystemFolder(); }
 
-void* Win32Shell::Shell32Function(const char* name) {
-  // It stays loaded, since the shell may still be working for us when the
-  // call returns.
-  HMODULE shell32 = LoadSystemLibrary(L"shell32.dll");
-  return shell32 == nullptr ? nullptr : reinterpret_cast<void*>(GetProcAddress(shell32, name));
-}
-
 void Win32Shell::NotifyAssociationChanged() {
-  const auto notify = reinterpret_cast<ChangeNotifyFunction>(Shell32Function("SHChangeNotify"));
+  const auto notify = Shell32Function<ChangeNotifyFunction>("SHChangeNotify");
   if (notify != nullptr) notify(kAssociationChanged, kIdList, nullptr, nullptr);
 }
 
 bool Win32Shell::Open(const std::wstring& target, const std::wstring& parameters) {
-  const auto execute = reinterpret_cast<ExecuteFunction>(Shell32Function("ShellExecuteW"));
+  const auto execute = Shell32Function<ExecuteFunction>("ShellExecuteW");
   if (execute == nullptr) return false;
   const HINSTANCE result =
       execute(nullptr, L"open", target.c_str(), parameters.empty() ? nullptr : parameters.c_str(),

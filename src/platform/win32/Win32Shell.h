@@ -12,10 +12,6 @@ class Win32Shell final : public IShell {
   std::wstring SystemDirectory() override;
   void NotifyAssociationChanged() override;
   bool Open(const std::wstring& target, const std::wstring& parameters) override;
-
- private:
-  // The named function of shell32, or null where it cannot be had.
-  void* Shell32Function(const char* name);
 };
 
 }  // namespace mdb
