@@ -14,7 +14,6 @@ class FakeShell final : public IShell {
  public:
   WindowsVersion version{10, 0, 19045};
   std::wstring systemDirectory = L"C:\\WINDOWS\\system32";
-  bool openResult = true;
   // "notify", "open:<target>|<parameters>"
   std::vector<std::wstring> events;
 
@@ -23,7 +22,7 @@ class FakeShell final : public IShell {
   void NotifyAssociationChanged() override { events.push_back(L"notify"); }
   bool Open(const std::wstring& target, const std::wstring& parameters) override {
     events.push_back(L"open:" + target + L"|" + parameters);
-    return openResult;
+    return true;
   }
 };
 

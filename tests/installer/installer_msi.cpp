@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
-#include <sddl.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -28,12 +27,6 @@ const DWORD kMsiTimeout = 120000;
 std::wstring Lower(std::wstring text) {
   CharLowerBuffW(&text[0], static_cast<DWORD>(text.size()));
   return text;
-}
-
-std::wstring SystemDir() {
-  wchar_t path[MAX_PATH] = L"";
-  GetSystemDirectoryW(path, MAX_PATH);
-  return path;
 }
 
 std::wstring ShellFolder(int csidl) {
@@ -210,23 +203,6 @@ std::vector<Listing> Listings() {
       {HKEY_LOCAL_MACHINE, L"Software\\MdbSwitch\\Capabilities\\FileAssociations", L".mdb",
        L"MdbSwitch"},
   };
-}
-
-// A DACL on `key` that lets everyone read it and no one change it.
-bool RefuseWrites(HKEY root, const std::wstring& key) {
-  PSECURITY_DESCRIPTOR sd = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KR;;;WD)", SDDL_REVISION_1,
-                                                            &sd, nullptr)) {
-    return false;
-  }
-  HKEY handle;
-  LONG status = RegOpenKeyExW(root, key.c_str(), 0, WRITE_DAC, &handle);
-  if (status == ERROR_SUCCESS) {
-    status = RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, sd);
-    RegCloseKey(handle);
-  }
-  LocalFree(sd);
-  return status == ERROR_SUCCESS;
 }
 
 // A property of the package as stored in it.
@@ -573,7 +549,7 @@ TEST_F(Installer, UpgradeKeepsTheUsersChoiceAndTheBackups) {
 TEST_F(Installer, UninstallGoesOnWhenMdbRefusesWrites) {
   RegisterStandin(L"9");
   ASSERT_EQ(Install(MDB_TEST_MSI), 0);
-  ASSERT_TRUE(RefuseWrites(HKEY_CLASSES_ROOT, L".mdb"));
+  ASSERT_TRUE(RegSetDacl(HKEY_CLASSES_ROOT, L".mdb", L"D:P(A;;KR;;;WD)"));
   const std::wstring log = dir_ + L"\\uninstall.log";
 
   ASSERT_EQ(Msiexec(L"/x \"" MDB_TEST_MSI L"\" /qn /l*v \"" + log + L"\""), 0);

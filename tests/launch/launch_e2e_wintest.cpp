@@ -3,8 +3,6 @@
 // the open commands of Access.Application.8 and Access.Application.9.
 #include <gtest/gtest.h>
 
-#include <sddl.h>
-
 #include <algorithm>
 #include <map>
 #include <memory>
@@ -100,20 +98,6 @@ std::string SystemText(DWORD code) {
   return Utf8(text);
 }
 
-// Starts `exe` with `arguments` in the current folder `folder`.
-Process StartIn(const std::wstring& folder, const std::wstring& exe,
-                const std::wstring& arguments) {
-  std::wstring line = L"\"" + exe + L"\" " + arguments;
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info = {};
-  if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                      &startup, &info)) {
-    return Process();
-  }
-  return Process(info);
-}
-
 class LaunchEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -190,7 +174,7 @@ class LaunchEndToEnd : public ::testing::Test {
   // message box may appear. Started in `folder` when given, as from a prompt.
   DWORD Open(const std::wstring& path, const std::wstring& folder = std::wstring()) {
     Process process = folder.empty() ? Start(exe_, ShellArguments(path))
-                                     : StartIn(folder, exe_, L"\"" + path + L"\"");
+                                     : Start(exe_, L"\"" + path + L"\"", false, folder);
     EXPECT_NE(process.id(), 0u);
     DWORD code = 0xDEAD;
     for (int i = 0; i < 300 && !process.Wait(100, &code); ++i) {
@@ -312,9 +296,7 @@ TEST_F(LaunchEndToEnd, PathsTypedAtAPromptOpenTheFileInTheCurrentFolder) {
 
 // Files the Jet 3 engine wrote, recognised from their header alone.
 TEST_F(LaunchEndToEnd, RealJet3FilesOpenInAccess97) {
-  wchar_t self[MAX_PATH];
-  const std::wstring samples =
-      DirOf(std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH))) + L"\\samples\\";
+  const std::wstring samples = TestProgramDir() + L"\\samples\\";
   Configure(ac8_, "exit=0\r\n");
   std::vector<std::wstring> expected;
   for (const wchar_t* name : {L"jet3-jackcess-del.mdb", L"jet3-jackcess-test.mdb"}) {
@@ -328,8 +310,6 @@ TEST_F(LaunchEndToEnd, RealJet3FilesOpenInAccess97) {
   EXPECT_EQ(Received(ac9_), L"");
 }
 
-// The shell leaves the database's folder as the current folder; a
-// comctl32.dll planted there must not be what the box loads.
 TEST_F(LaunchEndToEnd, FolderOutsideTheAnsiCodePageReachesAccessIntact) {
   const std::wstring folder = dir_ + L"\\Ünïcødé ✓";
   ASSERT_NE(ToAnsi(folder).find('?'), std::string::npos) << "the name fits code page 932";
@@ -440,29 +420,15 @@ TEST_F(LaunchEndToEnd, StartFailureShowsTheSystemTextAndDoesNotReclaimMdb) {
 // everyone do anything with it again so that the snapshot can put it back.
 class KeyAcl {
  public:
-  KeyAcl(const std::wstring& path, const wchar_t* sddl) : path_(path) { applied_ = Apply(sddl); }
-  ~KeyAcl() { Apply(L"D:(A;;KA;;;WD)"); }
+  KeyAcl(const std::wstring& path, const wchar_t* sddl) : path_(path) {
+    applied_ = RegSetDacl(HKEY_CLASSES_ROOT, path_, sddl);
+  }
+  ~KeyAcl() { RegSetDacl(HKEY_CLASSES_ROOT, path_, L"D:(A;;KA;;;WD)"); }
   KeyAcl(const KeyAcl&) = delete;
   KeyAcl& operator=(const KeyAcl&) = delete;
   bool applied() const { return applied_; }
 
  private:
-  bool Apply(const wchar_t* sddl) const {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
-                                                              nullptr)) {
-      return false;
-    }
-    HKEY key;
-    bool done = false;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path_.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
-      done = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
-      RegCloseKey(key);
-    }
-    LocalFree(descriptor);
-    return done;
-  }
-
   std::wstring path_;
   bool applied_ = false;
 };

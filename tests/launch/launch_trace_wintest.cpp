@@ -161,11 +161,7 @@ class LaunchTrace : public ::testing::Test {
     return path;
   }
 
-  static std::wstring ServerDll() {
-    wchar_t self[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    return DirOf(std::wstring(self, length)) + L"\\probe_dao_server.dll";
-  }
+  static std::wstring ServerDll() { return TestProgramDir() + L"\\probe_dao_server.dll"; }
 
   // What a traced run saw: MdbSwitch's own events in order, and how many
   // message boxes it showed and other windows it opened.

@@ -13,10 +13,7 @@ namespace {
 
 // Copies the marking library into `dir` as `name`; the mark it would leave.
 std::wstring Plant(const std::wstring& dir, const std::wstring& name) {
-  wchar_t self[MAX_PATH];
-  const std::wstring library =
-      DirOf(std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH))) +
-      L"\\planted_library.dll";
+  const std::wstring library = TestProgramDir() + L"\\planted_library.dll";
   EXPECT_TRUE(CopyFileW(library.c_str(), (dir + L"\\" + name).c_str(), FALSE)) << Utf8(library);
   return dir + L"\\" + name + L".loaded";
 }

@@ -6,6 +6,17 @@ namespace mdbtest {
 
 std::wstring BuiltExecutable() { return MDB_TEST_EXE; }
 
+std::wstring TestProgramDir() {
+  wchar_t self[MAX_PATH];
+  return DirOf(std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH)));
+}
+
+std::wstring SystemDir() {
+  wchar_t path[MAX_PATH] = L"";
+  GetSystemDirectoryW(path, MAX_PATH);
+  return path;
+}
+
 static void RemoveTreeFiles(const std::wstring& dir) {
   WIN32_FIND_DATAW data;
   HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);

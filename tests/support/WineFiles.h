@@ -19,6 +19,10 @@ std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 bool FileExists(const std::wstring& path);
 std::wstring DirOf(const std::wstring& path);
+// The folder of the running test program, where its helper files are built.
+std::wstring TestProgramDir();
+// The system folder of the prefix, as the program sees it.
+std::wstring SystemDir();
 
 // Wide <-> narrow in the ANSI code page, and UTF-8 for test messages.
 std::string ToAnsi(const std::wstring& text);

@@ -40,7 +40,8 @@ void Process::Resume() {
   if (info_.hThread) ResumeThread(info_.hThread);
 }
 
-Process Start(const std::wstring& exe, const std::wstring& arguments, bool suspended) {
+Process Start(const std::wstring& exe, const std::wstring& arguments, bool suspended,
+              const std::wstring& folder) {
   std::wstring line = L"\"" + exe + L"\"";
   if (!arguments.empty()) line += L" " + arguments;
   std::vector<wchar_t> buffer(line.begin(), line.end());
@@ -49,8 +50,8 @@ Process Start(const std::wstring& exe, const std::wstring& arguments, bool suspe
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info = {};
   if (!CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE,
-                      suspended ? CREATE_SUSPENDED : 0, nullptr, DirOf(exe).c_str(), &startup,
-                      &info)) {
+                      suspended ? CREATE_SUSPENDED : 0, nullptr,
+                      (folder.empty() ? DirOf(exe) : folder).c_str(), &startup, &info)) {
     return Process();
   }
   return Process(info);

@@ -31,6 +31,8 @@ class Process {
 
 // Starts `exe` with the raw argument text `arguments` ("\"exe\" arguments");
 // suspended, it runs only when resumed, so that several can start at once.
-Process Start(const std::wstring& exe, const std::wstring& arguments, bool suspended = false);
+// Its current folder is `folder`, or the program's own when none is given.
+Process Start(const std::wstring& exe, const std::wstring& arguments, bool suspended = false,
+              const std::wstring& folder = std::wstring());
 
 }  // namespace mdbtest

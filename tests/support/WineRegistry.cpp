@@ -1,5 +1,7 @@
 #include "WineRegistry.h"
 
+#include <sddl.h>
+
 #include <vector>
 
 #include "WineFiles.h"
@@ -101,6 +103,22 @@ RegistryGuard::~RegistryGuard() {
       RegCloseKey(key);
     }
   }
+}
+
+bool RegSetDacl(HKEY root, const std::wstring& key, const wchar_t* sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
+                                                            nullptr)) {
+    return false;
+  }
+  HKEY handle;
+  bool done = false;
+  if (RegOpenKeyExW(root, key.c_str(), 0, WRITE_DAC, &handle) == ERROR_SUCCESS) {
+    done = RegSetKeySecurity(handle, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+    RegCloseKey(handle);
+  }
+  LocalFree(descriptor);
+  return done;
 }
 
 }  // namespace mdbtest

@@ -19,6 +19,9 @@ bool RegReadRaw(HKEY root, const std::wstring& key, const std::wstring& name, st
                 DWORD* type);
 void RegRemoveTree(HKEY root, const std::wstring& key);
 bool RegKeyExists(HKEY root, const std::wstring& key);
+// Gives `key` the DACL that `sddl` describes ("D:P(A;;KR;;;WD)": everyone
+// may read it, no one may change it); false when it could not be set.
+bool RegSetDacl(HKEY root, const std::wstring& key, const wchar_t* sddl);
 
 // Puts a value back as it was when the guard was made; a key that did not
 // exist is removed with everything below it.

@@ -201,7 +201,13 @@ TEST_P(Command3Clicks, AppliesReportsFailureThenEnds) {
   Show();
   fake.windows.Click(c.select);
   EXPECT_EQ(Press(), c.message ? 1 : 0);
-  EXPECT_NE(std::find(ops->calls.begin(), ops->calls.end(), c.apply), ops->calls.end());
+  // A failed write ends at once; one that held asks whether Windows decides.
+  std::vector<std::wstring> tail = {c.apply};
+  if (!c.message) tail.push_back(L"overridden");
+  ASSERT_GE(ops->calls.size(), tail.size());
+  EXPECT_EQ(std::vector<std::wstring>(ops->calls.end() - static_cast<long>(tail.size()),
+                                      ops->calls.end()),
+            tail);
   std::vector<std::wstring> expected;
   if (c.message) expected.push_back(L"message:設定に失敗しました");
   expected.push_back(c.message ? L"end:1" : L"end:0");
@@ -220,6 +226,22 @@ INSTANTIATE_TEST_SUITE_P(
                       ClickCase{"Option1Failed", ControlId::Option1, false, L"apply:10", true},
                       ClickCase{"Option2Failed", ControlId::Option2, false, L"apply:01", true}),
     [](const ::testing::TestParamInfo<ClickCase>& info) { return std::string(info.param.title); });
+
+TEST_F(FrmMainTest, OverriddenChoiceAsksThenOpensThePageOnYes) {
+  ops->installed = {L"97", L"2000"};
+  ops->association = L"Access";
+  ops->overridden = true;
+  fake.host.answers = {true};
+  Show();
+  fake.windows.Click(ControlId::Option2);
+  EXPECT_EQ(Press(), kChoiceOverridden);
+  const std::vector<std::wstring> tail = {L"apply:01", L"overridden", L"page"};
+  ASSERT_GE(ops->calls.size(), tail.size());
+  EXPECT_EQ(std::vector<std::wstring>(ops->calls.end() - 3, ops->calls.end()), tail);
+  ASSERT_EQ(fake.host.events.size(), 2u);
+  EXPECT_EQ(fake.host.events[0].rfind(L"ask:", 0), 0u);
+  EXPECT_EQ(fake.host.events[1], L"end:2");
+}
 
 TEST_F(FrmMainTest, HostFailureDuringApplyIsShownAndEndsNonZero) {
   ops->installed = {L"97", L"2000"};
@@ -486,7 +508,9 @@ TEST(OverriddenChoice, EachWindowsEachUserChoiceEachOption) {
         fake.windows.Click(o.option);
         EXPECT_EQ(PressCommand3(fake), box ? kChoiceOverridden : kChoiceInEffect);
         ASSERT_EQ(fake.host.messages.size(), box ? 1u : 0u);
-        if (box) EXPECT_EQ(fake.host.messages[0].icon, kIconInformation);
+        if (box) {
+          EXPECT_EQ(fake.host.messages[0].icon, kIconInformation);
+        }
         std::vector<std::wstring> shell = {L"notify"};
         if (box && o.option == ControlId::Option2) shell.push_back(w.page);
         EXPECT_EQ(fake.shell.events, shell);

@@ -399,9 +399,7 @@ class WindowsOwnChoice : public SettingsWindow,
     ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, L"ms-settings", L"URL Protocol", L""));
     ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, L"ms-settings\\shell\\open\\command", L"",
                          L"\"" + settings_ + L"\\msaccess.exe\" \"%1\""));
-    wchar_t system[MAX_PATH] = L"";
-    GetSystemDirectoryW(system, MAX_PATH);
-    system_ = system;
+    system_ = SystemDir();
     saved_ = settings_ + L"\\control.saved";
     ASSERT_TRUE(CopyFileW((system_ + L"\\control.exe").c_str(), saved_.c_str(), FALSE));
     ASSERT_TRUE(CopyFileW(standin.c_str(), (system_ + L"\\control.exe").c_str(), FALSE));
