@@ -4,7 +4,7 @@
 #include <commctrl.h>
 
 #include "platform/win32/Win32LibrarySearch.h"
-#include "resource.h"
+#include "platform/win32/Win32Resource.h"
 
 namespace mdb {
 

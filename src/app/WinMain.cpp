@@ -1,4 +1,6 @@
 // The Windows entry point: builds the Win32 platform and hands over to Main.
+// The one file that knows both the modules and the Win32 layer: the layer
+// below includes nothing above itself.
 #include <windows.h>
 
 #include "platform/Platform.h"

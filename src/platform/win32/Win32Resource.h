@@ -1,4 +1,5 @@
-// Resource identifiers shared by the resource script and the program.
+// Resource identifiers shared by the resource script (res/MdbSwitch.rc) and
+// the Win32 layer that loads them; the script includes this file.
 #pragma once
 
 // The manifest that asks for the common controls version 6; the program
