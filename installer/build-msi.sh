@@ -24,10 +24,9 @@ rm -rf "$stage"
 mkdir -p "$stage"
 cp "$exe" "$stage/MdbSwitch.exe"
 cp "$dll" "$stage/MdbSwitchSetup.dll"
-# The texts as Notepad reads them on every Windows: CRLF, UTF-8 with a
-# byte-order mark.
+# The texts as Notepad reads them on every Windows, as the archive has them.
 for pair in README.md:README.txt README.ja.md:README.ja.txt LICENSE.txt:LICENSE.txt; do
-  { printf '\357\273\277'; sed 's/\r*$/\r/' "$source/${pair%%:*}"; } >"$stage/${pair#*:}"
+  python3 "$here/notepad_text.py" "$source/${pair%%:*}" "$stage/${pair#*:}"
 done
 cp "$source/res/MdbSwitch.ico" "$stage/"
 # The database's code page: the Japanese texts below are stored in it.

@@ -5,12 +5,12 @@
 
 Each NAME is the file's name inside the archive ("docs/frmMain.png" keeps
 its folder); PATH is where it is read from. A NAME ending in ".txt" is
-written as Notepad reads it on every Windows: CRLF line ends, UTF-8 with a
-byte-order mark. The bytes depend on the inputs only, not on the host's
-zlib: entries are stored uncompressed, in the order given, every entry carries the same time
-stamp (SOURCE_DATE_EPOCH when set, else midnight UTC of RELEASE_DATE,
-YYYY-MM-DD) and the same attributes, and nothing of the build machine
-(owner, umask, clock) is recorded.
+written as Notepad reads it on every Windows (notepad_text.py). The bytes
+depend on the inputs only, not on the host's zlib: entries are stored
+uncompressed, in the order given, every entry carries the same time stamp
+(SOURCE_DATE_EPOCH when set, else midnight UTC of RELEASE_DATE, YYYY-MM-DD)
+and the same attributes, and nothing of the build machine (owner, umask,
+clock) is recorded.
 """
 import hashlib
 import os
@@ -18,6 +18,9 @@ import calendar
 import sys
 import time
 import zipfile
+
+sys.dont_write_bytecode = True  # no cache of the module below in the source tree
+from notepad_text import notepad_text  # noqa: E402
 
 DOS_EPOCH = 315532800  # 1980-01-01 00:00:00 UTC, the earliest zip time
 
@@ -36,11 +39,6 @@ def entry(name, stamp):
     info.external_attr = 0x20
     info.compress_type = zipfile.ZIP_STORED
     return info
-
-
-def notepad_text(data):
-    lines = data.decode("utf-8-sig").replace("\r\n", "\n").split("\n")
-    return b"\xef\xbb\xbf" + "\r\n".join(lines).encode("utf-8")
 
 
 def main(argv):
