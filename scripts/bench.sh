@@ -47,16 +47,14 @@ fi
 
 begin "building the $preset preset's product and benchmark programs"
 programs=(MdbSwitch standin_msaccess bench_bare bench_plainwindow bench_driver)
-cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" -j2 --target "${programs[@]}" >/dev/null
+# shellcheck source=scripts/lib.sh
+source "$root/scripts/lib.sh"
+build_preset "$preset" "${programs[@]}" >/dev/null
 if [ "$preset" != win32 ]; then
-  cmake --preset win32 >/dev/null
-  cmake --build --preset win32 -j2 --target MdbSwitch >/dev/null
+  build_preset win32 MdbSwitch >/dev/null
 fi
 built="$root/build/$preset"
 
-# shellcheck source=scripts/wine/wine.sh
-source "$root/scripts/wine/wine.sh"
 wine=$(wine_binary "$preset")
 begin "starting the Wine session ($wine)"
 session="$state/wine"

@@ -7,13 +7,14 @@
 #   scripts/fuzz.sh [seconds per target, default 30]
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
+# shellcheck source=scripts/lib.sh
+source scripts/lib.sh
 seconds=${1:-30}
 targets=(command_line mdb_header long_file_name access_command cp932_codec)
 
-jobs=$(nproc 2>/dev/null || echo 2)
 mkdir -p build/logs
 log=build/logs/build-fuzz.log
-if ! cmake --preset fuzz >"$log" 2>&1 || ! cmake --build --preset fuzz -j"$jobs" >>"$log" 2>&1; then
+if ! build_preset fuzz >"$log" 2>&1; then
   tail -50 "$log"
   echo "=== fuzz: build FAILED"
   exit 1

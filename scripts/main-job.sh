@@ -14,6 +14,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 state="$root/build/main-job"
+# shellcheck source=scripts/lib.sh
+source scripts/lib.sh
 
 if [ "${1:-}" != --inside ]; then
   bash scripts/setup.sh
@@ -24,30 +26,25 @@ if [ "${1:-}" != --inside ]; then
     arch=win64
   fi
   echo "== building ($arch)"
-  cmake --preset "$arch" -B "$state/$arch" >/dev/null
-  cmake --build "$state/$arch" -j2 --target MdbSwitch standin_msaccess >/dev/null
+  build_preset -B "$state/$arch" "$arch" MdbSwitch standin_msaccess >/dev/null
   if [ "$arch" = win32 ]; then
     exec bash scripts/wine32.sh run "$mode" bash scripts/main-job.sh --inside win32 "$mode"
   fi
   exec bash scripts/main-job.sh --inside win64 native
 fi
 arch=$2
+wine=$(wine_binary "$arch")
 if [ "$arch" = win32 ]; then
-  wine=/usr/lib/wine/wine
   echo "== running the 32-bit product, $state/win32/MdbSwitch.exe (32-bit programs run: $3)"
 else
-  wine=/usr/lib/wine/wine64
-  [ -x "$wine" ] || wine=$(command -v wine64 || command -v wine)
   echo "== running the x64 build, $state/win64/MdbSwitch.exe"
 fi
 
 session="$state/wine"
-source "$root/scripts/wine/wine.sh"
 wine_session "$session" "$wine"
 
 work="$session/work"
 mkdir -p "$work/ac8" "$work/ac9"
-windows() { printf 'Z:%s' "$1" | tr / '\\'; }
 
 cp "$state/$arch/MdbSwitch.exe" "$work/MdbSwitch.exe"
 for ac in ac8 ac9; do cp "$state/$arch/standin/msaccess.exe" "$work/$ac/msaccess.exe"; done
@@ -58,9 +55,9 @@ printf '[standin]\r\nmdb=Access.Application.9\r\ndelay=1000\r\nexit=0\r\n' >"$wo
 
 reg() { "$wine" reg "$@" 2>/dev/null; }
 reg add 'HKCR\Access.Application.8\shell\open\command' /ve /f \
-  /d "\"$(windows "$work/ac8/msaccess.exe")\" /NOSTARTUP \"%1\"" >/dev/null
+  /d "\"$(wine_path "$work/ac8/msaccess.exe")\" /NOSTARTUP \"%1\"" >/dev/null
 reg add 'HKCR\Access.Application.9\shell\open\command' /ve /f \
-  /d "\"$(windows "$work/ac9/msaccess.exe")\" /NOSTARTUP \"%1\"" >/dev/null
+  /d "\"$(wine_path "$work/ac9/msaccess.exe")\" /NOSTARTUP \"%1\"" >/dev/null
 reg add 'HKCR\.mdb' /ve /d MdbSwitch /f >/dev/null
 
 # A database file as far as its first page goes: page type 0, 01 00 00,
@@ -96,7 +93,7 @@ report() {
 echo
 echo "== Access 97 sample, started with the path and eight empty quoted arguments"
 status=0
-"$wine" "$work/MdbSwitch.exe" "$(windows "$work/Sales 97.mdb")" "" "" "" "" "" "" "" "" || status=$?
+"$wine" "$work/MdbSwitch.exe" "$(wine_path "$work/Sales 97.mdb")" "" "" "" "" "" "" "" "" || status=$?
 report "$status"
 
 # That start registered MdbSwitch's own open command; the shell now finds it
@@ -105,5 +102,5 @@ echo
 echo "== Access 2000 sample, opened through the .mdb association (start /wait)"
 echo "-- open command of MdbSwitch: $(default_value 'HKCR\MdbSwitch\shell\open\command')"
 status=0
-"$wine" start /wait "$(windows "$work/Orders 2000.mdb")" || status=$?
+"$wine" start /wait "$(wine_path "$work/Orders 2000.mdb")" || status=$?
 report "$status"

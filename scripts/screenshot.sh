@@ -11,13 +11,13 @@ root=$(pwd)
 out=${1:-docs/frmMain.png}
 build=${BUILD_DIR:-build/win64}
 state="$root/build/screenshot"
-source scripts/wine/wine.sh
+# shellcheck source=scripts/lib.sh
+source scripts/lib.sh
 wine=$(wine_binary win64)
 convert=/usr/bin/convert
 [ -x "$convert" ] || convert=convert
 
-cmake --preset win64 -B "$build" >/dev/null
-cmake --build "$build" -j2 --target MdbSwitch >/dev/null
+build_preset -B "$build" win64 MdbSwitch >/dev/null
 
 # Ending the session's wine server on exit ends the window too.
 wine_session "$state" "$wine"

@@ -9,18 +9,19 @@
 # it fall back to x64 alone, and says so loudly.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
+# shellcheck source=scripts/lib.sh
+source scripts/lib.sh
 bash scripts/setup.sh || exit 1
 
-jobs=$(nproc 2>/dev/null || echo 2)
 logs=build/logs
 mkdir -p "$logs"
 passed=0 failed=0 skips=0 status=0 summary=()
 
-build_preset() {
+# build PRESET: builds the preset's tree, its log kept; notes a failure.
+build() {
   local preset=$1 log="$logs/build-$1.log"
   echo "=== $preset: configure and build"
-  if ! cmake --preset "$preset" >"$log" 2>&1 ||
-     ! cmake --build --preset "$preset" -j"$jobs" >>"$log" 2>&1; then
+  if ! build_preset "$preset" >"$log" 2>&1; then
     tail -50 "$log"
     echo "=== $preset: build FAILED"
     summary+=("$preset: build FAILED")
@@ -58,8 +59,8 @@ else
   summary+=("format check: FAILED")
   status=1
 fi
-build_preset native && test_suite "native" -- --preset native
-build_preset native-asan && test_suite "native ASan/UBSan" -- --preset native-asan
+build native && test_suite "native" -- --preset native
+build native-asan && test_suite "native ASan/UBSan" -- --preset native-asan
 echo "=== fuzz: each target for 30 s"
 if bash scripts/fuzz.sh 30; then
   summary+=("fuzz: every target ran 30 s without a crash")
@@ -69,7 +70,7 @@ else
 fi
 
 wine32_mode=none
-if build_preset win32; then
+if build win32; then
   wine32_mode=$(bash scripts/wine32.sh check)
   echo "=== 32-bit Windows programs run here: $wine32_mode"
   case "$wine32_mode" in
@@ -86,7 +87,7 @@ if build_preset win32; then
       ;;
   esac
 fi
-build_preset win64 && test_suite "win64 build under Wine" -- --preset win64
+build win64 && test_suite "win64 build under Wine" -- --preset win64
 
 ls -l build/win32/MdbSwitch.exe 2>/dev/null
 echo "=== summary"
