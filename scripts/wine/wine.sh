@@ -94,10 +94,17 @@ wine_session_start() {
 # nothing outlives the session.
 wine_session_stop() {
   WINEPREFIX="$1/prefix" "$(wine_server "$2")" -k </dev/null >/dev/null 2>&1
-  # A test program killed while it held a folder immutable (chattr +i)
-  # would leave the build tree undeletable.
+  # A test program killed while it held a folder immutable (chattr +i) or
+  # mounted read-only over itself would leave the build tree undeletable.
   if [ -d "$1/scratch" ] && command -v chattr >/dev/null 2>&1; then
     find "$1/scratch" -type d -exec chattr -i {} + >/dev/null 2>&1
+  fi
+  # Shallowest first: a lazy unmount takes the copies inside it along.
+  if [ -d "$1/scratch" ]; then
+    awk -v dir="$(cd "$1/scratch" && pwd -P)/" 'index($5, dir) == 1 { print $5 }' \
+      /proc/self/mountinfo | sort | while read -r w_mount; do
+      umount -l "$w_mount" >/dev/null 2>&1
+    done
   fi
   [ -f "$1/xvfb.pid" ] && kill "$(cat "$1/xvfb.pid")" 2>/dev/null
   rm -f "$1/xvfb.pid" "$1/display" "$1/display.number"

@@ -535,9 +535,9 @@ TEST_F(LaunchEndToEnd, AReadOnlyOldLogChangesNothing) {
 TEST_F(LaunchEndToEnd, AReadOnlyProgramFolderChangesNothing) {
   const std::wstring db = MakeFile(L"Ledger 97.mdb", Jet3());
   Configure(ac8_, "mdb=Access.Application.8\r\nexit=4\r\n");
-  ImmutableFolder frozen(dir_);
+  ReadOnlyFolder frozen(dir_);
   if (!frozen.applied()) {
-    GTEST_SKIP() << "this case needs chattr +i on the build tree's file system, as root; here: "
+    GTEST_SKIP() << "this case needs chattr +i or a mount of the build tree, as root; here: "
                  << frozen.complaint();
   }
   const std::wstring probe = dir_ + L"\\probe.txt";
@@ -548,7 +548,7 @@ TEST_F(LaunchEndToEnd, AReadOnlyProgramFolderChangesNothing) {
     CloseHandle(created);
     DeleteFileW(probe.c_str());
   }
-  ASSERT_EQ(created, INVALID_HANDLE_VALUE) << "Wine created a file in an immutable folder";
+  ASSERT_EQ(created, INVALID_HANDLE_VALUE) << "Wine created a file in a read-only folder";
   ASSERT_EQ(error, static_cast<DWORD>(ERROR_ACCESS_DENIED));
 
   EXPECT_EQ(Open(db), 4u);  // and no message box

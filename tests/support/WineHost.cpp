@@ -59,22 +59,33 @@ int RunOnHost(const std::string& command, DWORD ms, std::string* output) {
   return result;
 }
 
-ImmutableFolder::ImmutableFolder(std::wstring dir) : dir_(std::move(dir)) {
+ReadOnlyFolder::ReadOnlyFolder(std::wstring dir) : dir_(std::move(dir)) {
   unixPath_ = UnixPathOf(dir_);
   if (unixPath_.empty() || unixPath_.find('\'') != std::string::npos) {
     output_ = "no Linux path for the folder that a shell could be given";
     unixPath_.clear();
     return;
   }
-  status_ = RunOnHost("chattr +i '" + unixPath_ + "'", 20000, &output_);
+  // Each subfolder is bound over itself first, so that the recursive bind
+  // takes it along writable.
+  const std::string quoted = "'" + unixPath_ + "'";
+  status_ = RunOnHost(
+      "chattr +i " + quoted + " || { for d in " + quoted +
+          "/*/; do [ ! -d \"$d\" ] || mount --bind \"$d\" \"$d\" || exit; done; mount --rbind " +
+          quoted + " " + quoted + " && mount -o remount,bind,ro " + quoted + "; }",
+      20000, &output_);
   if (status_ != 0 && output_.empty()) {
-    output_ = "chattr gave no answer (status " + std::to_string(status_) + ")";
+    output_ = "chattr and mount gave no answer (status " + std::to_string(status_) + ")";
   }
 }
 
-ImmutableFolder::~ImmutableFolder() {
-  // Also after a time-out: the attribute may have been set after all.
-  if (!unixPath_.empty()) RunOnHost("chattr -i '" + unixPath_ + "'", 20000);
+ReadOnlyFolder::~ReadOnlyFolder() {
+  // Both ways, also after a time-out: either may have been taken after all.
+  if (unixPath_.empty()) return;
+  const std::string quoted = "'" + unixPath_ + "'";
+  RunOnHost("chattr -i " + quoted + "; umount -R " + quoted + "; for d in " + quoted +
+                "/*/; do umount \"$d\"; done",
+            20000);
 }
 
 }  // namespace mdbtest

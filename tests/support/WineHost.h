@@ -16,22 +16,24 @@ std::string UnixPathOf(const std::wstring& windowsPath);
 // output and error) in *output when given.
 int RunOnHost(const std::string& command, DWORD ms, std::string* output = nullptr);
 
-// A folder made immutable (chattr +i) for the guard's lifetime: Wine then
-// answers "access denied" to any change of its entries, even for root, as
-// Windows answers a standard user in C:\Program Files. Taken off again on
-// every way out of a test, since an immutable folder would make the build
-// tree undeletable; the Wine session (scripts/wine/wine.sh) also clears it when the
-// suite starts and stops, for a test program that was killed.
-class ImmutableFolder {
+// A folder that refuses new and removed entries for the guard's lifetime, as
+// C:\Program Files refuses a standard user; its subfolders stay writable.
+// Made immutable (chattr +i), or where the kernel refuses that (the root of a
+// user namespace, as where qemu runs 32-bit programs) mounted read-only over
+// itself: Wine answers "access denied" to either, even for root. Undone on
+// every way out of a test, since either would make the build tree
+// undeletable; the Wine session (scripts/wine/wine.sh) also undoes both when
+// the suite starts and stops, for a test program that was killed.
+class ReadOnlyFolder {
  public:
-  explicit ImmutableFolder(std::wstring dir);
-  ~ImmutableFolder();
-  ImmutableFolder(const ImmutableFolder&) = delete;
-  ImmutableFolder& operator=(const ImmutableFolder&) = delete;
+  explicit ReadOnlyFolder(std::wstring dir);
+  ~ReadOnlyFolder();
+  ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+  ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
 
-  // False where the file system or the user cannot set the attribute.
+  // False where neither way is open to this user.
   bool applied() const { return status_ == 0; }
-  // What chattr said when it could not.
+  // What the commands said when they could not.
   const std::string& complaint() const { return output_; }
 
  private:
