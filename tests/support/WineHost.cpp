@@ -66,14 +66,13 @@ ReadOnlyFolder::ReadOnlyFolder(std::wstring dir) : dir_(std::move(dir)) {
     unixPath_.clear();
     return;
   }
-  // Each subfolder is bound over itself first, so that the recursive bind
-  // takes it along writable.
-  const std::string quoted = "'" + unixPath_ + "'";
-  status_ = RunOnHost(
-      "chattr +i " + quoted + " || { for d in " + quoted +
-          "/*/; do [ ! -d \"$d\" ] || mount --bind \"$d\" \"$d\" || exit; done; mount --rbind " +
-          quoted + " " + quoted + " && mount -o remount,bind,ro " + quoted + "; }",
-      20000, &output_);
+  // Subfolders bound over themselves first stay writable in the recursive bind.
+  const std::string at = "'" + unixPath_ + "'";
+  status_ =
+      RunOnHost("chattr +i " + at + " || { for d in " + at +
+                    "/*/; do [ ! -d \"$d\" ] || mount --bind \"$d\" \"$d\" || exit; done; " +
+                    "mount --rbind " + at + " " + at + " && mount -o remount,bind,ro " + at + "; }",
+                20000, &output_);
   if (status_ != 0 && output_.empty()) {
     output_ = "chattr and mount gave no answer (status " + std::to_string(status_) + ")";
   }
@@ -81,11 +80,11 @@ ReadOnlyFolder::ReadOnlyFolder(std::wstring dir) : dir_(std::move(dir)) {
 
 ReadOnlyFolder::~ReadOnlyFolder() {
   // Both ways, also after a time-out: either may have been taken after all.
-  if (unixPath_.empty()) return;
-  const std::string quoted = "'" + unixPath_ + "'";
-  RunOnHost("chattr -i " + quoted + "; umount -R " + quoted + "; for d in " + quoted +
-                "/*/; do umount \"$d\"; done",
-            20000);
+  const std::string at = "'" + unixPath_ + "'";
+  if (!unixPath_.empty())
+    RunOnHost("chattr -i " + at + "; umount -R " + at + "; for d in " + at +
+                  "/*/; do umount \"$d\"; done",
+              20000);
 }
 
 }  // namespace mdbtest

@@ -17,13 +17,11 @@ std::string UnixPathOf(const std::wstring& windowsPath);
 int RunOnHost(const std::string& command, DWORD ms, std::string* output = nullptr);
 
 // A folder that refuses new and removed entries for the guard's lifetime, as
-// C:\Program Files refuses a standard user; its subfolders stay writable.
-// Made immutable (chattr +i), or where the kernel refuses that (the root of a
-// user namespace, as where qemu runs 32-bit programs) mounted read-only over
-// itself: Wine answers "access denied" to either, even for root. Undone on
-// every way out of a test, since either would make the build tree
-// undeletable; the Wine session (scripts/wine/wine.sh) also undoes both when
-// the suite starts and stops, for a test program that was killed.
+// C:\Program Files refuses a standard user: made immutable (chattr +i) or,
+// where that is refused (root of a user namespace, as under qemu), mounted
+// read-only over itself, its subfolders left writable. Wine answers "access
+// denied" to either. Undone on every way out of a test and, for a killed test
+// program, by the Wine session (scripts/wine/wine.sh) when it starts and stops.
 class ReadOnlyFolder {
  public:
   explicit ReadOnlyFolder(std::wstring dir);
