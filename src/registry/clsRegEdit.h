@@ -48,12 +48,33 @@ class clsRegEdit {
   // its length. False for anything else and for any registry failure.
   bool mRegHasString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                      const std::wstring& strValueName, const std::wstring& strValue);
-  // True when the key holds a value of that name, of any type; read only.
+  // True when the key holds a value of that name, of any type; read only,
+  // in the registry view `view` names (0: the program's own).
   bool mRegHasValue(RegistryRoot enumRegKey, const std::wstring& strSubKey,
-                    const std::wstring& strValueName);
+                    const std::wstring& strValueName, std::uint32_t view = 0);
   // Creates the key and any keys above it, and stores the text as REG_SZ.
   bool mRegSetString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                      const std::wstring& strValueName, const std::wstring& strNewValue);
+
+  // File classes as they are in effect for this user, named as under
+  // HKEY_CLASSES_ROOT but read from the two stores themselves, as Wine does
+  // not merge them: the user's own value (HKCU\Software\Classes) where the
+  // user's key holds one, else the machine's (HKLM\Software\Classes).
+  std::wstring mClassGetString(const std::wstring& strSubKey, const std::wstring& strValueName);
+  bool mClassHasString(const std::wstring& strSubKey, const std::wstring& strValueName,
+                       const std::wstring& strValue);
+  // True when either store holds a value of that name.
+  bool mClassHasValue(const std::wstring& strSubKey, const std::wstring& strValueName);
+  // Stores the text for the whole machine; where the machine refuses (a
+  // standard user), for this user alone. Where the machine takes it but the
+  // user's own value says otherwise, that one value is made to say the same,
+  // so that the change is in effect for this user; nothing else of the
+  // user's is touched. True when the text is then in effect for this user.
+  bool mClassSetString(const std::wstring& strSubKey, const std::wstring& strValueName,
+                       const std::wstring& strNewValue);
+  // True when the user's own store holds a value of that name: what the
+  // user has that the machine's value does not decide.
+  bool mClassHasUserValue(const std::wstring& strSubKey, const std::wstring& strValueName);
 
  private:
   // Opens the existing key into `key`; false when the platform refuses.

@@ -72,8 +72,17 @@ std::string RootName(RegHandle root) {
   }
 }
 
+// HKEY_CLASSES_ROOT is the machine's classes alone, as Wine keeps it: one
+// key, spelled "HKCR" by either name.
+std::string Spelled(const std::string& path) {
+  const std::string machine = "HKLM\\SOFTWARE\\CLASSES";
+  const std::string folded = Fold(path.substr(0, machine.size() + 1));
+  if (folded != machine && folded != machine + "\\") return path;
+  return "HKCR" + path.substr(machine.size());
+}
+
 std::string Join(const std::string& base, const std::string& subKey) {
-  return subKey.empty() ? base : base + "\\" + subKey;
+  return Spelled(subKey.empty() ? base : base + "\\" + subKey);
 }
 
 int OpIndex(FakeRegistry::Op op) { return static_cast<int>(op); }
@@ -88,7 +97,7 @@ constexpr std::uint32_t kWriteRights =
 std::string PathOf(const FakeRegistry::Node* node) {
   if (node->deleted) return node->name;
   if (node->parent == nullptr) return RootName(node->root);
-  return PathOf(node->parent) + "\\" + node->name;
+  return Spelled(PathOf(node->parent) + "\\" + node->name);
 }
 
 void MarkDeleted(FakeRegistry::Node* node) {
@@ -108,6 +117,20 @@ FakeRegistry::~FakeRegistry() = default;
 std::shared_ptr<FakeRegistry::Node> FakeRegistry::RootNode(RegHandle root) const {
   auto found = roots_.find(root);
   if (found != roots_.end()) return found->second;
+  if (root == HKEY_CLASSES_ROOT_) {
+    std::shared_ptr<Node> node = RootNode(HKEY_LOCAL_MACHINE_);
+    for (const char* part : {"Software", "Classes"}) {
+      std::shared_ptr<Node>& child = node->children[Fold(part)];
+      if (!child) {
+        child = std::make_shared<Node>();
+        child->name = part;
+        child->parent = node.get();
+        child->root = HKEY_LOCAL_MACHINE_;
+      }
+      node = child;
+    }
+    return roots_[root] = node;
+  }
   auto node = std::make_shared<Node>();
   node->root = root;
   roots_[root] = node;

@@ -23,7 +23,7 @@ class Launch : public ::testing::Test {
   Launch() {
     gLogFile = L"C:\\Tools\\MdbSwitch.Log";
     fake.registry.SetText(HKEY_CLASSES_ROOT_, kAccess8Command, "", kAccess8);
-    fake.registry.SetText(HKEY_CLASSES_ROOT_, ".mdb", "", "Before");
+    fake.registry.SetText(HKEY_CLASSES_ROOT_, ".mdb", "", "MdbSwitch");
     args = ArgumentList(11);
     args[1] = kDb;
   }
@@ -52,7 +52,7 @@ class Launch : public ::testing::Test {
     EXPECT_EQ(fake.host.messages[0].caption, L"MdbSwitch");
     EXPECT_TRUE(LogEntries().empty());
     EXPECT_TRUE(fake.process.calls.empty());
-    EXPECT_EQ(Mdb(), "Before");
+    EXPECT_EQ(Mdb(), "MdbSwitch");
   }
 
   FakePlatform fake;
@@ -72,7 +72,7 @@ TEST_F(Launch, Access97DatabaseRunsLoggedThenWaitedForThenReclaims) {
     EXPECT_FALSE(fake.engine.HasEngine());
     EXPECT_EQ(LogEntries(),
               std::vector<std::wstring>{L"2001/02/03 14:05:06\tstrShell$=" + kAccess8Line});
-    EXPECT_EQ(Mdb(), "Before");
+    EXPECT_EQ(Mdb(), "MdbSwitch");
     EXPECT_TRUE(fake.shell.events.empty());
     fake.registry.SetText(HKEY_CLASSES_ROOT_, ".mdb", "", "Access.Application.8");
   };
@@ -91,6 +91,15 @@ TEST_F(Launch, AnMdbLeftAsItWasIsNotAnnounced) {
   EXPECT_EQ(LaunchAccessForFile(fake.platform, args), 0);
   EXPECT_EQ(Mdb(), "MdbSwitch");
   EXPECT_TRUE(fake.shell.events.empty());
+}
+
+TEST_F(Launch, AnMdbThatWasNotTheProgramsIsNotTakenAfterAccess) {
+  fake.engine.versions[kDb] = L"3.5";
+  fake.registry.SetText(HKEY_CLASSES_ROOT_, ".mdb", "", "Access.Application.9");
+  fake.process.whileWaiting = [&] { fake.registry.calls.clear(); };
+  EXPECT_EQ(LaunchAccessForFile(fake.platform, args), 0);
+  EXPECT_EQ(Mdb(), "Access.Application.9");
+  for (const auto& call : fake.registry.calls) EXPECT_NE(call.op, FakeRegistry::Op::SetValue);
 }
 
 TEST_F(Launch, UnrecognisedDatabaseIsReportedWithItsPath) {
@@ -169,7 +178,7 @@ TEST_F(MainLaunch, FailedStartShowsTheSystemTextAndEndsNonZero) {
   EXPECT_EQ(fake.host.messages[0].text, L"指定されたファイルが見つかりません。");
   EXPECT_EQ(fake.host.messages[0].icon, kIconError);
   EXPECT_EQ(LogEntries().back(), L"2001/02/03 14:05:06\tstrShell$=" + kAccess8Line);
-  EXPECT_EQ(Mdb(), "Before");
+  EXPECT_EQ(Mdb(), "MdbSwitch");
 }
 
 }  // namespace

@@ -177,11 +177,12 @@ void Prepare(FakePlatform& fake, RunKind run) {
   fake.host.AddEntry(kDb, L"Sales 97.mdb");
   fake.registry.SetText(HKEY_CLASSES_ROOT_, kAccess8Command, "",
                         "\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP \"%1\"");
-  fake.registry.SetText(HKEY_CLASSES_ROOT_, ".mdb", "", "Access.Application.8");
+  fake.registry.SetText(HKEY_CLASSES_ROOT_, ".mdb", "", "MdbSwitch");
   fake.engine.versions[kDb] = run == RunKind::NotAnAccessFile ? L"2.0" : L"3.5";
   fake.process.exitCode = 7;
   if (run == RunKind::RegistrationRefused) {
     fake.registry.Refuse(FakeRegistry::Op::SetValue, HKEY_CLASSES_ROOT_, kOwnIcon);
+    fake.registry.DenyWrites(HKEY_CURRENT_USER_, "Software\\Classes");
   }
   if (run != RunKind::Settings) {
     fake.host.commandLine = L"\"" + kDb + L"\"";
@@ -367,6 +368,7 @@ TEST(MainRegistration, ARefusedChangeIsReportedAndTheDatabaseStillOpens) {
   Prepare(fake, RunKind::Access97);
   RegisterAsAnAdministratorDid(fake);
   fake.host.programDirectory = L"D:\\Moved";  // the class keys now differ
+  fake.registry.DenyWrites(HKEY_CURRENT_USER_, "Software\\Classes");
   std::size_t boxesWhileAccessRan = 0;
   fake.process.whileWaiting = [&] { boxesWhileAccessRan = fake.host.messages.size(); };
   const RunOutcome outcome = RunAndObserve(fake);
