@@ -15,7 +15,8 @@ namespace {
 
 const std::wstring kNotAccessFile = L"はAccess97、または2000のファイルではありません";
 const std::wstring kNotFound = L"ファイルが見つかりません。";
-const std::wstring kSentinel = L"Sentinel.Before";
+// .mdb as the program's own window leaves it: what a launch takes back.
+const std::wstring kSentinel = L"MdbSwitch";
 
 // Every HKEY_CLASSES_ROOT key the launch touches: the tests' own set-up and
 // MdbSwitch's writes at start-up and after the launch.
@@ -451,6 +452,22 @@ TEST_F(LaunchEndToEnd, OpenCommandsTheUserMayOnlyReadStillLaunch) {
   EXPECT_EQ(Open(db), 5u);
   EXPECT_EQ(Received(ac8_), Expected(ac8_, db));
   EXPECT_EQ(Received(ac9_), L"");
+  EXPECT_EQ(Mdb(), L"MdbSwitch");
+}
+
+// A standard user who keeps Access 2000 as their own default opens one
+// database through "Open with": their default stays as it was.
+TEST_F(LaunchEndToEnd, OpenWithLeavesTheUsersOwnDefault) {
+  const std::wstring db = MakeFile(L"Orders 2000.mdb", Jet4());
+  Configure(ac9_, "exit=4\r\n");
+  StandardUserClasses machine(
+      {L".mdb", L"MdbSwitch", L"Access.Application.8", L"Access.Application.9"});
+  ASSERT_TRUE(machine.applied());
+  const wchar_t userMdb[] = L"Software\\Classes\\.mdb";
+  ASSERT_TRUE(RegWrite(HKEY_CURRENT_USER, userMdb, L"", L"Access.Application.9"));
+  EXPECT_EQ(Open(db), 4u);
+  EXPECT_EQ(Received(ac9_), Expected(ac9_, db));
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, userMdb, L""), L"Access.Application.9");
   EXPECT_EQ(Mdb(), L"MdbSwitch");
 }
 

@@ -350,6 +350,7 @@ const wchar_t kUserChoice[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.mdb\\UserChoice";
 const wchar_t kNtVersion[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
 const wchar_t kWineOverrides[] = L"Software\\Wine\\DllOverrides";
+const wchar_t kRegistered[] = L"Software\\RegisteredApplications";
 const wchar_t kControlPanelPage[] =
     L"control.exe\" /name Microsoft.DefaultPrograms /page "
     L"pageDefaultProgram\\pageAdvancedSettings?pszAppName=MdbSwitch";
@@ -384,6 +385,9 @@ class WindowsOwnChoice : public SettingsWindow,
       RegDeleteValueW(wine, L"Version");
       RegCloseKey(wine);
     }
+    // Listed as the package lists it, so the pages may name the program.
+    ASSERT_TRUE(RegWrite(HKEY_LOCAL_MACHINE, kRegistered, L"MdbSwitch", L"Software\\Clients",
+                         REG_SZ, KEY_WOW64_64KEY));
     ASSERT_TRUE(RegWrite(HKEY_LOCAL_MACHINE, kNtVersion, L"CurrentVersion", GetParam().version));
     ASSERT_TRUE(RegWrite(HKEY_LOCAL_MACHINE, kNtVersion, L"CurrentBuildNumber", GetParam().build));
     const DWORD update = GetParam().update;
@@ -409,6 +413,12 @@ class WindowsOwnChoice : public SettingsWindow,
   }
   void TearDown() override {
     SettingsWindow::TearDown();
+    HKEY registered;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRegistered, 0, KEY_SET_VALUE | KEY_WOW64_64KEY,
+                      &registered) == ERROR_SUCCESS) {
+      RegDeleteValueW(registered, L"MdbSwitch");
+      RegCloseKey(registered);
+    }
     // A stand-in that is still ending holds its file a moment longer.
     for (int i = 0; i < 50 && !saved_.empty(); ++i) {
       if (CopyFileW(saved_.c_str(), (system_ + L"\\control.exe").c_str(), FALSE)) break;
@@ -472,6 +482,34 @@ TEST_P(WindowsOwnChoice, MdbSwitchAppliedOverAccessChosenInWindows) {
   EXPECT_EQ(opened.find('\n'), opened.size() - 1) << opened;
   EXPECT_EQ(opened.find(page + "?"), std::string::npos) << opened;
 }
+
+// A standard user, whom the machine's classes refuse: the choice is made for
+// this user, shown as in effect when the window opens again, and Access 2000
+// is given back the same way.
+class StandardUser : public WindowsOwnChoice {};
+
+TEST_P(StandardUser, TheChoiceIsMadeForThisUser) {
+  RegRemoveTree(HKEY_CURRENT_USER, kUserChoice);
+  StandardUserClasses machine(
+      {L".mdb", L"MdbSwitch", L"Access.Application.8", L"Access.Application.9"});
+  ASSERT_TRUE(machine.applied());
+  for (ControlId option : {ControlId::Option2, ControlId::Option1}) {
+    const bool viaMdbSwitch = option == ControlId::Option2;
+    HWND window = Open(L"ui_standard_user");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(Checked(Control(window, ControlId::Option1)), viaMdbSwitch);
+    SendMessageW(Control(window, option), BM_CLICK, 0, 0);
+    PostMessageW(Control(window, ControlId::Command3), BM_CLICK, 0, 0);
+    EXPECT_EQ(Ended(), 0u) << "not in effect, or refused";
+    EXPECT_EQ(RegRead(HKEY_CURRENT_USER, L"Software\\Classes\\.mdb", L""),
+              viaMdbSwitch ? L"MdbSwitch" : L"Access.Application.9");
+  }
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"Access.Application.9");
+}
+
+INSTANTIATE_TEST_SUITE_P(Reported, StandardUser,
+                         ::testing::Values(ReportedWindows{"Ten", L"10.0", L"19045", 5000, IDYES, 0,
+                                                           nullptr}));
 
 INSTANTIATE_TEST_SUITE_P(
     Reported, WindowsOwnChoice,
