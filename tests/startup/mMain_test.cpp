@@ -253,7 +253,7 @@ TEST(MainLog, TheReferenceRunsShowWhatTheyShould) {
   EXPECT_EQ(outcome.status, 7);
   EXPECT_TRUE(outcome.boxes.empty());
   ASSERT_FALSE(outcome.process.empty());
-  EXPECT_EQ(outcome.process.front(), L"start:" + kAccess8Line + L"|1");
+  EXPECT_EQ(outcome.process.front(), kAccess8Line);
   EXPECT_EQ(outcome.mdb, std::string("MdbSwitch\0", 10));
 
   FakePlatform refused;
@@ -288,7 +288,7 @@ TEST(MainLaunchMode, NetworkPathIsOpenedWithoutBeingLookedUp) {
   EXPECT_TRUE(outcome.boxes.empty());
   ASSERT_FALSE(outcome.process.empty());
   EXPECT_EQ(outcome.process.front(),
-            L"start:\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP  \"" + unc + L"\"|1");
+            L"\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP  \"" + unc + L"\"");
   EXPECT_EQ(outcome.status, 7);
 }
 
@@ -322,7 +322,7 @@ std::vector<std::string> CallsOnTheProgramsKeys(const FakeRegistry& registry) {
 void ExpectAccess97OpenedQuietly(const RunOutcome& outcome) {
   EXPECT_TRUE(outcome.boxes.empty());
   ASSERT_FALSE(outcome.process.empty());
-  EXPECT_EQ(outcome.process.front(), L"start:" + kAccess8Line + L"|1");
+  EXPECT_EQ(outcome.process.front(), kAccess8Line);
   EXPECT_EQ(outcome.status, 7);
   EXPECT_EQ(outcome.mdb, std::string("MdbSwitch\0", 10));
 }
@@ -379,7 +379,7 @@ TEST(MainRegistration, ARefusedChangeIsReportedAndTheDatabaseStillOpens) {
             (std::vector<std::string>{"1:HKCR\\MdbSwitch\\shell\\open\\command",
                                       "1:HKCR\\MdbSwitch\\DefaultIcon"}));
   ASSERT_FALSE(outcome.process.empty());
-  EXPECT_EQ(outcome.process.front(), L"start:" + kAccess8Line + L"|1");
+  EXPECT_EQ(outcome.process.front(), kAccess8Line);
   EXPECT_EQ(outcome.status, 7);
   EXPECT_EQ(outcome.mdb, std::string("MdbSwitch\0", 10));
   EXPECT_EQ(outcome.ownCommand.rfind("C:\\Tools\\MdbSwitch.exe \"%1\"", 0), 0u);

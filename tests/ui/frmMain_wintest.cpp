@@ -464,6 +464,7 @@ TEST_P(WindowsOwnChoice, MdbSwitchAppliedOverAccessChosenInWindows) {
     EXPECT_EQ(box.caption, L"MdbSwitch");
     EXPECT_NE(box.text.find(L"既定のプログラム"), std::wstring::npos) << Utf8(box.text);
     EXPECT_EQ(ShownIcon(box.window), static_cast<DWORD>(MB_ICONINFORMATION));
+    EXPECT_EQ(GetWindow(box.window, GW_OWNER), window) << "the window can be pressed behind it";
     PostMessageW(box.window, WM_COMMAND, w.answer, 0);
   }
   EXPECT_EQ(Ended(), w.status);
