@@ -35,10 +35,19 @@ namespace {
 
 const wchar_t kMdbKey[] = L".mdb";
 const wchar_t kClasses[] = L"Software\\Classes\\";
+const wchar_t kRegisteredApplications[] = L"Software\\RegisteredApplications";
+const wchar_t kCapabilities[] = L"Software\\Classes\\MdbSwitch\\Capabilities";
 const wchar_t kOwnClass[] = L"MdbSwitch";
 
-// One change to the machine's classes, or the user's (`user`): set a string
-// value, delete a value, or delete a key with everything below it. 's' and 'd' set or delete only
+// Where an operation's key is: the machine's classes, the user's classes,
+// or the machine's software in the 64-bit view (the one the 64-bit shell
+// reads; 32-bit Windows has only one).
+const wchar_t kMachine = L'M';
+const wchar_t kUser = L'U';
+const wchar_t kMachine64 = L'6';
+
+// One change in `store`: set a string value, delete a value, or delete a
+// key with everything below it. 's' and 'd' set or delete only
 // when .mdb names MdbSwitch and the class is not there: a rollback that
 // puts back "MdbSwitch" after the class went for good (an old version that
 // is not restored) must not leave .mdb on nothing.
@@ -46,10 +55,14 @@ struct Operation {
   wchar_t kind;  // 'S', 'D', 'T', 's' or 'd'
   std::wstring key, name, data;
   DWORD type;
-  bool user;
+  wchar_t store;
 };
 
-HKEY RootOf(bool user) { return user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
+HKEY RootOf(wchar_t store) { return store == kUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
+std::wstring PathIn(wchar_t store, const std::wstring& key) {
+  return store == kMachine64 ? key : kClasses + key;
+}
+REGSAM ViewOf(wchar_t store) { return store == kMachine64 ? KEY_WOW64_64KEY : 0; }
 
 class Key {
  public:
@@ -62,8 +75,8 @@ class Key {
   LONG Open(HKEY root, const std::wstring& path, REGSAM access) {
     return RegOpenKeyExW(root, path.c_str(), 0, access, &key_);
   }
-  LONG Create(HKEY root, const std::wstring& path) {
-    return RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_,
+  LONG Create(HKEY root, const std::wstring& path, REGSAM view) {
+    return RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &key_,
                            nullptr);
   }
   HKEY get() const { return key_; }
@@ -119,11 +132,16 @@ bool ReadString(HKEY key, const wchar_t* name, std::wstring* value, DWORD* type)
   return true;
 }
 
-bool ReadDefault(const std::wstring& path, std::wstring* value, bool user = false) {
+bool ReadValue(wchar_t store, const std::wstring& path, const wchar_t* name, std::wstring* value) {
   Key key;
   DWORD type = 0;
-  return key.Open(RootOf(user), kClasses + path, KEY_QUERY_VALUE) == ERROR_SUCCESS &&
-         ReadString(key.get(), L"", value, &type);
+  return key.Open(RootOf(store), PathIn(store, path), KEY_QUERY_VALUE | ViewOf(store)) ==
+             ERROR_SUCCESS &&
+         ReadString(key.get(), name, value, &type);
+}
+
+bool ReadDefault(const std::wstring& path, std::wstring* value, wchar_t store = kMachine) {
+  return ReadValue(store, path, L"", value);
 }
 
 // Every string value below `path`, as the operations that write it again.
@@ -142,7 +160,7 @@ void Snapshot(const std::wstring& path, std::vector<Operation>* out) {
     std::wstring value;
     DWORD type = 0;
     if (ReadString(key.get(), name, &value, &type)) {
-      out->push_back({L'S', path, name, value, type, false});
+      out->push_back({L'S', path, name, value, type, kMachine});
     }
   }
   for (DWORD i = 0;; ++i) {
@@ -170,12 +188,12 @@ bool KeyExists(const std::wstring& path) {
 Operation GiveBackMdb(MSIHANDLE session) {
   for (const wchar_t* access : {L"Access.Application.9", L"Access.Application.8"}) {
     if (KeyExists(std::wstring(access) + L"\\shell\\open\\command")) {
-      return {L'S', kMdbKey, L"", access, REG_SZ, false};
+      return {L'S', kMdbKey, L"", access, REG_SZ, kMachine};
     }
   }
   const std::wstring saved = Property(session, L"SAVEDMDBCLASS");
-  if (!saved.empty()) return {L'S', kMdbKey, L"", saved, REG_SZ, false};
-  return {L'D', kMdbKey, L"", L"", 0, false};
+  if (!saved.empty()) return {L'S', kMdbKey, L"", saved, REG_SZ, kMachine};
+  return {L'D', kMdbKey, L"", L"", 0, kMachine};
 }
 
 Operation IfOrphaned(Operation op) {
@@ -197,7 +215,7 @@ std::wstring Encode(const std::vector<Operation>& operations) {
     AddField(&out, op.name);
     AddField(&out, op.data);
     AddField(&out, Number(op.type));
-    AddField(&out, op.user ? L"U" : L"M");
+    AddField(&out, std::wstring(1, op.store));
   }
   return out;
 }
@@ -223,10 +241,11 @@ bool Decode(const std::wstring& in, std::vector<Operation>* operations) {
     Operation op;
     if (!NextField(in, &at, &kind) || !NextField(in, &at, &op.key) ||
         !NextField(in, &at, &op.name) || !NextField(in, &at, &op.data) ||
-        !NextField(in, &at, &type) || !NextField(in, &at, &root) || kind.size() != 1) {
+        !NextField(in, &at, &type) || !NextField(in, &at, &root) || kind.size() != 1 ||
+        root.size() != 1) {
       return false;
     }
-    op.user = root == L"U";
+    op.store = root[0];
     op.kind = kind[0];
     op.type = type == L"2" ? REG_EXPAND_SZ : REG_SZ;
     operations->push_back(op);
@@ -255,16 +274,17 @@ LONG DeleteTree(HKEY root, const std::wstring& path) {
 }
 
 LONG Carry(const Operation& op) {
-  const HKEY root = RootOf(op.user);
-  if (op.kind == L'T') return DeleteTree(root, kClasses + op.key);
+  const HKEY root = RootOf(op.store);
+  const std::wstring path = PathIn(op.store, op.key);
+  if (op.kind == L'T') return DeleteTree(root, path);
   Key key;
   if (op.kind == L'D') {
-    LONG status = key.Open(root, kClasses + op.key, KEY_SET_VALUE);
+    LONG status = key.Open(root, path, KEY_SET_VALUE | ViewOf(op.store));
     if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
     if (status == ERROR_SUCCESS) status = RegDeleteValueW(key.get(), op.name.c_str());
     return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
   }
-  const LONG status = key.Create(root, kClasses + op.key);
+  const LONG status = key.Create(root, path, ViewOf(op.store));
   if (status != ERROR_SUCCESS) return status;
   const DWORD size = static_cast<DWORD>((op.data.size() + 1) * sizeof(wchar_t));
   return RegSetValueExW(key.get(), op.name.c_str(), 0, op.type,
@@ -272,8 +292,8 @@ LONG Carry(const Operation& op) {
 }
 
 std::wstring Describe(const Operation& op) {
-  const std::wstring where = (op.user ? L"HKCU\\" : L"HKLM\\") + std::wstring(kClasses) + op.key +
-                             (op.name.empty() ? L"" : L" " + op.name);
+  const std::wstring where = (op.store == kUser ? L"HKCU\\" : L"HKLM\\") +
+                             PathIn(op.store, op.key) + (op.name.empty() ? L"" : L" " + op.name);
   if (op.kind == L'S') return L"set " + where + L" to \"" + op.data + L"\"";
   return (op.kind == L'T' ? L"delete the key " : L"delete the value of ") + where;
 }
@@ -319,9 +339,18 @@ UINT __stdcall PrepareMdb(MSIHANDLE session) {
   Snapshot(kOwnClass, &now);
   std::wstring mdb;
   const bool hasMdb = ReadDefault(kMdbKey, &mdb);
-  now.push_back(hasMdb ? Operation{L'S', kMdbKey, L"", mdb, REG_SZ, false}
-                       : Operation{L'D', kMdbKey, L"", L"", 0, false});
+  now.push_back(hasMdb ? Operation{L'S', kMdbKey, L"", mdb, REG_SZ, kMachine}
+                       : Operation{L'D', kMdbKey, L"", L"", 0, kMachine});
   const Operation giveBack = GiveBackMdb(session);
+  // Listed where the 64-bit shell looks, whichever view the package's own
+  // value landed in.
+  const Operation listing = {L'S',      kRegisteredApplications, kOwnClass, kCapabilities, REG_SZ,
+                             kMachine64};
+  std::wstring listed;
+  now.push_back(
+      ReadValue(kMachine64, kRegisteredApplications, kOwnClass, &listed)
+          ? Operation{L'S', kRegisteredApplications, kOwnClass, listed, REG_SZ, kMachine64}
+          : Operation{L'D', kRegisteredApplications, kOwnClass, L"", 0, kMachine64});
 
   std::vector<Operation> apply, release, releaseUser;
   if (removal) {
@@ -329,23 +358,25 @@ UINT __stdcall PrepareMdb(MSIHANDLE session) {
     // new one.
     if (Property(session, L"UPGRADINGPRODUCTCODE").empty()) {
       if (hasMdb && mdb == kOwnClass) release.push_back(giveBack);
-      release.push_back({L'T', kOwnClass, L"", L"", 0, false});
+      release.push_back({L'T', kOwnClass, L"", L"", 0, kMachine});
+      release.push_back({L'D', kRegisteredApplications, kOwnClass, L"", 0, kMachine64});
       // What the program wrote for this user where the machine refused it:
       // the user's .mdb goes only where it names the program, so that the
       // machine's class applies to them again.
       std::wstring userMdb;
-      if (ReadDefault(kMdbKey, &userMdb, true) && userMdb == kOwnClass) {
-        releaseUser.push_back({L'D', kMdbKey, L"", L"", 0, true});
+      if (ReadDefault(kMdbKey, &userMdb, kUser) && userMdb == kOwnClass) {
+        releaseUser.push_back({L'D', kMdbKey, L"", L"", 0, kUser});
       }
-      releaseUser.push_back({L'D', L".mdb\\OpenWithProgids", kOwnClass, L"", 0, true});
-      releaseUser.push_back({L'T', kOwnClass, L"", L"", 0, true});
+      releaseUser.push_back({L'D', L".mdb\\OpenWithProgids", kOwnClass, L"", 0, kUser});
+      releaseUser.push_back({L'T', kOwnClass, L"", L"", 0, kUser});
     }
   } else if (!installed) {
     if (!Property(session, L"WIX_UPGRADE_DETECTED").empty()) {
       apply = now;
     } else if (Property(session, L"CLAIMMDB") == L"1") {
-      apply.push_back({L'S', kMdbKey, L"", kOwnClass, REG_SZ, false});
+      apply.push_back({L'S', kMdbKey, L"", kOwnClass, REG_SZ, kMachine});
     }
+    apply.push_back(listing);
   }
   Log(session, L".mdb is " + (hasMdb ? L"\"" + mdb + L"\"" : std::wstring(L"unset")) + L"; " +
                    Number(apply.size()) + L" changes to install, " + Number(release.size()) +

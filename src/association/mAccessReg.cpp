@@ -194,10 +194,11 @@ SystemPage AssociationPageFor(const WindowsVersion& version, const std::wstring&
   return SystemPage{L"ms-settings:defaultapps", L""};
 }
 
+// The package lists the program in both registry views of 64-bit Windows,
+// so the program's own view answers for the one the shell reads.
 bool IsRegisteredApplication(Platform& platform) {
-  // Read in the view the 64-bit shell reads; the 32-bit view elsewhere.
   return clsRegEdit(platform.registry, platform.codec)
-      .mRegHasValue(HKEY_LOCAL_MACHINE_, kRegisteredApplications, kOwnClass, kKeyWow64Key64);
+      .mRegHasValue(HKEY_LOCAL_MACHINE_, kRegisteredApplications, kOwnClass);
 }
 
 bool OpenAssociationPage(Platform& platform) {

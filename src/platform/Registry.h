@@ -32,9 +32,6 @@ enum RegType : std::uint32_t { kRegSz = 1, kRegExpandSz = 2, kRegDword = 4 };
 
 constexpr std::uint32_t kKeyAccess63 = 63;   // the six specific key rights
 constexpr std::uint32_t kKeyQueryValue = 1;  // reading values only
-// KEY_WOW64_64KEY: the 64-bit view, which the 64-bit shell reads, also from a
-// 32-bit program on 64-bit Windows; 32-bit Windows has one view.
-constexpr std::uint32_t kKeyWow64Key64 = 0x0100;
 
 class IRegistryApi {
  public:

@@ -137,9 +137,9 @@ bool clsRegEdit::mRegHasString(RegistryRoot enumRegKey, const std::wstring& strS
 }
 
 bool clsRegEdit::mRegHasValue(RegistryRoot enumRegKey, const std::wstring& strSubKey,
-                              const std::wstring& strValueName, std::uint32_t view) {
+                              const std::wstring& strValueName) {
   RegKey key;
-  if (!OpenKey(enumRegKey, strSubKey, kKeyQueryValue | view, &key)) return false;
+  if (!OpenKey(enumRegKey, strSubKey, kKeyQueryValue, &key)) return false;
   std::uint32_t type = 0;
   std::uint32_t size = 0;
   return registry_.QueryValueEx(key.get(), codec_.ToNarrow(strValueName), &type, nullptr, &size) ==

@@ -48,10 +48,9 @@ class clsRegEdit {
   // its length. False for anything else and for any registry failure.
   bool mRegHasString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                      const std::wstring& strValueName, const std::wstring& strValue);
-  // True when the key holds a value of that name, of any type; read only,
-  // in the registry view `view` names (0: the program's own).
+  // True when the key holds a value of that name, of any type; read only.
   bool mRegHasValue(RegistryRoot enumRegKey, const std::wstring& strSubKey,
-                    const std::wstring& strValueName, std::uint32_t view = 0);
+                    const std::wstring& strValueName);
   // Creates the key and any keys above it, and stores the text as REG_SZ.
   bool mRegSetString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                      const std::wstring& strValueName, const std::wstring& strNewValue);

@@ -184,7 +184,6 @@ class LockedKey {
   bool locked_ = false;
 };
 
-// The machine's key refuses the user, so the user's own class gets it.
 TEST_F(StartUp, AnUnwritableIconKeyIsWrittenForTheUserAndTheStartGoesOn) {
   RegistryGuard userClass(HKEY_CURRENT_USER, L"Software\\Classes\\MdbSwitch");
   LockedKey locked(HKEY_CLASSES_ROOT, kOwnIconW);

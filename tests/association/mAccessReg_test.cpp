@@ -17,7 +17,6 @@ using Op = FakeRegistry::Op;
 constexpr mdb::RegistryRoot kCr = mdb::HKEY_CLASSES_ROOT_;
 
 const char kOpenWith[] = ".mdb\\OpenWithProgids";
-const char kUserClasses[] = "Software\\Classes\\";
 
 const char kPlaceholders[] = " \"%1\" \"%2\" \"%3\" \"%4\" \"%5\" \"%6\" \"%7\" \"%8\" \"%9\"";
 
@@ -54,10 +53,9 @@ class AccessReg : public ::testing::Test {
                          fake.process, fake.engine, fake.windows, fake.shell};
   }
 
-  static std::string TextOf(const FakeRegistry& other, const std::string& key,
-                            mdb::RegHandle root = kCr) {
+  static std::string TextOf(const FakeRegistry& other, const std::string& key) {
     FakeRegistry::Value value;
-    if (!other.GetRaw(root, key, "", &value)) return "<missing>";
+    if (!other.GetRaw(kCr, key, "", &value)) return "<missing>";
     return value.bytes.substr(0, value.bytes.find('\0'));
   }
 };
@@ -75,10 +73,7 @@ TEST_F(AccessReg, EveryStartWritesTheClassKeysAndLeavesMdbAlone) {
       EXPECT_EQ(call.type, mdb::kRegSz);
     }
     if (call.op == Op::OpenKey || call.op == Op::CreateKey) {
-      EXPECT_EQ(
-          call.path.rfind("HKCR\\", 0) == 0 || call.path.rfind("HKCU\\Software\\Classes\\", 0) == 0,
-          true)
-          << call.path;
+      EXPECT_EQ(call.path.rfind("HKC", 0), 0u) << call.path;  // the machine's or the user's
     }
   }
   EXPECT_EQ(registry.OpenHandleCount(), 0u);
@@ -136,10 +131,8 @@ TEST_F(AccessReg, EitherClassKeyRefusedMakesRegistrationFalseButTheRestIsStillWr
   for (const Case& c : cases) {
     FakeRegistry fresh;
     mdb::Platform onFresh = On(fresh);
-    for (const char* key : c.refused) {
-      fresh.Refuse(Op::SetValue, kCr, key);
-      fresh.Refuse(Op::SetValue, mdb::HKEY_CURRENT_USER_, std::string(kUserClasses) + key);
-    }
+    for (const char* key : c.refused) fresh.Refuse(Op::SetValue, kCr, key);
+    fresh.DenyWrites(mdb::HKEY_CURRENT_USER_, "Software\\Classes");
     fresh.SetText(kCr, kAccess9Command, "", "C:\\Office\\MSACCESS.EXE \"%1\"");
     EXPECT_FALSE(mdb::RegisterLauncherClass(onFresh));
     EXPECT_EQ(TextOf(fresh, kOwnCommand), c.command);
@@ -247,6 +240,7 @@ class RegisteredByAnAdministrator : public AccessReg {
     registry.SetRaw(kCr, kOpenWith, "MdbSwitch", 0, "");
     registry.DenyWrites(kCr, "MdbSwitch");
     registry.DenyWrites(kCr, ".mdb");
+    registry.DenyWrites(mdb::HKEY_CURRENT_USER_, "Software\\Classes");
   }
 
   // The calls that write, and the opens of the program's keys that ask for
@@ -280,21 +274,22 @@ TEST_F(RegisteredByAnAdministrator, NothingChangedNeedsNoWriteAndReportsNoFailur
   EXPECT_EQ(registry.OpenHandleCount(), 0u);
 }
 
-TEST_F(RegisteredByAnAdministrator, ADifferingValueRefusedByTheMachineIsWrittenForTheUser) {
-  for (const char* key : {kOwnCommand, kOwnIcon, kBackup8, kBackup9}) {
-    SCOPED_TRACE(key);
+TEST_F(RegisteredByAnAdministrator, ADifferingClassKeyIsStillWrittenAndItsRefusalReported) {
+  struct Case {
+    const char* key;
+    bool registered;  // the result: only the class keys count
+  };
+  for (const Case& c : {Case{kOwnCommand, false}, Case{kOwnIcon, false}, Case{kBackup8, true},
+                        Case{kBackup9, true}}) {
+    SCOPED_TRACE(c.key);
     registry.calls.clear();
-    Put(key, "an older value");
-    const std::string user = "HKCU\\Software\\Classes\\" + std::string(key);
-    EXPECT_TRUE(mdb::RegisterLauncherClass(platform));
-    // The one differing value was tried for the machine, then for the user;
-    // the next start finds it in effect and writes nothing.
+    Put(c.key, "an older value");
+    EXPECT_EQ(mdb::RegisterLauncherClass(platform), c.registered);
+    // The one differing value was tried, and refused; nothing else was.
     EXPECT_EQ(WriteCalls(),
-              (std::vector<std::string>{"1:HKCR\\" + std::string(key), "1:" + user, "3:" + user}));
-    registry.calls.clear();
-    EXPECT_TRUE(mdb::RegisterLauncherClass(platform));
-    EXPECT_EQ(WriteCalls(), std::vector<std::string>{});
-    EXPECT_EQ(Read(key), "an older value");
+              (std::vector<std::string>{"1:HKCR\\" + std::string(c.key),
+                                        "1:HKCU\\Software\\Classes\\" + std::string(c.key)}));
+    EXPECT_EQ(Read(c.key), "an older value");
     SetUp();
   }
 }
@@ -437,38 +432,36 @@ TEST_F(AccessReg, OnlyTheTwoExactModesSwitchMdb) {
 }
 
 TEST_F(AccessReg, ApplyingAChoiceWritesMdbReportsTheWriteAndAlwaysRefreshesIcons) {
-  enum Refused { kNone, kMachine, kBoth };
   struct Case {
     bool first;
     bool second;
-    Refused refused;
-    std::string mdb;   // the machine's
-    std::string user;  // the user's own
+    bool refused;
+    std::string mdb;
     bool result;
   };
   const Case cases[] = {
-      {true, false, kNone, "Access.Application.9", "<missing>", true},
-      {false, true, kNone, "MdbSwitch", "<missing>", true},
-      {true, true, kNone, "Access.Application.9", "<missing>", true},
-      {false, false, kNone, "Before", "<missing>", true},
-      {true, false, kBoth, "Before", "<missing>", false},
-      {false, true, kBoth, "Before", "<missing>", false},
-      {false, false, kBoth, "Before", "<missing>", true},
-      {false, true, kMachine, "Before", "MdbSwitch", true},
+      {true, false, false, "Access.Application.9", true},
+      {false, true, false, "MdbSwitch", true},
+      {true, true, false, "Access.Application.9", true},
+      {false, false, false, "Before", true},
+      {true, false, true, "Before", false},
+      {false, true, true, "Before", false},
+      {false, false, true, "Before", true},
+      {false, true, true, "Before", true},  // the machine refuses, the user's own class takes it
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.first) + std::to_string(c.second) + std::to_string(c.refused));
     mdb::FakePlatform each;
     each.registry.SetText(kCr, ".mdb", "", "Before");
     each.registry.SetText(mdb::HKEY_CURRENT_USER_, kMetricsKey, kIconSizeValue, "32");
-    if (c.refused != kNone) each.registry.Refuse(Op::SetValue, kCr, ".mdb");
-    if (c.refused == kBoth) each.registry.DenyWrites(mdb::HKEY_CURRENT_USER_, "Software\\Classes");
+    if (c.refused) each.registry.Refuse(Op::SetValue, kCr, ".mdb");
+    if (!c.result) each.registry.DenyWrites(mdb::HKEY_CURRENT_USER_, "Software\\Classes");
     EXPECT_EQ(mdb::ApplyAssociationChoice(each.platform, c.first, c.second), c.result);
     FakeRegistry::Value value;
     ASSERT_TRUE(each.registry.GetRaw(kCr, ".mdb", "", &value));
     EXPECT_EQ(value.bytes, c.mdb + std::string(1, '\0'));
-    EXPECT_EQ(TextOf(each.registry, std::string(kUserClasses) + ".mdb", mdb::HKEY_CURRENT_USER_),
-              c.user);
+    EXPECT_EQ(mdb::GetMdbAssociation(each.platform) == L"MdbSwitch",
+              c.second && !c.first && c.result);
     EXPECT_EQ(each.broadcast.sent.size(), 2u);
     // Nothing but ".mdb" and the icon size is written.
     for (const FakeRegistry::Call& call : each.registry.calls) {

@@ -72,13 +72,12 @@ std::string RootName(RegHandle root) {
   }
 }
 
-// HKEY_CLASSES_ROOT is the machine's classes alone, as Wine keeps it: one
-// key, spelled "HKCR" by either name.
+// HKEY_CLASSES_ROOT is the machine's classes alone, as under Wine: one key,
+// spelled "HKCR" by either name.
 std::string Spelled(const std::string& path) {
   const std::string machine = "HKLM\\SOFTWARE\\CLASSES";
-  const std::string folded = Fold(path.substr(0, machine.size() + 1));
-  if (folded != machine && folded != machine + "\\") return path;
-  return "HKCR" + path.substr(machine.size());
+  const bool classes = Fold(path + "\\").rfind(machine + "\\", 0) == 0;
+  return classes ? "HKCR" + path.substr(machine.size()) : path;
 }
 
 std::string Join(const std::string& base, const std::string& subKey) {
@@ -111,26 +110,15 @@ void MarkDeleted(FakeRegistry::Node* node) {
 
 }  // namespace
 
-FakeRegistry::FakeRegistry() = default;
+FakeRegistry::FakeRegistry() {
+  AddKey(HKEY_LOCAL_MACHINE_, "Software\\Classes");
+  roots_[HKEY_CLASSES_ROOT_] = Find(HKEY_LOCAL_MACHINE_, "Software\\Classes");
+}
 FakeRegistry::~FakeRegistry() = default;
 
 std::shared_ptr<FakeRegistry::Node> FakeRegistry::RootNode(RegHandle root) const {
   auto found = roots_.find(root);
   if (found != roots_.end()) return found->second;
-  if (root == HKEY_CLASSES_ROOT_) {
-    std::shared_ptr<Node> node = RootNode(HKEY_LOCAL_MACHINE_);
-    for (const char* part : {"Software", "Classes"}) {
-      std::shared_ptr<Node>& child = node->children[Fold(part)];
-      if (!child) {
-        child = std::make_shared<Node>();
-        child->name = part;
-        child->parent = node.get();
-        child->root = HKEY_LOCAL_MACHINE_;
-      }
-      node = child;
-    }
-    return roots_[root] = node;
-  }
   auto node = std::make_shared<Node>();
   node->root = root;
   roots_[root] = node;

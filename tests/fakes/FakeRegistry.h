@@ -1,7 +1,6 @@
 // For tests only: never linked into MdbSwitch.exe.
 // In-memory registry behind the nine narrow functions, for the unit tests.
-// It keeps a tree of keys under each predefined root (HKEY_CLASSES_ROOT is
-// the machine's classes alone, as under Wine), default and named
+// It keeps a tree of keys under each predefined root, default and named
 // values with their type and raw narrow bytes, compares names without regard
 // to case (ASCII letters outside the double-byte characters of code page 932,
 // as the Japanese systems do), and answers with the platform's status codes.

@@ -15,7 +15,6 @@ namespace {
 
 const std::wstring kNotAccessFile = L"はAccess97、または2000のファイルではありません";
 const std::wstring kNotFound = L"ファイルが見つかりません。";
-// .mdb as the program's own window leaves it: what a launch takes back.
 const std::wstring kSentinel = L"MdbSwitch";
 
 // Every HKEY_CLASSES_ROOT key the launch touches: the tests' own set-up and
@@ -455,11 +454,11 @@ TEST_F(LaunchEndToEnd, OpenCommandsTheUserMayOnlyReadStillLaunch) {
   EXPECT_EQ(Mdb(), L"MdbSwitch");
 }
 
-// A standard user who keeps Access 2000 as their own default opens one
-// database through "Open with": their default stays as it was.
+// A standard user's own default, Access 2000, outlives a use of "Open with".
 TEST_F(LaunchEndToEnd, OpenWithLeavesTheUsersOwnDefault) {
   const std::wstring db = MakeFile(L"Orders 2000.mdb", Jet4());
   Configure(ac9_, "exit=4\r\n");
+  ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kBackup9W, L"", L""));
   StandardUserClasses machine(
       {L".mdb", L"MdbSwitch", L"Access.Application.8", L"Access.Application.9"});
   ASSERT_TRUE(machine.applied());

@@ -9,11 +9,11 @@
 namespace mdbtest {
 
 bool RegWrite(HKEY root, const std::wstring& key, const std::wstring& name,
-              const std::wstring& value, DWORD type, REGSAM view) {
+              const std::wstring& value, DWORD type) {
   const std::string bytes(reinterpret_cast<const char*>(value.c_str()),
                           (value.size() + 1) * sizeof(wchar_t));
   HKEY opened;
-  if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &opened,
+  if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened,
                       nullptr) != ERROR_SUCCESS) {
     return false;
   }
@@ -121,43 +121,15 @@ bool RegSetDacl(HKEY root, const std::wstring& key, const wchar_t* sddl) {
   return done;
 }
 
-namespace {
-
-// `key` and every key below it, the deepest first.
-void CollectTree(const std::wstring& key, std::vector<std::wstring>* keys) {
-  HKEY opened;
-  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS) {
-    wchar_t name[256];
-    for (DWORD i = 0, size = 256;
-         RegEnumKeyExW(opened, i, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-         ++i, size = 256) {
-      CollectTree(key + L"\\" + name, keys);
-    }
-    RegCloseKey(opened);
-  }
-  keys->push_back(key);
-}
-
-}  // namespace
-
-StandardUserClasses::StandardUserClasses(std::initializer_list<const wchar_t*> classes) {
-  for (const wchar_t* name : classes) {
-    classes_.push_back(name);
-    HKEY created;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, name, 0, nullptr, 0, KEY_READ, nullptr, &created,
-                        nullptr) == ERROR_SUCCESS) {
-      RegCloseKey(created);
-    }
-    CollectTree(name, &keys_);
-  }
-  for (const std::wstring& key : keys_) {
-    applied_ = RegSetDacl(HKEY_CLASSES_ROOT, key, L"D:P(A;;KR;;;WD)") && applied_;
+StandardUserClasses::StandardUserClasses(std::vector<std::wstring> names) : names_(names) {
+  for (const std::wstring& name : names_) {
+    applied_ = RegSetDacl(HKEY_CLASSES_ROOT, name, L"D:P(A;;KR;;;WD)") && applied_;
   }
 }
 
 StandardUserClasses::~StandardUserClasses() {
-  for (const std::wstring& key : keys_) RegSetDacl(HKEY_CLASSES_ROOT, key, L"D:(A;;KA;;;WD)");
-  for (const std::wstring& name : classes_) {
+  for (const std::wstring& name : names_) {
+    RegSetDacl(HKEY_CLASSES_ROOT, name, L"D:(A;;KA;;;WD)");
     RegRemoveTree(HKEY_CURRENT_USER, L"Software\\Classes\\" + name);
   }
 }

@@ -3,16 +3,14 @@
 
 #include <windows.h>
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
 namespace mdbtest {
 
 // Registry, wide calls on the prefix's registry. `root` is HKEY_*.
-// `view`: KEY_WOW64_64KEY for the 64-bit view, 0 for the program's own.
 bool RegWrite(HKEY root, const std::wstring& key, const std::wstring& name,
-              const std::wstring& value, DWORD type = REG_SZ, REGSAM view = 0);
+              const std::wstring& value, DWORD type = REG_SZ);
 bool RegWriteBytes(HKEY root, const std::wstring& key, const std::wstring& name,
                    const std::string& bytes, DWORD type);
 // Value text, or `missing` when the key or value does not exist.
@@ -26,20 +24,16 @@ bool RegKeyExists(HKEY root, const std::wstring& key);
 // may read it, no one may change it); false when it could not be set.
 bool RegSetDacl(HKEY root, const std::wstring& key, const wchar_t* sddl);
 
-// For its lifetime the classes named (under HKEY_CLASSES_ROOT, the machine's
-// alone under Wine), created where missing, and every key below them refuse
-// changes, as they do to a standard user; this user's own classes of those
-// names are removed afterwards.
+// The classes named refuse changes for its lifetime, as to a standard user;
+// this user's own classes of those names go afterwards.
 class StandardUserClasses {
  public:
-  explicit StandardUserClasses(std::initializer_list<const wchar_t*> classes);
+  explicit StandardUserClasses(std::vector<std::wstring> names);
   ~StandardUserClasses();
-  StandardUserClasses(const StandardUserClasses&) = delete;
-  StandardUserClasses& operator=(const StandardUserClasses&) = delete;
   bool applied() const { return applied_; }
 
  private:
-  std::vector<std::wstring> keys_, classes_;
+  std::vector<std::wstring> names_;
   bool applied_ = true;
 };
 
