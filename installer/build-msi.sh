@@ -51,6 +51,10 @@ rm -f "$partial"
 # msiinfo exports CRLF lines: the carriage return is no part of the value.
 secure=$(msiinfo export "$partial" Property | tr -d '\r' |
   awk -F '\t' '$1 == "SecureCustomProperties" { print $2 }')
+# Every entry a public property's name: one that is not is never passed on.
+case "$secure" in
+  *[!A-Z_\;]*) echo "unexpected secure properties: $secure" >&2; exit 1 ;;
+esac
 description='.mdb ファイルを、作られた Access のバージョンで開きます。'
 shortcut="Name='MDBSWSET|MdbSwitch の設定', Description='MdbSwitch の設定画面を開きます'"
 downgrade='新しいバージョンの MdbSwitch がインストールされています。'

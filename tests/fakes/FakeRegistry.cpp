@@ -72,8 +72,7 @@ std::string RootName(RegHandle root) {
   }
 }
 
-// HKEY_CLASSES_ROOT is the machine's classes alone, as under Wine: one key,
-// spelled "HKCR" by either name.
+// HKEY_CLASSES_ROOT is the machine's classes alone, as under Wine: "HKCR".
 std::string Spelled(const std::string& path) {
   const std::string machine = "HKLM\\SOFTWARE\\CLASSES";
   const bool classes = Fold(path + "\\").rfind(machine + "\\", 0) == 0;

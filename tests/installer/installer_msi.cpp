@@ -205,8 +205,7 @@ std::vector<Listing> Listings() {
   };
 }
 
-// Whether the key RegisteredApplications\MdbSwitch names is in the 64-bit
-// view, where the 64-bit shell looks (as `reg query ... /reg:64`).
+// The key RegisteredApplications\MdbSwitch names, where the 64-bit shell looks.
 bool ListedIn64BitView() {
   wchar_t path[512] = L"";
   DWORD size = sizeof path;

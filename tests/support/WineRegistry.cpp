@@ -121,17 +121,4 @@ bool RegSetDacl(HKEY root, const std::wstring& key, const wchar_t* sddl) {
   return done;
 }
 
-StandardUserClasses::StandardUserClasses(std::vector<std::wstring> names) : names_(names) {
-  for (const std::wstring& name : names_) {
-    applied_ = RegSetDacl(HKEY_CLASSES_ROOT, name, L"D:P(A;;KR;;;WD)") && applied_;
-  }
-}
-
-StandardUserClasses::~StandardUserClasses() {
-  for (const std::wstring& name : names_) {
-    RegSetDacl(HKEY_CLASSES_ROOT, name, L"D:(A;;KA;;;WD)");
-    RegRemoveTree(HKEY_CURRENT_USER, L"Software\\Classes\\" + name);
-  }
-}
-
 }  // namespace mdbtest

@@ -24,17 +24,21 @@ bool RegKeyExists(HKEY root, const std::wstring& key);
 // may read it, no one may change it); false when it could not be set.
 bool RegSetDacl(HKEY root, const std::wstring& key, const wchar_t* sddl);
 
-// The classes named refuse changes for its lifetime, as to a standard user;
-// this user's own classes of those names go afterwards.
-class StandardUserClasses {
- public:
-  explicit StandardUserClasses(std::vector<std::wstring> names);
-  ~StandardUserClasses();
-  bool applied() const { return applied_; }
-
- private:
-  std::vector<std::wstring> names_;
-  bool applied_ = true;
+// The classes refuse changes while it lives, as to a standard user; the user's own go after.
+struct StandardUserClasses {
+  explicit StandardUserClasses(std::vector<std::wstring> classes) : names(std::move(classes)) {
+    for (const std::wstring& name : names) {
+      applied = RegSetDacl(HKEY_CLASSES_ROOT, name, L"D:P(A;;KR;;;WD)") && applied;
+    }
+  }
+  ~StandardUserClasses() {
+    for (const std::wstring& name : names) {
+      RegSetDacl(HKEY_CLASSES_ROOT, name, L"D:(A;;KA;;;WD)");
+      RegRemoveTree(HKEY_CURRENT_USER, L"Software\\Classes\\" + name);
+    }
+  }
+  std::vector<std::wstring> names;
+  bool applied = true;
 };
 
 // Puts a value back as it was when the guard was made; a key that did not

@@ -496,7 +496,6 @@ TEST(OverriddenChoice, EachWindowsEachUserChoiceEachOption) {
         }
         // Windows keeps the user's choice to itself.
         fake.registry.DenyWrites(HKEY_CURRENT_USER_, "Software\\Microsoft\\Windows");
-        // Listed by the package: the pages may name the program.
         fake.registry.SetText(HKEY_LOCAL_MACHINE_, "Software\\RegisteredApplications", "MdbSwitch",
                               "");
         fake.host.answers = {o.option == ControlId::Option2};

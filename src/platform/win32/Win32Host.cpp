@@ -119,9 +119,10 @@ std::wstring Win32Host::CurrentDateTime() {
 
 void Win32Host::ShowMessage(const std::wstring& text, MessageIcon icon, const std::wstring* title) {
   const std::wstring caption = title != nullptr ? *title : ApplicationTitle();
-  // The box's buttons are common controls, as in the settings window.
+  // The box's buttons are common controls, as in the settings window, which
+  // owns the box where it is open.
   LoadCommonControls();
-  MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | static_cast<UINT>(icon));
+  MessageBoxW(OwnVisibleWindow(), text.c_str(), caption.c_str(), MB_OK | static_cast<UINT>(icon));
 }
 
 bool Win32Host::AskYesNo(const std::wstring& text, MessageIcon icon) {

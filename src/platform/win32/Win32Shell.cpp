@@ -71,6 +71,11 @@ void Win32Shell::NotifyAssociationChanged() {
 bool Win32Shell::Open(const std::wstring& target, const std::wstring& parameters) {
   const auto execute = Shell32Function<ExecuteFunction>("ShellExecuteW");
   if (execute == nullptr) return false;
+  // What the shell starts here inherits the DLL directory and error mode as
+  // Access does; it gets the system's defaults too. Neither is needed again:
+  // the program ends once the page is open.
+  RestoreLibrarySearchForChildren();
+  SetErrorMode(0);
   const HINSTANCE result =
       execute(nullptr, L"open", target.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
               nullptr, SW_SHOWNORMAL);
