@@ -45,8 +45,15 @@ rm -f "$partial"
 # removed inside the new one's transaction, so that a failed upgrade puts it
 # back; CLAIMMDB passed on to a managed install, with wixl's own two; the
 # custom actions' types that wixl gets wrong (1: immediate DLL; 3393: DLL,
-# rollback, no impersonation, its return ignored).
-secure=$(msiinfo export "$partial" Property | awk -F '\t' '$1 == "SecureCustomProperties" { print $2 }')
+# rollback, no impersonation, its return ignored; 1089: DLL, deferred, as the
+# user, its return ignored).
+# msiinfo exports CRLF lines: the carriage return is no part of the value.
+secure=$(msiinfo export "$partial" Property | tr -d '\r' |
+  awk -F '\t' '$1 == "SecureCustomProperties" { print $2 }')
+# Every entry a public property's name: one that is not is never passed on.
+case "$secure" in
+  *[!A-Z_\;]*) echo "unexpected secure properties: $secure" >&2; exit 1 ;;
+esac
 description='.mdb ファイルを、作られた Access のバージョンで開きます。'
 shortcut="Name='MDBSWSET|MdbSwitch の設定', Description='MdbSwitch の設定画面を開きます'"
 downgrade='新しいバージョンの MdbSwitch がインストールされています。'
@@ -63,6 +70,7 @@ msibuild "$partial" -i "$stage/_ForceCodepage.idt" \
   -q "UPDATE Property SET Value='$secure;CLAIMMDB' WHERE Property='SecureCustomProperties'" \
   -q "UPDATE Registry SET Value='$description' WHERE Name='ApplicationDescription'" \
   -q "UPDATE CustomAction SET Type=1 WHERE Action='PrepareMdb'" \
+  -q "UPDATE CustomAction SET Type=1089 WHERE Action='ReleaseUserMdb'" \
   -q "UPDATE CustomAction SET Type=3393 WHERE Action='UndoApplyMdb' OR Action='UndoReleaseMdb'"
 sh "$here/sign.sh" "$partial" "$output"
 rm -f "$partial"

@@ -7,7 +7,14 @@
 // ApplyMdb and ReleaseMdb (deferred, as LocalSystem) carry them out.
 // ApplyMdb fails the install on a refused write, so that it is rolled back;
 // ReleaseMdb, used for removal and rollback, only logs it: a removal must
-// never be blocked by .mdb.
+// never be blocked by .mdb. ReleaseUserMdb (deferred, as the user who
+// removes the package) takes back what the program wrote for that user alone
+// where the machine's classes refused it.
+//
+// The machine's classes are named explicitly (HKLM\Software\Classes) in
+// every phase: the immediate action runs as the installing user, whose view
+// of HKEY_CLASSES_ROOT merges in the user's own classes, and the deferred
+// ones as LocalSystem, whose view does not.
 //
 // Only what Windows 2000 exports is used (msi.dll 2.0, kernel32, advapi32).
 #include <windows.h>
@@ -27,10 +34,20 @@ __declspec(dllexport) UINT __stdcall ReleaseMdb(MSIHANDLE session);
 namespace {
 
 const wchar_t kMdbKey[] = L".mdb";
+const wchar_t kClasses[] = L"Software\\Classes\\";
+const wchar_t kRegisteredApplications[] = L"Software\\RegisteredApplications";
+const wchar_t kCapabilities[] = L"Software\\Classes\\MdbSwitch\\Capabilities";
 const wchar_t kOwnClass[] = L"MdbSwitch";
 
-// One change to HKEY_CLASSES_ROOT: set a string value, delete a value, or
-// delete a key with everything below it. 's' and 'd' set or delete only
+// Where an operation's key is: the machine's classes, the user's classes,
+// or the machine's software in the 64-bit view (the one the 64-bit shell
+// reads; 32-bit Windows has only one).
+const wchar_t kMachine = L'M';
+const wchar_t kUser = L'U';
+const wchar_t kMachine64 = L'6';
+
+// One change in `store`: set a string value, delete a value, or delete a
+// key with everything below it. 's' and 'd' set or delete only
 // when .mdb names MdbSwitch and the class is not there: a rollback that
 // puts back "MdbSwitch" after the class went for good (an old version that
 // is not restored) must not leave .mdb on nothing.
@@ -38,7 +55,14 @@ struct Operation {
   wchar_t kind;  // 'S', 'D', 'T', 's' or 'd'
   std::wstring key, name, data;
   DWORD type;
+  wchar_t store;
 };
+
+HKEY RootOf(wchar_t store) { return store == kUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
+std::wstring PathIn(wchar_t store, const std::wstring& key) {
+  return store == kMachine64 ? key : kClasses + key;
+}
+REGSAM ViewOf(wchar_t store) { return store == kMachine64 ? KEY_WOW64_64KEY : 0; }
 
 class Key {
  public:
@@ -51,8 +75,8 @@ class Key {
   LONG Open(HKEY root, const std::wstring& path, REGSAM access) {
     return RegOpenKeyExW(root, path.c_str(), 0, access, &key_);
   }
-  LONG Create(HKEY root, const std::wstring& path) {
-    return RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_,
+  LONG Create(HKEY root, const std::wstring& path, REGSAM view) {
+    return RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &key_,
                            nullptr);
   }
   HKEY get() const { return key_; }
@@ -108,19 +132,24 @@ bool ReadString(HKEY key, const wchar_t* name, std::wstring* value, DWORD* type)
   return true;
 }
 
-bool ReadDefault(const std::wstring& path, std::wstring* value) {
+bool ReadValue(wchar_t store, const std::wstring& path, const wchar_t* name, std::wstring* value) {
   Key key;
   DWORD type = 0;
-  return key.Open(HKEY_CLASSES_ROOT, path, KEY_QUERY_VALUE) == ERROR_SUCCESS &&
-         ReadString(key.get(), L"", value, &type);
+  return key.Open(RootOf(store), PathIn(store, path), KEY_QUERY_VALUE | ViewOf(store)) ==
+             ERROR_SUCCESS &&
+         ReadString(key.get(), name, value, &type);
+}
+
+bool ReadDefault(const std::wstring& path, std::wstring* value, wchar_t store = kMachine) {
+  return ReadValue(store, path, L"", value);
 }
 
 // Every string value below `path`, as the operations that write it again.
-// The program's backups live there; the open command and icon are the
-// package's own and are left to it.
+// The program's backups live there; the open command, the icon and the
+// capabilities are the package's own and are left to it.
 void Snapshot(const std::wstring& path, std::vector<Operation>* out) {
   Key key;
-  if (key.Open(HKEY_CLASSES_ROOT, path, KEY_READ) != ERROR_SUCCESS) return;
+  if (key.Open(HKEY_LOCAL_MACHINE, kClasses + path, KEY_READ) != ERROR_SUCCESS) return;
   wchar_t name[16384];
   for (DWORD i = 0;; ++i) {
     DWORD length = 16384;
@@ -130,7 +159,9 @@ void Snapshot(const std::wstring& path, std::vector<Operation>* out) {
     }
     std::wstring value;
     DWORD type = 0;
-    if (ReadString(key.get(), name, &value, &type)) out->push_back({L'S', path, name, value, type});
+    if (ReadString(key.get(), name, &value, &type)) {
+      out->push_back({L'S', path, name, value, type, kMachine});
+    }
   }
   for (DWORD i = 0;; ++i) {
     DWORD length = 256;
@@ -139,14 +170,17 @@ void Snapshot(const std::wstring& path, std::vector<Operation>* out) {
       break;
     }
     const std::wstring child = path + L"\\" + name;
-    if (child == L"MdbSwitch\\shell" || child == L"MdbSwitch\\DefaultIcon") continue;
+    if (child == L"MdbSwitch\\shell" || child == L"MdbSwitch\\DefaultIcon" ||
+        child == L"MdbSwitch\\Capabilities") {
+      continue;
+    }
     Snapshot(child, out);
   }
 }
 
 bool KeyExists(const std::wstring& path) {
   Key key;
-  return key.Open(HKEY_CLASSES_ROOT, path, KEY_QUERY_VALUE) == ERROR_SUCCESS;
+  return key.Open(HKEY_LOCAL_MACHINE, kClasses + path, KEY_QUERY_VALUE) == ERROR_SUCCESS;
 }
 
 // The class .mdb goes back to when MdbSwitch leaves: a working Access 2000,
@@ -154,12 +188,12 @@ bool KeyExists(const std::wstring& path) {
 Operation GiveBackMdb(MSIHANDLE session) {
   for (const wchar_t* access : {L"Access.Application.9", L"Access.Application.8"}) {
     if (KeyExists(std::wstring(access) + L"\\shell\\open\\command")) {
-      return {L'S', kMdbKey, L"", access, REG_SZ};
+      return {L'S', kMdbKey, L"", access, REG_SZ, kMachine};
     }
   }
   const std::wstring saved = Property(session, L"SAVEDMDBCLASS");
-  if (!saved.empty()) return {L'S', kMdbKey, L"", saved, REG_SZ};
-  return {L'D', kMdbKey, L"", L"", 0};
+  if (!saved.empty()) return {L'S', kMdbKey, L"", saved, REG_SZ, kMachine};
+  return {L'D', kMdbKey, L"", L"", 0, kMachine};
 }
 
 Operation IfOrphaned(Operation op) {
@@ -181,6 +215,7 @@ std::wstring Encode(const std::vector<Operation>& operations) {
     AddField(&out, op.name);
     AddField(&out, op.data);
     AddField(&out, Number(op.type));
+    AddField(&out, std::wstring(1, op.store));
   }
   return out;
 }
@@ -202,13 +237,15 @@ bool NextField(const std::wstring& in, size_t* at, std::wstring* field) {
 bool Decode(const std::wstring& in, std::vector<Operation>* operations) {
   size_t at = 0;
   while (at < in.size()) {
-    std::wstring kind, type;
+    std::wstring kind, type, root;
     Operation op;
     if (!NextField(in, &at, &kind) || !NextField(in, &at, &op.key) ||
         !NextField(in, &at, &op.name) || !NextField(in, &at, &op.data) ||
-        !NextField(in, &at, &type) || kind.size() != 1) {
+        !NextField(in, &at, &type) || !NextField(in, &at, &root) || kind.size() != 1 ||
+        root.size() != 1) {
       return false;
     }
+    op.store = root[0];
     op.kind = kind[0];
     op.type = type == L"2" ? REG_EXPAND_SZ : REG_SZ;
     operations->push_back(op);
@@ -237,15 +274,17 @@ LONG DeleteTree(HKEY root, const std::wstring& path) {
 }
 
 LONG Carry(const Operation& op) {
-  if (op.kind == L'T') return DeleteTree(HKEY_CLASSES_ROOT, op.key);
+  const HKEY root = RootOf(op.store);
+  const std::wstring path = PathIn(op.store, op.key);
+  if (op.kind == L'T') return DeleteTree(root, path);
   Key key;
   if (op.kind == L'D') {
-    LONG status = key.Open(HKEY_CLASSES_ROOT, op.key, KEY_SET_VALUE);
+    LONG status = key.Open(root, path, KEY_SET_VALUE | ViewOf(op.store));
     if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
     if (status == ERROR_SUCCESS) status = RegDeleteValueW(key.get(), op.name.c_str());
     return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
   }
-  const LONG status = key.Create(HKEY_CLASSES_ROOT, op.key);
+  const LONG status = key.Create(root, path, ViewOf(op.store));
   if (status != ERROR_SUCCESS) return status;
   const DWORD size = static_cast<DWORD>((op.data.size() + 1) * sizeof(wchar_t));
   return RegSetValueExW(key.get(), op.name.c_str(), 0, op.type,
@@ -253,7 +292,8 @@ LONG Carry(const Operation& op) {
 }
 
 std::wstring Describe(const Operation& op) {
-  const std::wstring where = L"HKCR\\" + op.key + (op.name.empty() ? L"" : L" " + op.name);
+  const std::wstring where = (op.store == kUser ? L"HKCU\\" : L"HKLM\\") +
+                             PathIn(op.store, op.key) + (op.name.empty() ? L"" : L" " + op.name);
   if (op.kind == L'S') return L"set " + where + L" to \"" + op.data + L"\"";
   return (op.kind == L'T' ? L"delete the key " : L"delete the value of ") + where;
 }
@@ -299,24 +339,44 @@ UINT __stdcall PrepareMdb(MSIHANDLE session) {
   Snapshot(kOwnClass, &now);
   std::wstring mdb;
   const bool hasMdb = ReadDefault(kMdbKey, &mdb);
-  now.push_back(hasMdb ? Operation{L'S', kMdbKey, L"", mdb, REG_SZ}
-                       : Operation{L'D', kMdbKey, L"", L"", 0});
+  now.push_back(hasMdb ? Operation{L'S', kMdbKey, L"", mdb, REG_SZ, kMachine}
+                       : Operation{L'D', kMdbKey, L"", L"", 0, kMachine});
   const Operation giveBack = GiveBackMdb(session);
+  // Listed where the 64-bit shell looks, whichever view the package's own
+  // value landed in.
+  const Operation listing = {L'S',      kRegisteredApplications, kOwnClass, kCapabilities, REG_SZ,
+                             kMachine64};
+  std::wstring listed;
+  now.push_back(
+      ReadValue(kMachine64, kRegisteredApplications, kOwnClass, &listed)
+          ? Operation{L'S', kRegisteredApplications, kOwnClass, listed, REG_SZ, kMachine64}
+          : Operation{L'D', kRegisteredApplications, kOwnClass, L"", 0, kMachine64});
 
-  std::vector<Operation> apply, release;
+  std::vector<Operation> apply, release, releaseUser;
   if (removal) {
     // The removal of the old version inside an upgrade leaves both to the
     // new one.
     if (Property(session, L"UPGRADINGPRODUCTCODE").empty()) {
       if (hasMdb && mdb == kOwnClass) release.push_back(giveBack);
-      release.push_back({L'T', kOwnClass, L"", L"", 0});
+      release.push_back({L'T', kOwnClass, L"", L"", 0, kMachine});
+      release.push_back({L'D', kRegisteredApplications, kOwnClass, L"", 0, kMachine64});
+      // What the program wrote for this user where the machine refused it:
+      // the user's .mdb goes only where it names the program, so that the
+      // machine's class applies to them again.
+      std::wstring userMdb;
+      if (ReadDefault(kMdbKey, &userMdb, kUser) && userMdb == kOwnClass) {
+        releaseUser.push_back({L'D', kMdbKey, L"", L"", 0, kUser});
+      }
+      releaseUser.push_back({L'D', L".mdb\\OpenWithProgids", kOwnClass, L"", 0, kUser});
+      releaseUser.push_back({L'T', kOwnClass, L"", L"", 0, kUser});
     }
   } else if (!installed) {
     if (!Property(session, L"WIX_UPGRADE_DETECTED").empty()) {
       apply = now;
     } else if (Property(session, L"CLAIMMDB") == L"1") {
-      apply.push_back({L'S', kMdbKey, L"", kOwnClass, REG_SZ});
+      apply.push_back({L'S', kMdbKey, L"", kOwnClass, REG_SZ, kMachine});
     }
+    apply.push_back(listing);
   }
   Log(session, L".mdb is " + (hasMdb ? L"\"" + mdb + L"\"" : std::wstring(L"unset")) + L"; " +
                    Number(apply.size()) + L" changes to install, " + Number(release.size()) +
@@ -326,6 +386,7 @@ UINT __stdcall PrepareMdb(MSIHANDLE session) {
   const std::wstring undo = Encode(now);
   if (MsiSetPropertyW(session, L"ApplyMdb", Encode(apply).c_str()) != ERROR_SUCCESS ||
       MsiSetPropertyW(session, L"ReleaseMdb", Encode(release).c_str()) != ERROR_SUCCESS ||
+      MsiSetPropertyW(session, L"ReleaseUserMdb", Encode(releaseUser).c_str()) != ERROR_SUCCESS ||
       MsiSetPropertyW(session, L"UndoApplyMdb", apply.empty() ? L"" : undo.c_str()) !=
           ERROR_SUCCESS ||
       MsiSetPropertyW(session, L"UndoReleaseMdb", release.empty() ? L"" : undo.c_str()) !=

@@ -18,6 +18,7 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   mdb::RestrictLibrarySearch();
+  mdb::FailCriticalErrorsQuietly();
   mdb::Win32TextCodec codec;
   mdb::Win32Host host(codec);
   mdb::Win32Registry registry;

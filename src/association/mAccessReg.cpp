@@ -20,13 +20,18 @@ std::wstring OpenCommandKey(const std::wstring& code) {
 
 std::wstring BackupKey(const std::wstring& code) { return L"MdbSwitch\\ac" + code + L"regcommand"; }
 
+const wchar_t kRegisteredApplications[] = L"Software\\RegisteredApplications";
+
+// Every class key is read and written through the one path that knows the
+// order of the user's and the machine's classes (clsRegEdit's mClass*).
+clsRegEdit Classes(Platform& platform) { return clsRegEdit(platform.registry, platform.codec); }
+
 std::wstring ReadDefault(Platform& platform, const std::wstring& key) {
-  return clsRegEdit(platform.registry, platform.codec).mRegGetString(HKEY_CLASSES_ROOT_, key, L"");
+  return Classes(platform).mClassGetString(key, L"");
 }
 
 bool WriteDefault(Platform& platform, const std::wstring& key, const std::wstring& text) {
-  return clsRegEdit(platform.registry, platform.codec)
-      .mRegSetString(HKEY_CLASSES_ROOT_, key, L"", text);
+  return Classes(platform).mClassSetString(key, L"", text);
 }
 
 std::wstring LowerAscii(std::wstring text) {
@@ -61,9 +66,9 @@ bool HasDefaultAppsLink(const WindowsVersion& version) {
 // may have written it otherwise. A convenience only: a refused write is not
 // worth a word.
 void ListAmongOpenWithPrograms(Platform& platform) {
-  clsRegEdit edit(platform.registry, platform.codec);
-  if (!edit.mRegHasValue(HKEY_CLASSES_ROOT_, kOpenWithList, kOwnClass)) {
-    edit.mRegSetString(HKEY_CLASSES_ROOT_, kOpenWithList, kOwnClass, L"");
+  clsRegEdit edit = Classes(platform);
+  if (!edit.mClassHasValue(kOpenWithList, kOwnClass)) {
+    edit.mClassSetString(kOpenWithList, kOwnClass, L"");
   }
 }
 
@@ -115,9 +120,8 @@ bool NamesProgramOtherwise(IHost& host, const std::wstring& path, const std::wst
 // that already says the same is left alone, so the start needs no rights and
 // the registry ends the same either way.
 bool RenewDefault(Platform& platform, const std::wstring& key, const std::wstring& text) {
-  clsRegEdit edit(platform.registry, platform.codec);
-  return edit.mRegHasString(HKEY_CLASSES_ROOT_, key, L"", text) ||
-         edit.mRegSetString(HKEY_CLASSES_ROOT_, key, L"", text);
+  clsRegEdit edit = Classes(platform);
+  return edit.mClassHasString(key, L"", text) || edit.mClassSetString(key, L"", text);
 }
 
 // The same for a value that names the program at `path`: one that names it
@@ -125,11 +129,10 @@ bool RenewDefault(Platform& platform, const std::wstring& key, const std::wstrin
 // says the same too.
 bool RenewOwnDefault(Platform& platform, const std::wstring& key, const std::wstring& text,
                      const std::wstring& path) {
-  clsRegEdit edit(platform.registry, platform.codec);
-  return edit.mRegHasString(HKEY_CLASSES_ROOT_, key, L"", text) ||
-         NamesProgramOtherwise(platform.host, path,
-                               edit.mRegReadString(HKEY_CLASSES_ROOT_, key, L""), text) ||
-         edit.mRegSetString(HKEY_CLASSES_ROOT_, key, L"", text);
+  clsRegEdit edit = Classes(platform);
+  return edit.mClassHasString(key, L"", text) ||
+         NamesProgramOtherwise(platform.host, path, edit.mClassGetString(key, L""), text) ||
+         edit.mClassSetString(key, L"", text);
 }
 
 // The class a mode stands for, or "" for a mode that changes nothing.
@@ -174,23 +177,34 @@ bool IsMdbChoiceOverridden(Platform& platform, const std::wstring& className) {
   return GetEffectiveMdbClass(platform) != className;
 }
 
-SystemPage AssociationPageFor(const WindowsVersion& version, const std::wstring& systemDirectory) {
+SystemPage AssociationPageFor(const WindowsVersion& version, const std::wstring& systemDirectory,
+                              bool registered) {
   if (!IsVistaOrLater(version)) return SystemPage{};
-  // Vista to 8.1: Control Panel's Default Programs, opened at the program.
+  // Vista to 8.1: Control Panel's Default Programs, opened at the program
+  // where Windows knows it.
   if (version.major == 6) {
     return SystemPage{systemDirectory + L"\\control.exe",
-                      L"/name Microsoft.DefaultPrograms /page "
-                      L"pageDefaultProgram\\pageAdvancedSettings?pszAppName=MdbSwitch"};
+                      registered ? L"/name Microsoft.DefaultPrograms /page "
+                                   L"pageDefaultProgram\\pageAdvancedSettings?pszAppName=MdbSwitch"
+                                 : L"/name Microsoft.DefaultPrograms"};
   }
-  if (HasDefaultAppsLink(version)) {
+  if (registered && HasDefaultAppsLink(version)) {
     return SystemPage{L"ms-settings:defaultapps?registeredAppMachine=MdbSwitch", L""};
   }
   return SystemPage{L"ms-settings:defaultapps", L""};
 }
 
+// The package lists the program in both registry views of 64-bit Windows,
+// so the program's own view answers for the one the shell reads.
+bool IsRegisteredApplication(Platform& platform) {
+  return clsRegEdit(platform.registry, platform.codec)
+      .mRegHasValue(HKEY_LOCAL_MACHINE_, kRegisteredApplications, kOwnClass);
+}
+
 bool OpenAssociationPage(Platform& platform) {
   const SystemPage page =
-      AssociationPageFor(platform.shell.RunningVersion(), platform.shell.SystemDirectory());
+      AssociationPageFor(platform.shell.RunningVersion(), platform.shell.SystemDirectory(),
+                         IsRegisteredApplication(platform));
   return !page.target.empty() && platform.shell.Open(page.target, page.parameters);
 }
 
@@ -235,11 +249,10 @@ bool IsMsAccessCommand(const std::wstring& command) {
 }
 
 bool ApplyAssociationChoice(Platform& platform, bool restoreToAccess, bool viaMdbSwitch) {
-  bool applied = true;
   const std::wstring className = ChosenMdbClass(restoreToAccess, viaMdbSwitch);
-  // The window needs to know whether the write of ".mdb" held, which
-  // SetAssociationMode does not hand on; the same single write is made here.
-  if (!className.empty()) applied = WriteDefault(platform, kMdbKey, className);
+  // Written for the machine, or for this user where the machine refuses: the
+  // flag says whether the choice is then in effect for this user.
+  const bool applied = className.empty() || WriteDefault(platform, kMdbKey, className);
   RefreshIconCache(platform);
   if (!className.empty() && applied) platform.shell.NotifyAssociationChanged();
   return applied;
@@ -253,11 +266,16 @@ void SetAssociationMode(Platform& platform, const std::wstring& mode) {
 void SetMdbAssociation(Platform& platform, const std::wstring& className) {
   // After a launch ".mdb" is mostly as it was left; the shell (and with it
   // shell32) is troubled only when it was not.
-  const bool unchanged = clsRegEdit(platform.registry, platform.codec)
-                             .mRegHasString(HKEY_CLASSES_ROOT_, kMdbKey, L"", className);
+  const bool unchanged = Classes(platform).mClassHasString(kMdbKey, L"", className);
   if (WriteDefault(platform, kMdbKey, className) && !unchanged) {
     platform.shell.NotifyAssociationChanged();
   }
+}
+
+bool IsMdbClaimed(Platform& platform) { return ReadDefault(platform, kMdbKey) == kOwnClass; }
+
+void ReclaimMdbAfterAccess(Platform& platform, bool wasClaimed) {
+  if (wasClaimed) SetMdbAssociation(platform, kOwnClass);
 }
 
 std::wstring GetBackupAccessPath(Platform& platform, const std::wstring& code) {

@@ -1,6 +1,10 @@
-// The .mdb association keys under HKEY_CLASSES_ROOT: the program's own class
-// "MdbSwitch", the backups of the two Access open commands, ".mdb" and its
-// Open-with list, and the user's own choice for .mdb, which is only read.
+// The .mdb association keys, named as under HKEY_CLASSES_ROOT: the program's
+// own class "MdbSwitch", the backups of the two Access open commands, ".mdb"
+// and its Open-with list, and the user's own choice for .mdb, which is only
+// read. Each is read as it is in effect for this user (the user's classes,
+// then the machine's) and written for the machine, or for this user where
+// the machine refuses (a standard user under UAC), so every answer here
+// follows what is in effect for the user who runs the program.
 // Registry failures arrive here as "" or false and are passed on as such;
 // nothing here shows a message or writes the log.
 #pragma once
@@ -32,11 +36,14 @@ struct SystemPage {
   std::wstring target;
   std::wstring parameters;
 };
-// Where this Windows lets the user pick the program for .mdb, the program's
-// own entry where Windows can show it; an empty target before Vista.
-SystemPage AssociationPageFor(const WindowsVersion& version, const std::wstring& systemDirectory);
-// Opens that page for the running Windows; false when there is none or the
-// shell could not open it.
+// Where this Windows lets the user pick the program for .mdb: the program's
+// own entry where Windows can show it and the program is `registered`
+// (listed under RegisteredApplications), else the general page; an empty
+// target before Vista.
+SystemPage AssociationPageFor(const WindowsVersion& version, const std::wstring& systemDirectory,
+                              bool registered);
+// Opens that page for the running Windows, as registered there; false when
+// there is none or the shell could not open it.
 bool OpenAssociationPage(Platform& platform);
 // Rewrites the program's class keys and backs up the Access open commands;
 // a value that already holds what would be written is not written again.
@@ -47,11 +54,19 @@ void BackupAccessCommand(Platform& platform, const std::wstring& code);
 std::wstring GetAccessOpenCommand(Platform& platform, const std::wstring& code);
 bool IsMsAccessCommand(const std::wstring& command);
 // Applies the settings window's choice, refreshes the shell's icons and,
-// after a change, tells the shell the association changed.
+// after a change, tells the shell the association changed. True when the
+// choice is written where it is in effect for this user (the user's own
+// choice in Windows aside, see IsMdbChoiceOverridden).
 bool ApplyAssociationChoice(Platform& platform, bool restoreToAccess, bool viaMdbSwitch);
 void SetAssociationMode(Platform& platform, const std::wstring& mode);
 // Writes the class of ".mdb"; the shell is told when it really changed.
 void SetMdbAssociation(Platform& platform, const std::wstring& className);
+// Whether ".mdb" belongs to the program's class for this user now.
+bool IsMdbClaimed(Platform& platform);
+// After Access has ended: ".mdb" is made the program's again only when it
+// was before Access started (`wasClaimed`, from IsMdbClaimed), so a claim
+// Access made while it ran is undone and a user's other choice stays.
+void ReclaimMdbAfterAccess(Platform& platform, bool wasClaimed);
 // The backed-up command cut before its first "/", or "".
 std::wstring GetBackupAccessPath(Platform& platform, const std::wstring& code);
 std::wstring GetBackupAccessCommand(Platform& platform, const std::wstring& code);

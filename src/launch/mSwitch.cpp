@@ -114,9 +114,10 @@ int LaunchAccessForFile(Platform& platform, ArgumentList& args) {
     return kLaunchRefused;
   }
   WriteDebugLog(host, L"strShell$=" + *commandLine, gLogFile);
+  const bool claimed = IsMdbClaimed(platform);
   const int exitCode = ShellAndWait(platform.process, *commandLine);
-  // Access may have taken .mdb over while it ran.
-  SetMdbAssociation(platform, L"MdbSwitch");
+  // Access may have taken .mdb over while it ran; only that is undone.
+  ReclaimMdbAfterAccess(platform, claimed);
   return exitCode;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "startup/ExitStatus.h"
 #include "startup/mCommand.h"
 
 namespace mdb {
@@ -24,7 +25,7 @@ std::optional<std::wstring> ComposeAccessCommandLine(const std::wstring& registe
 
 // Exit status of a launch that reported a failure and started nothing, so
 // that a caller other than the shell can tell it from a launch that worked.
-constexpr int kLaunchRefused = 1;
+constexpr int kLaunchRefused = kExitRefused;
 
 // Starts the Access generation the database in slot 1 belongs to and waits
 // for it. Returns the exit status for the process: the started program's

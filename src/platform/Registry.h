@@ -15,6 +15,7 @@ using RegHandle = std::uintptr_t;
 enum RegistryRoot : std::uint32_t {
   HKEY_CLASSES_ROOT_ = 0x80000000u,
   HKEY_CURRENT_USER_ = 0x80000001u,
+  HKEY_LOCAL_MACHINE_ = 0x80000002u,
 };
 
 // Win32 status codes the program and its replacement registry use.

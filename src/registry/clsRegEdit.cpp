@@ -16,6 +16,8 @@ std::string UpToZero(const char* bytes, std::size_t size) {
   return std::string(bytes, end);
 }
 
+const wchar_t kClasses[] = L"Software\\Classes\\";
+
 }  // namespace
 
 bool clsRegEdit::OpenKey(RegistryRoot root, const std::wstring& subKey, std::uint32_t access,
@@ -162,6 +164,47 @@ bool clsRegEdit::mRegSetString(RegistryRoot enumRegKey, const std::wstring& strS
   } catch (...) {
     return false;
   }
+}
+
+bool clsRegEdit::mClassHasUserValue(const std::wstring& strSubKey,
+                                    const std::wstring& strValueName) {
+  return mRegHasValue(HKEY_CURRENT_USER_, kClasses + strSubKey, strValueName);
+}
+
+std::wstring clsRegEdit::mClassGetString(const std::wstring& strSubKey,
+                                         const std::wstring& strValueName) {
+  // Only read: a standard user may not ask the machine's keys for more.
+  if (mClassHasUserValue(strSubKey, strValueName)) {
+    return mRegReadString(HKEY_CURRENT_USER_, kClasses + strSubKey, strValueName);
+  }
+  return mRegReadString(HKEY_LOCAL_MACHINE_, kClasses + strSubKey, strValueName);
+}
+
+bool clsRegEdit::mClassHasString(const std::wstring& strSubKey, const std::wstring& strValueName,
+                                 const std::wstring& strValue) {
+  const RegistryRoot store =
+      mClassHasUserValue(strSubKey, strValueName) ? HKEY_CURRENT_USER_ : HKEY_LOCAL_MACHINE_;
+  return mRegHasString(store, kClasses + strSubKey, strValueName, strValue);
+}
+
+bool clsRegEdit::mClassHasValue(const std::wstring& strSubKey, const std::wstring& strValueName) {
+  return mClassHasUserValue(strSubKey, strValueName) ||
+         mRegHasValue(HKEY_LOCAL_MACHINE_, kClasses + strSubKey, strValueName);
+}
+
+bool clsRegEdit::mClassSetString(const std::wstring& strSubKey, const std::wstring& strValueName,
+                                 const std::wstring& strNewValue) {
+  const std::wstring key = kClasses + strSubKey;
+  if (!mRegSetString(HKEY_LOCAL_MACHINE_, key, strValueName, strNewValue)) {
+    return mRegSetString(HKEY_CURRENT_USER_, key, strValueName, strNewValue);
+  }
+  // The user's own value outranks the machine's; it is changed, never
+  // deleted, so the user's key keeps everything else it holds.
+  if (!mClassHasUserValue(strSubKey, strValueName) ||
+      mRegHasString(HKEY_CURRENT_USER_, key, strValueName, strNewValue)) {
+    return true;
+  }
+  return mRegSetString(HKEY_CURRENT_USER_, key, strValueName, strNewValue);
 }
 
 }  // namespace mdb

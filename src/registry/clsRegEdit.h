@@ -55,6 +55,26 @@ class clsRegEdit {
   bool mRegSetString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                      const std::wstring& strValueName, const std::wstring& strNewValue);
 
+  // File classes as they are in effect for this user, named as under
+  // HKEY_CLASSES_ROOT but read from the two stores themselves, as Wine does
+  // not merge them: the user's own value (HKCU\Software\Classes) where the
+  // user's key holds one, else the machine's (HKLM\Software\Classes).
+  std::wstring mClassGetString(const std::wstring& strSubKey, const std::wstring& strValueName);
+  bool mClassHasString(const std::wstring& strSubKey, const std::wstring& strValueName,
+                       const std::wstring& strValue);
+  // True when either store holds a value of that name.
+  bool mClassHasValue(const std::wstring& strSubKey, const std::wstring& strValueName);
+  // Stores the text for the whole machine; where the machine refuses (a
+  // standard user), for this user alone. Where the machine takes it but the
+  // user's own value says otherwise, that one value is made to say the same,
+  // so that the change is in effect for this user; nothing else of the
+  // user's is touched. True when the text is then in effect for this user.
+  bool mClassSetString(const std::wstring& strSubKey, const std::wstring& strValueName,
+                       const std::wstring& strNewValue);
+  // True when the user's own store holds a value of that name: what the
+  // user has that the machine's value does not decide.
+  bool mClassHasUserValue(const std::wstring& strSubKey, const std::wstring& strValueName);
+
  private:
   // Opens the existing key into `key`; false when the platform refuses.
   [[nodiscard]] bool OpenKey(RegistryRoot root, const std::wstring& subKey, std::uint32_t access,

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "startup/ExitStatus.h"
 
 namespace mdb {
 
@@ -26,11 +27,11 @@ class IAssociationOps {
   virtual void OpenAssociationPage() = 0;
 };
 
-// Exit statuses of the settings window's apply button.
+// Exit statuses of the settings window's apply button (ExitStatus.h).
 enum SettingsStatus : int {
-  kChoiceInEffect = 0,   // written, and Windows opens .mdb files as chosen
-  kChoiceFailed = 1,     // the write was refused
-  kChoiceOverridden = 2  // written, but the user's own choice in Windows decides
+  kChoiceInEffect = kExitSuccess,
+  kChoiceFailed = kExitRefused,
+  kChoiceOverridden = kExitOverridden
 };
 
 // The real operations of mAccessReg on `platform`.

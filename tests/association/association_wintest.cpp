@@ -184,13 +184,16 @@ class LockedKey {
   bool locked_ = false;
 };
 
-TEST_F(StartUp, AnUnwritableIconKeyIsReportedAndTheStartGoesOn) {
+TEST_F(StartUp, AnUnwritableIconKeyIsWrittenForTheUserAndTheStartGoesOn) {
+  RegistryGuard userClass(HKEY_CURRENT_USER, L"Software\\Classes\\MdbSwitch");
   LockedKey locked(HKEY_CLASSES_ROOT, kOwnIconW);
   ASSERT_TRUE(locked.holds());
   const std::wstring exe = InstallCopy(ScratchDir(L"assoc_locked_icon"));
   const std::vector<std::wstring> boxes = RunToEnd(exe, L"\"C:\\NoSuchFolder\\missing.mdb\"");
   ASSERT_FALSE(boxes.empty());
-  EXPECT_EQ(boxes[0], kRegistrationFailed);
+  EXPECT_NE(boxes[0], kRegistrationFailed);
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, L"Software\\Classes\\MdbSwitch\\DefaultIcon", L""),
+            exe + L",0");
   EXPECT_EQ(Read(kOwnCommandW),
             exe + L" \"%1\" \"%2\" \"%3\" \"%4\" \"%5\" \"%6\" \"%7\" \"%8\" \"%9\"");
   EXPECT_EQ(Read(kBackup9W), kCommand9);

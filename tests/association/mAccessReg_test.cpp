@@ -73,7 +73,7 @@ TEST_F(AccessReg, EveryStartWritesTheClassKeysAndLeavesMdbAlone) {
       EXPECT_EQ(call.type, mdb::kRegSz);
     }
     if (call.op == Op::OpenKey || call.op == Op::CreateKey) {
-      EXPECT_EQ(call.path.rfind("HKCR\\", 0), 0u) << call.path;
+      EXPECT_EQ(call.path.rfind("HKC", 0), 0u) << call.path;  // the machine's or the user's
     }
   }
   EXPECT_EQ(registry.OpenHandleCount(), 0u);
@@ -132,6 +132,7 @@ TEST_F(AccessReg, EitherClassKeyRefusedMakesRegistrationFalseButTheRestIsStillWr
     FakeRegistry fresh;
     mdb::Platform onFresh = On(fresh);
     for (const char* key : c.refused) fresh.Refuse(Op::SetValue, kCr, key);
+    fresh.DenyWrites(mdb::HKEY_CURRENT_USER_, "Software\\Classes");
     fresh.SetText(kCr, kAccess9Command, "", "C:\\Office\\MSACCESS.EXE \"%1\"");
     EXPECT_FALSE(mdb::RegisterLauncherClass(onFresh));
     EXPECT_EQ(TextOf(fresh, kOwnCommand), c.command);
@@ -239,6 +240,7 @@ class RegisteredByAnAdministrator : public AccessReg {
     registry.SetRaw(kCr, kOpenWith, "MdbSwitch", 0, "");
     registry.DenyWrites(kCr, "MdbSwitch");
     registry.DenyWrites(kCr, ".mdb");
+    registry.DenyWrites(mdb::HKEY_CURRENT_USER_, "Software\\Classes");
   }
 
   // The calls that write, and the opens of the program's keys that ask for
@@ -284,7 +286,9 @@ TEST_F(RegisteredByAnAdministrator, ADifferingClassKeyIsStillWrittenAndItsRefusa
     Put(c.key, "an older value");
     EXPECT_EQ(mdb::RegisterLauncherClass(platform), c.registered);
     // The one differing value was tried, and refused; nothing else was.
-    EXPECT_EQ(WriteCalls(), std::vector<std::string>{"1:HKCR\\" + std::string(c.key)});
+    EXPECT_EQ(WriteCalls(),
+              (std::vector<std::string>{"1:HKCR\\" + std::string(c.key),
+                                        "1:HKCU\\Software\\Classes\\" + std::string(c.key)}));
     EXPECT_EQ(Read(c.key), "an older value");
     SetUp();
   }
@@ -450,6 +454,7 @@ TEST_F(AccessReg, ApplyingAChoiceWritesMdbReportsTheWriteAndAlwaysRefreshesIcons
     each.registry.SetText(kCr, ".mdb", "", "Before");
     each.registry.SetText(mdb::HKEY_CURRENT_USER_, kMetricsKey, kIconSizeValue, "32");
     if (c.refused) each.registry.Refuse(Op::SetValue, kCr, ".mdb");
+    if (!c.result) each.registry.DenyWrites(mdb::HKEY_CURRENT_USER_, "Software\\Classes");
     EXPECT_EQ(mdb::ApplyAssociationChoice(each.platform, c.first, c.second), c.result);
     FakeRegistry::Value value;
     ASSERT_TRUE(each.registry.GetRaw(kCr, ".mdb", "", &value));

@@ -72,8 +72,15 @@ std::string RootName(RegHandle root) {
   }
 }
 
+// HKEY_CLASSES_ROOT is the machine's classes alone, as under Wine: "HKCR".
+std::string Spelled(const std::string& path) {
+  const std::string machine = "HKLM\\SOFTWARE\\CLASSES";
+  const bool classes = Fold(path + "\\").rfind(machine + "\\", 0) == 0;
+  return classes ? "HKCR" + path.substr(machine.size()) : path;
+}
+
 std::string Join(const std::string& base, const std::string& subKey) {
-  return subKey.empty() ? base : base + "\\" + subKey;
+  return Spelled(subKey.empty() ? base : base + "\\" + subKey);
 }
 
 int OpIndex(FakeRegistry::Op op) { return static_cast<int>(op); }
@@ -88,7 +95,7 @@ constexpr std::uint32_t kWriteRights =
 std::string PathOf(const FakeRegistry::Node* node) {
   if (node->deleted) return node->name;
   if (node->parent == nullptr) return RootName(node->root);
-  return PathOf(node->parent) + "\\" + node->name;
+  return Spelled(PathOf(node->parent) + "\\" + node->name);
 }
 
 void MarkDeleted(FakeRegistry::Node* node) {
@@ -102,7 +109,10 @@ void MarkDeleted(FakeRegistry::Node* node) {
 
 }  // namespace
 
-FakeRegistry::FakeRegistry() = default;
+FakeRegistry::FakeRegistry() {
+  AddKey(HKEY_LOCAL_MACHINE_, "Software\\Classes");
+  roots_[HKEY_CLASSES_ROOT_] = Find(HKEY_LOCAL_MACHINE_, "Software\\Classes");
+}
 FakeRegistry::~FakeRegistry() = default;
 
 std::shared_ptr<FakeRegistry::Node> FakeRegistry::RootNode(RegHandle root) const {

@@ -189,7 +189,7 @@ struct Listing {
   std::wstring data;
 };
 
-const wchar_t kCaps[] = L"Software\\MdbSwitch\\Capabilities";
+const wchar_t kCaps[] = L"Software\\Classes\\MdbSwitch\\Capabilities";
 
 std::vector<Listing> Listings() {
   const wchar_t* caps = kCaps;
@@ -200,9 +200,20 @@ std::vector<Listing> Listings() {
       {HKEY_LOCAL_MACHINE, caps, L"ApplicationDescription",
        L".mdb ファイルを、作られた Access のバージョンで開きます。"},
       {HKEY_LOCAL_MACHINE, caps, L"ApplicationIcon", L"\"" + InstalledExe() + L"\",0"},
-      {HKEY_LOCAL_MACHINE, L"Software\\MdbSwitch\\Capabilities\\FileAssociations", L".mdb",
+      {HKEY_LOCAL_MACHINE, L"Software\\Classes\\MdbSwitch\\Capabilities\\FileAssociations", L".mdb",
        L"MdbSwitch"},
   };
+}
+
+// The key RegisteredApplications\MdbSwitch names, where the 64-bit shell looks.
+bool ListedIn64BitView() {
+  wchar_t path[512] = L"";
+  DWORD size = sizeof path;
+  HKEY key;
+  return RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\RegisteredApplications", L"MdbSwitch",
+                      RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY, nullptr, path, &size) == 0 &&
+         RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ | KEY_WOW64_64KEY, &key) == 0 &&
+         RegCloseKey(key) == 0;
 }
 
 // A property of the package as stored in it.
@@ -278,6 +289,7 @@ class Installer : public ::testing::Test {
       EXPECT_EQ(RegRead(item.root, item.key, item.name), kMissing) << Utf8(item.name) << " is left";
     }
     EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, L"MdbSwitch")) << "the class key is left";
+    EXPECT_FALSE(ListedIn64BitView());
     EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, L"Software\\MdbSwitch"));
     EXPECT_FALSE(FileExists(InstallDir())) << "the program folder is left";
     int places = 0;
@@ -350,6 +362,7 @@ TEST_F(Installer, SilentInstallThenOpenThenUninstall) {
   for (const Listing& item : Listings()) {
     EXPECT_EQ(RegRead(item.root, item.key, item.name), item.data) << Utf8(item.name);
   }
+  EXPECT_TRUE(ListedIn64BitView());
 
   // The shell opens an Access 97 database through MdbSwitch.
   EXPECT_TRUE(OpensInAccess97(ac8));
@@ -360,8 +373,11 @@ TEST_F(Installer, SilentInstallThenOpenThenUninstall) {
   EXPECT_EQ(ClassValue(kOwnIconW), iconEntry);
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, kBackup8W, L""), ac8Command);
 
+  const wchar_t userMdb[] = L"Software\\Classes\\.mdb";
+  ASSERT_TRUE(RegWrite(HKEY_CURRENT_USER, userMdb, L"", L"MdbSwitch"));
   ASSERT_EQ(Uninstall(MDB_TEST_MSI), 0);
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"Access.Application.9");
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, userMdb, L""), kMissing);
   ExpectGone();
   // Access's own keys are as Access left them.
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, kAccess8CommandW, L""), ac8Command);
@@ -380,6 +396,8 @@ TEST_F(Installer, ClaimMdbZeroLeavesMdbAlone) {
   }
   const std::wstring secure = PackageProperty(MDB_TEST_MSI, L"SecureCustomProperties") + L";";
   EXPECT_NE(secure.find(L";CLAIMMDB;"), std::wstring::npos) << Utf8(secure);
+  EXPECT_EQ(secure.find_first_not_of(L"ABCDEFGHIJKLMNOPQRSTUVWXYZ_;"), std::wstring::npos)
+      << "not a clean list of names: " << Utf8(secure);
 
   ASSERT_EQ(Install(MDB_TEST_MSI, L"CLAIMMDB=0"), 0);
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"Access.Application.9");
@@ -558,7 +576,8 @@ TEST_F(Installer, UninstallGoesOnWhenMdbRefusesWrites) {
   EXPECT_EQ(Mdb(), L"MdbSwitch") << "the write was not refused";
   const std::string text = ReadFileBytes(log);
   const std::wstring wide(reinterpret_cast<const wchar_t*>(text.data()), text.size() / 2);
-  const char line[] = "MdbSwitch: could not set HKCR\\.mdb to \"Access.Application.9\"";
+  const char line[] =
+      "MdbSwitch: could not set HKLM\\Software\\Classes\\.mdb to \"Access.Application.9\"";
   EXPECT_TRUE(text.find(line) != std::string::npos ||
               wide.find(std::wstring(line, line + sizeof line - 1)) != std::wstring::npos)
       << "the refused write is not in the log";

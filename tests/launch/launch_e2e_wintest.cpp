@@ -15,7 +15,7 @@ namespace {
 
 const std::wstring kNotAccessFile = L"はAccess97、または2000のファイルではありません";
 const std::wstring kNotFound = L"ファイルが見つかりません。";
-const std::wstring kSentinel = L"Sentinel.Before";
+const std::wstring kSentinel = L"MdbSwitch";
 
 // Every HKEY_CLASSES_ROOT key the launch touches: the tests' own set-up and
 // MdbSwitch's writes at start-up and after the launch.
@@ -452,6 +452,20 @@ TEST_F(LaunchEndToEnd, OpenCommandsTheUserMayOnlyReadStillLaunch) {
   EXPECT_EQ(Received(ac8_), Expected(ac8_, db));
   EXPECT_EQ(Received(ac9_), L"");
   EXPECT_EQ(Mdb(), L"MdbSwitch");
+}
+
+// A standard user's own default, Access 2000, outlives a use of "Open with".
+TEST_F(LaunchEndToEnd, OpenWithLeavesTheUsersOwnDefault) {
+  const std::wstring db = MakeFile(L"Orders 2000.mdb", Jet4());
+  Configure(ac9_, "exit=4\r\n");
+  ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kBackup9W, L"", L""));
+  StandardUserClasses machine(
+      {L".mdb", L"MdbSwitch", L"Access.Application.8", L"Access.Application.9"});
+  ASSERT_TRUE(machine.applied);
+  const wchar_t userMdb[] = L"Software\\Classes\\.mdb";
+  ASSERT_TRUE(RegWrite(HKEY_CURRENT_USER, userMdb, L"", L"Access.Application.9"));
+  EXPECT_EQ(Open(db), 4u);  // Access 2000's own status: it ran
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, userMdb, L""), L"Access.Application.9");
 }
 
 // Registered by an administrator at one spelling of the program's path, and

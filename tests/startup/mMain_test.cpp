@@ -177,11 +177,12 @@ void Prepare(FakePlatform& fake, RunKind run) {
   fake.host.AddEntry(kDb, L"Sales 97.mdb");
   fake.registry.SetText(HKEY_CLASSES_ROOT_, kAccess8Command, "",
                         "\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP \"%1\"");
-  fake.registry.SetText(HKEY_CLASSES_ROOT_, ".mdb", "", "Access.Application.8");
+  fake.registry.SetText(HKEY_CLASSES_ROOT_, ".mdb", "", "MdbSwitch");
   fake.engine.versions[kDb] = run == RunKind::NotAnAccessFile ? L"2.0" : L"3.5";
   fake.process.exitCode = 7;
   if (run == RunKind::RegistrationRefused) {
     fake.registry.Refuse(FakeRegistry::Op::SetValue, HKEY_CLASSES_ROOT_, kOwnIcon);
+    fake.registry.DenyWrites(HKEY_CURRENT_USER_, "Software\\Classes");
   }
   if (run != RunKind::Settings) {
     fake.host.commandLine = L"\"" + kDb + L"\"";
@@ -252,7 +253,7 @@ TEST(MainLog, TheReferenceRunsShowWhatTheyShould) {
   EXPECT_EQ(outcome.status, 7);
   EXPECT_TRUE(outcome.boxes.empty());
   ASSERT_FALSE(outcome.process.empty());
-  EXPECT_EQ(outcome.process.front(), L"start:" + kAccess8Line + L"|1");
+  EXPECT_EQ(outcome.process.front(), kAccess8Line);
   EXPECT_EQ(outcome.mdb, std::string("MdbSwitch\0", 10));
 
   FakePlatform refused;
@@ -287,7 +288,7 @@ TEST(MainLaunchMode, NetworkPathIsOpenedWithoutBeingLookedUp) {
   EXPECT_TRUE(outcome.boxes.empty());
   ASSERT_FALSE(outcome.process.empty());
   EXPECT_EQ(outcome.process.front(),
-            L"start:\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP  \"" + unc + L"\"|1");
+            L"\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP  \"" + unc + L"\"");
   EXPECT_EQ(outcome.status, 7);
 }
 
@@ -321,7 +322,7 @@ std::vector<std::string> CallsOnTheProgramsKeys(const FakeRegistry& registry) {
 void ExpectAccess97OpenedQuietly(const RunOutcome& outcome) {
   EXPECT_TRUE(outcome.boxes.empty());
   ASSERT_FALSE(outcome.process.empty());
-  EXPECT_EQ(outcome.process.front(), L"start:" + kAccess8Line + L"|1");
+  EXPECT_EQ(outcome.process.front(), kAccess8Line);
   EXPECT_EQ(outcome.status, 7);
   EXPECT_EQ(outcome.mdb, std::string("MdbSwitch\0", 10));
 }
@@ -367,6 +368,7 @@ TEST(MainRegistration, ARefusedChangeIsReportedAndTheDatabaseStillOpens) {
   Prepare(fake, RunKind::Access97);
   RegisterAsAnAdministratorDid(fake);
   fake.host.programDirectory = L"D:\\Moved";  // the class keys now differ
+  fake.registry.DenyWrites(HKEY_CURRENT_USER_, "Software\\Classes");
   std::size_t boxesWhileAccessRan = 0;
   fake.process.whileWaiting = [&] { boxesWhileAccessRan = fake.host.messages.size(); };
   const RunOutcome outcome = RunAndObserve(fake);
@@ -377,7 +379,7 @@ TEST(MainRegistration, ARefusedChangeIsReportedAndTheDatabaseStillOpens) {
             (std::vector<std::string>{"1:HKCR\\MdbSwitch\\shell\\open\\command",
                                       "1:HKCR\\MdbSwitch\\DefaultIcon"}));
   ASSERT_FALSE(outcome.process.empty());
-  EXPECT_EQ(outcome.process.front(), L"start:" + kAccess8Line + L"|1");
+  EXPECT_EQ(outcome.process.front(), kAccess8Line);
   EXPECT_EQ(outcome.status, 7);
   EXPECT_EQ(outcome.mdb, std::string("MdbSwitch\0", 10));
   EXPECT_EQ(outcome.ownCommand.rfind("C:\\Tools\\MdbSwitch.exe \"%1\"", 0), 0u);

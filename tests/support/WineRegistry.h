@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace mdbtest {
 
@@ -22,6 +23,23 @@ bool RegKeyExists(HKEY root, const std::wstring& key);
 // Gives `key` the DACL that `sddl` describes ("D:P(A;;KR;;;WD)": everyone
 // may read it, no one may change it); false when it could not be set.
 bool RegSetDacl(HKEY root, const std::wstring& key, const wchar_t* sddl);
+
+// The classes refuse changes while it lives, as to a standard user; the user's own go after.
+struct StandardUserClasses {
+  explicit StandardUserClasses(std::vector<std::wstring> classes) : names(std::move(classes)) {
+    for (const std::wstring& name : names) {
+      applied = RegSetDacl(HKEY_CLASSES_ROOT, name, L"D:P(A;;KR;;;WD)") && applied;
+    }
+  }
+  ~StandardUserClasses() {
+    for (const std::wstring& name : names) {
+      RegSetDacl(HKEY_CLASSES_ROOT, name, L"D:(A;;KA;;;WD)");
+      RegRemoveTree(HKEY_CURRENT_USER, L"Software\\Classes\\" + name);
+    }
+  }
+  std::vector<std::wstring> names;
+  bool applied = true;
+};
 
 // Puts a value back as it was when the guard was made; a key that did not
 // exist is removed with everything below it.

@@ -399,6 +399,7 @@ TEST_F(FrmMainOnRegistry, RefusedWriteIsReportedBeforeTheEnd) {
   InstallBoth();
   fake.registry.SetText(kRoot, ".mdb", "", "Access.Application.9");
   fake.registry.Refuse(FakeRegistry::Op::SetValue, kRoot, ".mdb");
+  fake.registry.DenyWrites(HKEY_CURRENT_USER_, "Software\\Classes");
   ShowFrmMain(fake.platform);
   fake.windows.Click(ControlId::Option2);
   EXPECT_EQ(Press(), 1);
@@ -495,6 +496,8 @@ TEST(OverriddenChoice, EachWindowsEachUserChoiceEachOption) {
         }
         // Windows keeps the user's choice to itself.
         fake.registry.DenyWrites(HKEY_CURRENT_USER_, "Software\\Microsoft\\Windows");
+        fake.registry.SetText(HKEY_LOCAL_MACHINE_, "Software\\RegisteredApplications", "MdbSwitch",
+                              "");
         fake.host.answers = {o.option == ControlId::Option2};
         // The shell hears of the change only after the icons are refreshed.
         fake.broadcast.onSend = [&] { EXPECT_TRUE(fake.shell.events.empty()); };

@@ -349,7 +349,8 @@ namespace {
 const wchar_t kUserChoice[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.mdb\\UserChoice";
 const wchar_t kNtVersion[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
-const wchar_t kWineOverrides[] = L"Software\\Wine\\DllOverrides";
+const wchar_t kWineOverrides[] = L"Software\\Wine\\DllOverrides",
+              kListing[] = L"Software\\RegisteredApplications";
 const wchar_t kControlPanelPage[] =
     L"control.exe\" /name Microsoft.DefaultPrograms /page "
     L"pageDefaultProgram\\pageAdvancedSettings?pszAppName=MdbSwitch";
@@ -384,6 +385,7 @@ class WindowsOwnChoice : public SettingsWindow,
       RegDeleteValueW(wine, L"Version");
       RegCloseKey(wine);
     }
+    ASSERT_TRUE(RegWrite(HKEY_LOCAL_MACHINE, kListing, L"MdbSwitch", L""));  // as the package does
     ASSERT_TRUE(RegWrite(HKEY_LOCAL_MACHINE, kNtVersion, L"CurrentVersion", GetParam().version));
     ASSERT_TRUE(RegWrite(HKEY_LOCAL_MACHINE, kNtVersion, L"CurrentBuildNumber", GetParam().build));
     const DWORD update = GetParam().update;
@@ -438,6 +440,7 @@ class WindowsOwnChoice : public SettingsWindow,
   RegistryGuard ntBuild_{HKEY_LOCAL_MACHINE, kNtVersion, L"CurrentBuildNumber"};
   RegistryGuard ntUpdate_{HKEY_LOCAL_MACHINE, kNtVersion, L"UBR"};
   RegistryGuard protocol_{HKEY_CLASSES_ROOT, L"ms-settings"};
+  RegistryGuard listed_{HKEY_LOCAL_MACHINE, kListing, L"MdbSwitch"};
   RegistryGuard controlOverride_{HKEY_CURRENT_USER, kWineOverrides, L"control.exe"};
 };
 
@@ -454,6 +457,7 @@ TEST_P(WindowsOwnChoice, MdbSwitchAppliedOverAccessChosenInWindows) {
     EXPECT_EQ(box.caption, L"MdbSwitch");
     EXPECT_NE(box.text.find(L"既定のプログラム"), std::wstring::npos) << Utf8(box.text);
     EXPECT_EQ(ShownIcon(box.window), static_cast<DWORD>(MB_ICONINFORMATION));
+    EXPECT_EQ(GetWindow(box.window, GW_OWNER), window) << "the window can be pressed behind it";
     PostMessageW(box.window, WM_COMMAND, w.answer, 0);
   }
   EXPECT_EQ(Ended(), w.status);
@@ -471,6 +475,25 @@ TEST_P(WindowsOwnChoice, MdbSwitchAppliedOverAccessChosenInWindows) {
   EXPECT_NE(opened.find(page), std::string::npos) << opened;
   EXPECT_EQ(opened.find('\n'), opened.size() - 1) << opened;
   EXPECT_EQ(opened.find(page + "?"), std::string::npos) << opened;
+}
+
+// A standard user's choice is made for this user and shown when the window opens again.
+TEST_P(WindowsOwnChoice, AStandardUsersChoiceIsMadeForThisUser) {
+  RegRemoveTree(HKEY_CURRENT_USER, kUserChoice);
+  ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kBackup9W, L"", kCommand9));
+  StandardUserClasses machine(
+      {L".mdb", L"MdbSwitch", L"Access.Application.8", L"Access.Application.9"});
+  ASSERT_TRUE(machine.applied);
+  for (ControlId option : {ControlId::Option2, ControlId::Option1}) {
+    const bool viaMdbSwitch = option == ControlId::Option2;
+    HWND window = Open(L"ui_standard_user");
+    EXPECT_EQ(Checked(Control(window, ControlId::Option1)), viaMdbSwitch);
+    SendMessageW(Control(window, option), BM_CLICK, 0, 0);
+    PostMessageW(Control(window, ControlId::Command3), BM_CLICK, 0, 0);
+    EXPECT_EQ(Ended(), 0u) << "not in effect, or refused";
+    EXPECT_EQ(RegRead(HKEY_CURRENT_USER, L"Software\\Classes\\.mdb", L""),
+              viaMdbSwitch ? L"MdbSwitch" : L"Access.Application.9");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -19,7 +19,15 @@ struct FindHandleTraits {
   static void Close(Raw raw) { ::FindClose(raw); }
 };
 
+// A process, thread or other kernel object: null when there is none.
+struct KernelHandleTraits {
+  using Raw = HANDLE;
+  static Raw Invalid() { return nullptr; }
+  static void Close(Raw raw) { ::CloseHandle(raw); }
+};
+
 using FileHandle = UniqueHandle<FileHandleTraits>;
+using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 
 }  // namespace mdb

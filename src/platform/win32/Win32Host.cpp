@@ -11,6 +11,24 @@
 
 namespace mdb {
 
+namespace {
+
+BOOL CALLBACK TakeVisibleTopWindow(HWND window, LPARAM found) {
+  if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != nullptr) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+// The program's one visible top-level window (the settings window); null
+// when it shows none, as in launch mode.
+HWND OwnVisibleWindow() {
+  HWND found = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), TakeVisibleTopWindow, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+}  // namespace
+
 std::wstring Win32Host::CommandLineText() { return ArgumentTextOf(GetCommandLineW()); }
 
 std::wstring Win32Host::ModulePath() {
@@ -101,14 +119,17 @@ std::wstring Win32Host::CurrentDateTime() {
 
 void Win32Host::ShowMessage(const std::wstring& text, MessageIcon icon, const std::wstring* title) {
   const std::wstring caption = title != nullptr ? *title : ApplicationTitle();
-  // The box's buttons are common controls, as in the settings window.
+  // The box's buttons are common controls, as in the settings window, which
+  // owns the box where it is open.
   LoadCommonControls();
-  MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | static_cast<UINT>(icon));
+  MessageBoxW(OwnVisibleWindow(), text.c_str(), caption.c_str(), MB_OK | static_cast<UINT>(icon));
 }
 
 bool Win32Host::AskYesNo(const std::wstring& text, MessageIcon icon) {
   LoadCommonControls();
-  return MessageBoxW(nullptr, text.c_str(), ApplicationTitle().c_str(),
+  // Owned by the settings window, which it disables meanwhile: the window's
+  // button cannot be pressed again behind the question.
+  return MessageBoxW(OwnVisibleWindow(), text.c_str(), ApplicationTitle().c_str(),
                      MB_YESNO | static_cast<UINT>(icon)) == IDYES;
 }
 

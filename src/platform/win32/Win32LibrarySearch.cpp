@@ -36,6 +36,16 @@ bool RedirectedToAnAssembly(const wchar_t* name) {
   return find(0, nullptr, kDllRedirectionSection, name, &data) != FALSE;
 }
 
+using SetDirectory = BOOL(WINAPI*)(LPCWSTR);
+
+// SetDllDirectoryW where SetDefaultDllDirectories is missing (XP SP1 to 7
+// without its update), null elsewhere: the one setting of the two that the
+// programs this one starts inherit.
+SetDirectory DllDirectorySetter() {
+  if (KernelFunctionAs<FARPROC>("SetDefaultDllDirectories") != nullptr) return nullptr;
+  return KernelFunctionAs<SetDirectory>("SetDllDirectoryW");
+}
+
 }  // namespace
 
 void RestrictLibrarySearch() {
@@ -46,12 +56,15 @@ void RestrictLibrarySearch() {
   if (const auto setDefault = KernelFunctionAs<SetDefault>("SetDefaultDllDirectories")) {
     setDefault(kSearchSystem32);
   }
-  // XP SP1 and later: an empty string takes the current folder out.
-  using SetDirectory = BOOL(WINAPI*)(LPCWSTR);
-  if (const auto setDirectory = KernelFunctionAs<SetDirectory>("SetDllDirectoryW")) {
-    setDirectory(L"");
-  }
+  // Elsewhere an empty string takes the current folder out.
+  if (const auto setDirectory = DllDirectorySetter()) setDirectory(L"");
 }
+
+void RestoreLibrarySearchForChildren() {
+  if (const auto setDirectory = DllDirectorySetter()) setDirectory(nullptr);
+}
+
+void FailCriticalErrorsQuietly() { SetErrorMode(SetErrorMode(0) | SEM_FAILCRITICALERRORS); }
 
 bool ActivateOwnManifest(WORD id) {
   using Create = HANDLE(WINAPI*)(const ACTCTXW*);

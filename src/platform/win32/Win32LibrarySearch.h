@@ -9,11 +9,22 @@
 
 namespace mdb {
 
-// Takes the current folder out of the search for libraries loaded by name
-// (XP SP1 and later) and, where the system offers it, limits that search to
-// the system folder. Both are looked up, not imported: Windows 2000 has
-// neither. Called first thing, before any library is loaded.
+// Limits the search for libraries loaded by name to the system folder where
+// the system offers that (SetDefaultDllDirectories), and elsewhere takes the
+// current folder out of it (SetDllDirectoryW, XP SP1 and later). Both are
+// looked up, not imported: Windows 2000 has neither. Called first thing,
+// before any library is loaded.
 void RestrictLibrarySearch();
+
+// Gives the DLL directory back to the system's default before a program is
+// started, since a child inherits it; nothing where it was never set.
+void RestoreLibrarySearchForChildren();
+
+// A drive without a disk or a network path that is gone, met while the
+// program looks at stored paths, fails the call instead of showing the
+// system's "There is no disk in the drive" box. The started Access gets the
+// default mode back (CREATE_DEFAULT_ERROR_MODE).
+void FailCriticalErrorsQuietly();
 
 // The system folder, without a trailing separator; "" where it cannot be had.
 std::wstring SystemFolder();

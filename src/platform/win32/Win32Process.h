@@ -7,12 +7,7 @@ namespace mdb {
 
 class Win32Process final : public IProcessApi {
  public:
-  StartedProcess Start(const std::wstring& commandLine, int windowStyle) override;
-  ProcessHandle OpenProcess(std::uint32_t access, bool inherit, std::uint32_t id) override;
-  std::uint32_t WaitForSingleObject(ProcessHandle handle, std::uint32_t timeoutMs) override;
-  bool CloseHandle(ProcessHandle handle) override;
-  bool GetExitCode(ProcessHandle handle, std::uint32_t* code) override;
-  void PumpOnePostedMessage() override;
+  std::optional<std::uint32_t> ExecuteAndWait(const std::wstring& commandLine) override;
 };
 
 }  // namespace mdb

@@ -9,10 +9,12 @@ FARPROC WINAPI BindRegistryFunction(unsigned notification, PDelayLoadInfo info) 
     return nullptr;
   }
   if (notification == dliNotePreLoadLibrary) {
-    // Already in the process wherever it exists; elsewhere advapi32 itself.
-    HMODULE kernelbase = GetModuleHandleW(L"kernelbase.dll");
-    return reinterpret_cast<FARPROC>(kernelbase != nullptr ? kernelbase
-                                                           : LoadSystemLibrary(L"advapi32.dll"));
+    // kernelbase where it is already in the process, else advapi32 itself;
+    // loaded either way, so the helper holds a counted reference that its
+    // own unloading may give back.
+    const bool inProcess = GetModuleHandleW(L"kernelbase.dll") != nullptr;
+    return reinterpret_cast<FARPROC>(
+        LoadSystemLibrary(inProcess ? L"kernelbase.dll" : L"advapi32.dll"));
   }
   if (notification == dliFailGetProc && info->dlp.fImportByName) {
     // A function kernelbase does not have (all of them before Windows 8).

@@ -15,6 +15,9 @@ using ExecuteFunction = HINSTANCE(WINAPI*)(HWND, const wchar_t*, const wchar_t*,
 
 constexpr LONG kAssociationChanged = 0x08000000;  // SHCNE_ASSOCCHANGED
 constexpr UINT kIdList = 0;                       // SHCNF_IDLIST
+// SHCNF_FLUSH: returns once the shell has taken the notice, which would be
+// lost if the program ended while it waited to be delivered.
+constexpr UINT kFlush = 0x1000;
 
 // Windows 10 and later keep the revision only in the registry.
 std::uint32_t UpdateRevision() {
@@ -62,12 +65,17 @@ std::wstring Win32Shell::SystemDirectory() { return SystemFolder(); }
 
 void Win32Shell::NotifyAssociationChanged() {
   const auto notify = Shell32Function<ChangeNotifyFunction>("SHChangeNotify");
-  if (notify != nullptr) notify(kAssociationChanged, kIdList, nullptr, nullptr);
+  if (notify != nullptr) notify(kAssociationChanged, kIdList | kFlush, nullptr, nullptr);
 }
 
 bool Win32Shell::Open(const std::wstring& target, const std::wstring& parameters) {
   const auto execute = Shell32Function<ExecuteFunction>("ShellExecuteW");
   if (execute == nullptr) return false;
+  // What the shell starts here inherits the DLL directory and error mode as
+  // Access does; it gets the system's defaults too. Neither is needed again:
+  // the program ends once the page is open.
+  RestoreLibrarySearchForChildren();
+  SetErrorMode(0);
   const HINSTANCE result =
       execute(nullptr, L"open", target.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
               nullptr, SW_SHOWNORMAL);

@@ -219,7 +219,8 @@ int Win32Window::RunMessageLoop() {
   MSG message;
   for (;;) {
     const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-    if (got == 0 || got == -1) break;
+    if (got == 0) break;
+    if (got == -1) ThrowLastError();  // reported, never a busy loop
     if (window_ != nullptr && IsDialogMessageW(window_, &message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
