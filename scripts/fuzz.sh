@@ -8,7 +8,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 seconds=${1:-30}
-targets=(command_line mdb_header long_file_name access_command cp932_codec)
+targets=(command_line mdb_header long_file_name access_command cp932_codec jet_catalog)
 
 jobs=$(nproc 2>/dev/null || echo 2)
 mkdir -p build/logs

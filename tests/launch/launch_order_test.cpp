@@ -2,6 +2,9 @@
 // starts and writes, and in which order.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <sstream>
+
 #include "fakes/FakePlatform.h"
 #include "launch/mSwitch.h"
 #include "startup/mMain.h"
@@ -67,7 +70,6 @@ TEST_F(Launch, Access97DatabaseRunsLoggedThenWaitedForThenReclaims) {
     waited = true;
     // By now the database is given back and the command line is logged,
     // and .mdb is not yet re-claimed: Access takes it over meanwhile.
-    EXPECT_TRUE(fake.engine.LiveObjects().empty());
     EXPECT_EQ(fake.engine.calls.back(), L"release engine");
     EXPECT_FALSE(fake.engine.HasEngine());
     EXPECT_EQ(LogEntries(),
@@ -103,13 +105,20 @@ TEST_F(Launch, UnrecognisedDatabaseIsReportedWithItsPath) {
   }
 }
 
-TEST_F(Launch, MissingOrTooShortOpenCommandIsBakRegFailure) {
+TEST_F(Launch, MissingOrTooShortOpenCommandIsReported) {
   fake.engine.versions[kDb] = L"3.0";
+  const std::wstring noAccess =
+      kDb +
+      L"はAccess 97形式 (Jet "
+      L"3)のデータベースですが、この形式を開けるAccessがインストールされていません";
   const struct {
     const char* what;
     bool present;
     std::string command;
-  } cases[] = {{"empty", true, ""}, {"three characters", true, "\"%1"}, {"missing", false, ""}};
+    std::wstring message;
+  } cases[] = {{"empty", true, "", noAccess},
+               {"three characters", true, "\"%1", L"BakReg取得失敗"},
+               {"missing", false, "", noAccess}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     fake.host.messages.clear();
@@ -121,9 +130,69 @@ TEST_F(Launch, MissingOrTooShortOpenCommandIsBakRegFailure) {
                            kRegFileNotFound);
     }
     EXPECT_EQ(LaunchAccessForFile(fake.platform, args), kLaunchRefused);
-    ExpectReportedOnly(L"BakReg取得失敗");
+    ExpectReportedOnly(c.message);
   }
 }
+
+// Which installed generation each kind of file goes to: the one that made
+// it, else the nearest later one that opens it as its own, else the nearest
+// that asks first; never one that refuses it.
+struct Choice {
+  const char* installed;  // generation codes, blank-separated
+  const char* version;    // what the engine says, then its AccessVersion
+  const char* access;
+  const char* chosen;  // the code started, "" for the refusal
+};
+
+class GenerationChoice : public Launch, public ::testing::WithParamInterface<Choice> {};
+
+TEST_P(GenerationChoice, StartsTheChosenGenerationOrRefuses) {
+  const Choice& c = GetParam();
+  fake.registry.SetText(HKEY_CLASSES_ROOT_, kAccess8Command, "", "");
+  std::istringstream codes(c.installed);
+  for (std::string code; codes >> code;) {
+    fake.registry.SetText(HKEY_CLASSES_ROOT_,
+                          "Access.Application." + code + "\\shell\\open\\command", "",
+                          "C:\\" + code + "\\MSACCESS.EXE \"%1\"");
+  }
+  fake.engine.versions[kDb] = std::wstring(c.version, c.version + std::strlen(c.version));
+  fake.engine.accessVersions[kDb] = std::wstring(c.access, c.access + std::strlen(c.access));
+  const int status = LaunchAccessForFile(fake.platform, args);
+  const std::string chosen = c.chosen;
+  if (chosen.empty()) {
+    EXPECT_EQ(status, kLaunchRefused);
+    EXPECT_TRUE(fake.process.calls.empty());
+    ASSERT_EQ(fake.host.messages.size(), 1u);
+    EXPECT_NE(fake.host.messages[0].text.find(L"インストールされていません"), std::wstring::npos);
+  } else {
+    ASSERT_FALSE(fake.process.calls.empty());
+    const std::wstring program = L"C:\\" + std::wstring(chosen.begin(), chosen.end()) + L"\\";
+    EXPECT_EQ(fake.process.calls.front(),
+              L"start:" + program + L"MSACCESS.EXE  \"" + kDb + L"\"|1");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    InstalledSets, GenerationChoice,
+    ::testing::Values(
+        // 97 + 2000, as always: Jet 4 to 2000 unread, whatever its format.
+        Choice{"8 9", "3.0", "", "8"}, Choice{"8 9", "4.0", "09.50", "9"},
+        Choice{"8 9", "4.0", "08.50", "9"},
+        // 97 beside a later generation: Jet 4 of either format there.
+        Choice{"8 11", "3.5", "", "8"}, Choice{"8 11", "4.0", "08.50", "11"},
+        Choice{"8 11", "4.0", "09.50", "11"}, Choice{"8 16", "3.0", "", "8"},
+        Choice{"8 16", "4.0", "09.50", "16"}, Choice{"8 14 16", "4.0", "08.50", "14"},
+        // 2000 beside a later one: the format decides.
+        Choice{"9 11", "4.0", "08.50", "9"}, Choice{"9 11", "4.0", "09.50", "11"},
+        Choice{"9 11", "4.0", "", "9"}, Choice{"9 11", "3.0", "", "9"},
+        Choice{"9 10 11", "4.0", "09.50", "10"}, Choice{"9 16", "4.0", "09.50", "16"},
+        // Jet 3 goes to the nearest that asks, never to one that refuses it.
+        Choice{"12 16", "3.0", "", "12"}, Choice{"14 15", "3.5", "", "14"},
+        Choice{"16", "3.0", "", ""}, Choice{"15 16", "3.0", "", ""},
+        Choice{"8", "4.0", "08.50", ""}, Choice{"", "4.0", "", ""}, Choice{"16", "4.0", "", "16"}),
+    [](const ::testing::TestParamInfo<Choice>& info) {
+      return "Row" + std::to_string(info.index);
+    });
 
 TEST_F(Launch, ProcessThatCannotBeOpenedIsReclaimedAtOnce) {
   fake.engine.versions[kDb] = L"3.0";

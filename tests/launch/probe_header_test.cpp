@@ -1,10 +1,13 @@
 // Reading a database's Version from the first page of its file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "fakes/FakeDaoEngine.h"
+#include "launch/JetCatalog.h"
 #include "launch/MdbHeader.h"
 #include "launch/mSwitch.h"
 #include "probe_samples.h"
@@ -104,12 +107,17 @@ struct RealFile {
   std::size_t pageSize;
   std::wstring version;
   std::wstring code;  // the generation the probe routes it to
+  mdb::MdbFormat format;
 };
 
 std::string ReadSample(const char* file) {
   std::ifstream in(std::string(MDB_PROBE_SAMPLES) + "/" + file, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+constexpr mdb::MdbFormat kJet3 = mdb::MdbFormat::Jet3;
+constexpr mdb::MdbFormat k2000 = mdb::MdbFormat::Jet4Access2000;
+constexpr mdb::MdbFormat k2002 = mdb::MdbFormat::Jet4Access2002;
 
 class HeaderReadsRealFiles : public ::testing::TestWithParam<RealFile> {};
 
@@ -129,17 +137,68 @@ TEST_P(HeaderReadsRealFiles, AsTheEngineWroteThem) {
   EXPECT_EQ(untouched, L"untouched");
   // Without an engine, the probe routes the file through its header.
   mdb::FakeDaoEngine engine;
-  engine.failing["create"] = mdb::kDaoClassNotRegistered;
+  engine.failing["describe"] = mdb::kDaoClassNotRegistered;
   engine.headerFiles[L"sample.mdb"] = bytes;
   EXPECT_EQ(mdb::GetMdbAccessVersion(engine, L"sample.mdb"), c.code);
+  // Told apart, a Jet 4 file's format comes from its catalogue, in a few pages.
+  EXPECT_EQ(mdb::GetMdbFormat(engine, L"sample.mdb", true), c.format);
+  EXPECT_LE(engine.pieceBytes, mdb::kJetCatalogPageBudget * mdb::kJet4PageSize);
+}
+
+// Where a Jet 4 file's catalogue stops short or is damaged, the file counts
+// as the 2000 format (the right one where the damage missed what is read),
+// and the reads stay within their budget.
+TEST_P(HeaderReadsRealFiles, DamagedCatalogueCountsAsThe2000Format) {
+  const RealFile& c = GetParam();
+  if (c.format == mdb::MdbFormat::Jet3) return;
+  mdb::FakeDaoEngine engine;
+  engine.failing["describe"] = mdb::kDaoClassNotRegistered;
+  std::string& file = engine.headerFiles[L"x.mdb"];
+  const std::string bytes = ReadSample(c.file);
+  std::vector<std::size_t> pages;  // where the undamaged file's catalogue was read
+  auto check = [&](const std::string& what) {
+    engine.calls.clear();
+    const mdb::MdbFormat format = mdb::GetMdbFormat(engine, L"x.mdb", true);
+    pages.clear();
+    for (const std::wstring& call : engine.calls) {
+      if (call.rfind(L"piece:", 0) == 0) pages.push_back(std::stoul(call.substr(6)));
+    }
+    EXPECT_TRUE(format == mdb::MdbFormat::Jet4Access2000 || format == c.format) << what;
+    EXPECT_LE(pages.size(), mdb::kJetCatalogPageBudget) << what;
+    return format;
+  };
+  for (std::size_t cut = mdb::kJet4PageSize; cut < bytes.size(); cut += 1000) {
+    file = bytes.substr(0, cut);
+    check("cut at " + std::to_string(cut));
+  }
+  // Without its catalogue definition the file is the 2000 format.
+  file = bytes.substr(0, 2 * mdb::kJet4PageSize + 100);
+  EXPECT_EQ(check("no definition"), mdb::MdbFormat::Jet4Access2000);
+  file = bytes;
+  ASSERT_EQ(check("whole"), c.format);
+  const std::vector<std::size_t> read = pages;
+  for (std::size_t page : read) {
+    for (std::size_t at = page; at < page + mdb::kJet4PageSize; ++at) {
+      file[at] = static_cast<char>(file[at] ^ 0xFF);
+      if (::testing::Test::HasFailure()) return;
+      check("byte " + std::to_string(at) + " flipped");
+      file[at] = bytes[at];
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Samples, HeaderReadsRealFiles,
     ::testing::Values(
-        RealFile{"Jet4NodeAdodb", "node-adodb.mdb", kJet4Page, L"4.0", L"9"},
-        RealFile{"Jet3JackcessTest", "jet3-jackcess-test.mdb", kJet3Page, L"3.0", L"8"},
-        RealFile{"Jet3JackcessDel", "jet3-jackcess-del.mdb", kJet3Page, L"3.0", L"8"}),
+        RealFile{"Jet4NodeAdodb", "node-adodb.mdb", kJet4Page, L"4.0", L"9", k2002},
+        RealFile{"Jet3JackcessTest", "jet3-jackcess-test.mdb", kJet3Page, L"3.0", L"8", kJet3},
+        RealFile{"Jet3JackcessDel", "jet3-jackcess-del.mdb", kJet3Page, L"3.0", L"8", kJet3},
+        RealFile{"Jet4In2000Del", "jet4-2000-jackcess-del.mdb", kJet4Page, L"4.0", L"9", k2000},
+        RealFile{"Jet4In2000DelCol", "jet4-2000-jackcess-delcol.mdb", kJet4Page, L"4.0", L"9",
+                 k2000},
+        RealFile{"Jet4In2003Del", "jet4-2003-jackcess-del.mdb", kJet4Page, L"4.0", L"9", k2002},
+        RealFile{"Jet4In2003DelCol", "jet4-2003-jackcess-delcol.mdb", kJet4Page, L"4.0", L"9",
+                 k2002}),
     [](const ::testing::TestParamInfo<RealFile>& info) { return std::string(info.param.name); });
 
 TEST(HeaderPageSize, IsZeroForAnythingButAKnownHeader) {
