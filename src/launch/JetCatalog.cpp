@@ -200,19 +200,34 @@ View VariableColumn(const View& row, const Column& column) {
   return row.Sub(begin, end - begin);
 }
 
-// Data pages that the usage map at `pointer` marks, in page order, leaving
-// one read for the long value. Only the map kept inline in its row (a start
-// page and a bitmap) is followed.
+// Adds the pages a bitmap marks, bit i standing for page `first` + i, while
+// reads are left for them and for the long value.
+void AddMarked(const View& bitmap, std::uint32_t first, const Pages& pages,
+               std::vector<std::uint32_t>* used) {
+  for (std::size_t bit = 0; bit < bitmap.size() * 8 && used->size() + 1 < pages.Left(); ++bit) {
+    if ((bitmap.Byte(bit / 8) & (1u << (bit % 8))) != 0) {
+      used->push_back(first + static_cast<std::uint32_t>(bit));
+    }
+  }
+}
+
+// Data pages that the usage map at `pointer` marks, in page order. A map
+// kept inline in its row is a start page and a bitmap; a larger one lists
+// the pages that hold its bitmaps, each after a 4-byte header.
 std::vector<std::uint32_t> UsedPages(Pages& pages, std::uint32_t pointer, std::string* buffer) {
   std::vector<std::uint32_t> used;
   if (!pages.Read(pointer >> 8, buffer)) return used;
   const View map = RowOf(View(*buffer), pointer & 0xFF);
-  if (map.Byte(0) != 0 || !map.Has(0, 5)) return used;
-  const std::uint32_t start = map.Le(1, 4);
-  for (std::size_t bit = 0; bit < (map.size() - 5) * 8 && used.size() + 1 < pages.Left(); ++bit) {
-    if ((map.Byte(5 + bit / 8) & (1u << (bit % 8))) != 0) {
-      used.push_back(start + static_cast<std::uint32_t>(bit));
-    }
+  if (map.Byte(0) == 0 && map.Has(0, 5)) {
+    AddMarked(map.Sub(5, map.size() - 5), map.Le(1, 4), pages, &used);
+  }
+  const std::uint32_t pagesPerBitmap = (kJet4PageSize - 4) * 8;
+  for (std::uint32_t i = 0; map.Byte(0) == 1 && map.Has(1 + 4 * i, 4); ++i) {
+    std::string bitmap;
+    const std::uint32_t number = map.Le(1 + 4 * i, 4);
+    if (number == 0) continue;
+    if (used.size() + 2 >= pages.Left() || !pages.Read(number, &bitmap)) break;
+    AddMarked(View(bitmap).Sub(4, kJet4PageSize - 4), i * pagesPerBitmap, pages, &used);
   }
   return used;
 }

@@ -230,14 +230,17 @@ TEST_F(ProbeWine, NoApartmentIsHeldWhileAccessRuns) {
 
 TEST_F(ProbeWine, ExecutableAsksTheRegisteredEngine) {
   RegisterServer();
-  // With no Access registered, a recognised database ends in "BakReg取得失敗";
+  // With no Access registered, a recognised database is one no Access opens;
   // the files are plain text, which only the stand-in engine takes for
   // databases.
   RegRemoveTree(HKEY_CLASSES_ROOT, L"Access.Application.8");
   RegRemoveTree(HKEY_CLASSES_ROOT, L"Access.Application.9");
   const std::wstring access2000 = File(L"a2000.mdb", "4.0");
   const std::wstring access2 = File(L"a2.mdb", "2.0");
-  EXPECT_EQ(MessageOfRun(dir_, access2000), L"BakReg取得失敗");
+  EXPECT_EQ(MessageOfRun(dir_, access2000),
+            access2000 +
+                L"はAccess 2000形式 (Jet 4)のデータベースですが、この形式を開けるAccessが"
+                L"インストールされていません");
   EXPECT_EQ(MessageOfRun(dir_, access2),
             access2 + L"はAccess97、または2000のファイルではありません");
   // Each run created the engine and gave its database back before it went on.
