@@ -71,6 +71,7 @@ class View {
     for (std::size_t i = 0; i < width; ++i) value |= std::uint32_t{Byte(at + i)} << (8 * i);
     return value;
   }
+  std::string Bytes() const { return size_ == 0 ? std::string() : std::string(data_, size_); }
   View Sub(std::size_t at, std::size_t count) const {
     View sub;
     if (Has(at, count)) {
@@ -232,21 +233,29 @@ std::vector<std::uint32_t> UsedPages(Pages& pages, std::uint32_t pointer, std::s
   return used;
 }
 
-// The bytes of a long value field, as far as its first page holds them.
-View LongValue(Pages& pages, const View& field, std::string* buffer) {
+// The bytes of a long value field: inline, on one page, or in pieces over
+// pages that each begin with the next one's pointer, followed as far as the
+// page budget goes.
+std::string LongValue(Pages& pages, const View& field) {
   const std::uint32_t word = field.Le(0, 4);
   const std::size_t length = word & kLongValueLengthMask;
-  if (!field.Has(0, kLongValueHeader)) return View();
+  if (!field.Has(0, kLongValueHeader)) return std::string();
   if ((word & kLongValueInline) != 0) {
-    return field.Sub(kLongValueHeader, std::min(length, field.size() - kLongValueHeader));
+    return field.Sub(kLongValueHeader, std::min(length, field.size() - kLongValueHeader)).Bytes();
   }
-  const std::uint32_t pointer = field.Le(4, 4);
-  if (!pages.Read(pointer >> 8, buffer)) return View();
-  const View row = RowOf(View(*buffer), pointer & 0xFF);
-  // A value spread over pages begins each piece with the next one's pointer.
-  const std::size_t skip = (word & kLongValueOnePage) != 0 ? 0 : 4;
-  if (!row.Has(0, skip)) return View();
-  return row.Sub(skip, std::min(length, row.size() - skip));
+  const bool onePage = (word & kLongValueOnePage) != 0;
+  const std::size_t skip = onePage ? 0 : 4;
+  std::string value;
+  std::string page;
+  for (std::uint32_t pointer = field.Le(4, 4); value.size() < length && pointer != 0;) {
+    if (!pages.Read(pointer >> 8, &page)) break;
+    const View row = RowOf(View(page), pointer & 0xFF);
+    if (!row.Has(0, skip)) break;
+    value += row.Sub(skip, row.size() - skip).Bytes();
+    pointer = onePage ? 0 : row.Le(0, 4);
+  }
+  value.resize(std::min(value.size(), length));
+  return value;
 }
 
 std::vector<std::wstring> PropertyNames(const View& chunk) {
@@ -304,9 +313,8 @@ bool FindOnPage(Pages& pages, const View& page, const CatalogColumns& columns,
   for (std::uint32_t i = 0; i < count; ++i) {
     const View row = RowOf(page, i);
     if (DecodeText(VariableColumn(row, columns.name)) != L"MSysDb") continue;
-    std::string valuePage;
-    *version =
-        AccessVersionOfBlock(LongValue(pages, VariableColumn(row, columns.lvProp), &valuePage));
+    const std::string block = LongValue(pages, VariableColumn(row, columns.lvProp));
+    *version = AccessVersionOfBlock(View(block));
     return true;
   }
   return false;

@@ -14,7 +14,7 @@ DaoStatus FakeDaoEngine::Check(const std::string& call) const {
 
 DaoStatus FakeDaoEngine::DescribeDatabase(const std::wstring& path, bool withAccessVersion,
                                           DatabaseReport* report) {
-  calls.push_back(L"describe:" + path + (withAccessVersion ? L"|1" : L"|0"));
+  calls.push_back(L"describe");
   const DaoStatus status = Check("describe");
   if (!DaoSucceeded(status)) return status;
   created_ = true;
@@ -51,7 +51,6 @@ DaoStatus FakeDaoEngine::ReadFileStart(const std::wstring& path, std::size_t pre
 
 DaoStatus FakeDaoEngine::ReadFilePieces(const std::wstring& path,
                                         const std::function<void(const FileReadAt&)>& use) {
-  calls.push_back(L"pieces:" + path);
   const DaoStatus status = Check("read");
   if (!DaoSucceeded(status)) return status;
   const auto found = headerFiles.find(path);
@@ -61,7 +60,6 @@ DaoStatus FakeDaoEngine::ReadFilePieces(const std::wstring& path,
     calls.push_back(L"piece:" + std::to_wstring(offset) + L"|" + std::to_wstring(size));
     if (size > kFileStartLimit) return false;
     *bytes = offset < file.size() ? file.substr(static_cast<std::size_t>(offset), size) : "";
-    pieceBytes += bytes->size();
     return true;
   });
   return kDaoOk;

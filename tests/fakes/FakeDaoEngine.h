@@ -25,12 +25,9 @@ class FakeDaoEngine final : public IDatabaseEngine {
   // Names of calls that throw instead of answering.
   std::set<std::string> throwing;
 
-  // "describe:<path>|<with AccessVersion>", "release engine",
-  // "read:<path>|<prefix size>|<size read up to>", "pieces:<path>" and
-  // "piece:<offset>|<size>".
+  // "describe", "release engine",
+  // "read:<path>|<prefix size>|<size read up to>", "piece:<offset>|<size>".
   std::vector<std::wstring> calls;
-  // Bytes the piece reads returned.
-  std::size_t pieceBytes = 0;
 
   // True after a described database, until ReleaseEngine.
   bool HasEngine() const { return created_; }

@@ -83,7 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   // The command line is the registered one up to its "%1", then the pieces;
   // it is logged and started as composed, and .mdb is taken back.
-  const std::size_t base = std::min(registered.find(L'%'), registered.size());
+  const std::size_t base =
+      std::min({registered.find(L'%'), registered.find(L"\"%1\""), registered.size()});
   FUZZ_CHECK(expected->compare(0, base, registered, 0, base) == 0);
   FUZZ_CHECK(status == 7);
   FUZZ_CHECK(fake.host.messages.empty());

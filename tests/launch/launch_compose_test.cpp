@@ -71,8 +71,6 @@ INSTANTIATE_TEST_SUITE_P(
         ComposeCase{"PlaceholderInTheMiddle", L"C:\\A\\msaccess.exe \"%1\" /excl",
                     WithSlots({{1, L"C:\\x.mdb"}, {2, L"/ro"}}),
                     L"C:\\A\\msaccess.exe  \"C:\\x.mdb\" /ro /excl"},
-        ComposeCase{"UnquotedPlaceholder", L"C:\\A\\msaccess.exe %1", ShellArguments(L"C:\\x.mdb"),
-                    L"C:\\A\\msaccess.exe  \"C:\\x.mdb\""},
         ComposeCase{"PathOutsideAnsi", kAccess8, ShellArguments(L"C:\\Ünï ✓\\Ä.mdb"),
                     L"\"C:\\Office\\MSACCESS.EXE\" /NOSTARTUP  \"C:\\Ünï ✓\\Ä.mdb\""}),
     [](const ::testing::TestParamInfo<ComposeCase>& info) { return std::string(info.param.name); });

@@ -55,6 +55,12 @@ class WindowTest : public ::testing::Test {
  protected:
   bool Selected(ControlId id) { return fake.windows.State(id).value; }
   int Press() { return PressCommand3(fake); }
+  std::string MdbClass() {
+    FakeRegistry::Value value;
+    return fake.registry.GetRaw(kRoot, ".mdb", "", &value) ? value.bytes.c_str() : "<missing>";
+  }
+
+  static constexpr RegHandle kRoot = HKEY_CLASSES_ROOT_;
 
   FakePlatform fake;
 };
@@ -74,12 +80,6 @@ class FrmMainTest : public WindowTest {
     if (ops->overridden) r.SetText(HKEY_CURRENT_USER_, kUserChoice, "ProgId", "Other.App");
     ShowFrmMain(fake.platform);
   }
-  std::string Mdb() {
-    FakeRegistry::Value value;
-    return fake.registry.GetRaw(kRoot, ".mdb", "", &value) ? value.bytes.c_str() : "<missing>";
-  }
-
-  static constexpr RegHandle kRoot = HKEY_CLASSES_ROOT_;
   static constexpr const char* kUserChoice =
       "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.mdb\\UserChoice";
   std::unique_ptr<RegistrySetup> ops = std::make_unique<RegistrySetup>();
@@ -188,7 +188,7 @@ TEST_P(Command3Clicks, AppliesReportsFailureThenEnds) {
   Show();
   fake.windows.Click(c.select);
   EXPECT_EQ(Press(), c.message ? 1 : 0);
-  EXPECT_EQ(Mdb(), c.message ? "Access" : c.apply);
+  EXPECT_EQ(MdbClass(), c.message ? "Access" : c.apply);
   std::vector<std::wstring> expected;
   if (c.message) expected.push_back(L"message:設定に失敗しました");
   expected.push_back(c.message ? L"end:1" : L"end:0");
@@ -216,7 +216,7 @@ TEST_F(FrmMainTest, OverriddenChoiceAsksThenOpensThePageOnYes) {
   Show();
   fake.windows.Click(ControlId::Option2);
   EXPECT_EQ(Press(), kChoiceOverridden);
-  EXPECT_EQ(Mdb(), "MdbSwitch");
+  EXPECT_EQ(MdbClass(), "MdbSwitch");
   EXPECT_EQ(fake.shell.events,
             (std::vector<std::wstring>{L"notify", L"open:ms-settings:defaultapps|"}));
   ASSERT_EQ(fake.host.events.size(), 2u);
@@ -252,7 +252,7 @@ TEST_F(FrmMainTest, CommandInDisabledFrameCannotBePressed) {
   fake.windows.Click(ControlId::Option2);
   EXPECT_EQ(Press(), -1);
   EXPECT_FALSE(Selected(ControlId::Option2));
-  EXPECT_EQ(Mdb(), "Access");
+  EXPECT_EQ(MdbClass(), "Access");
   EXPECT_TRUE(fake.broadcast.sent.empty());
 }
 
@@ -261,7 +261,7 @@ TEST_F(FrmMainTest, ChoosingWithoutPressingAppliesNothingAndEndsNothing) {
   Show();
   fake.windows.Click(ControlId::Option2);
   fake.windows.Click(ControlId::Option1);
-  EXPECT_EQ(Mdb(), "Access");
+  EXPECT_EQ(MdbClass(), "Access");
   EXPECT_TRUE(fake.host.events.empty());
 }
 
@@ -289,18 +289,11 @@ TEST(FrmMainLayoutTest, ThirteenControlsNamedInTabOrderThreeInsideFrame) {
 // registry, as the program runs it.
 class FrmMainOnRegistry : public WindowTest {
  protected:
-  static constexpr RegHandle kRoot = HKEY_CLASSES_ROOT_;
-
   void InstallBoth() {
     fake.registry.SetText(kRoot, kAccess8Command, "",
                           "\"C:\\Office\\MSACCESS.EXE\" /NOSTARTUP \"%1\"");
     fake.registry.SetText(kRoot, kAccess9Command, "",
                           "\"C:\\Office10\\MSACCESS.EXE\" /NOSTARTUP \"%1\"");
-  }
-  std::string MdbClass() {
-    FakeRegistry::Value value;
-    if (!fake.registry.GetRaw(kRoot, ".mdb", "", &value)) return "<missing>";
-    return std::string(value.bytes.c_str());
   }
 };
 
