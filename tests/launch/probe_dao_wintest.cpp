@@ -4,6 +4,7 @@
 // own header.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -226,6 +227,25 @@ TEST_F(ProbeWine, NoApartmentIsHeldWhileAccessRuns) {
 
   WriteFileBytes(standin + L"\\release.flag", "go");
   EXPECT_TRUE(process.Wait(30000));
+}
+
+// Where the format decides, the engine is asked for AccessVersion too: none,
+// or a property it cannot read, is the 2000 format.
+TEST_F(ProbeWine, EngineTellsTheJet4FormatsApartByAccessVersion) {
+  RegisterServer();
+  using mdb::MdbFormat;
+  EXPECT_EQ(mdb::GetMdbFormat(engine_, File(L"a.mdb", "4.0|09.50"), true),
+            MdbFormat::Jet4Access2002);
+  EXPECT_EQ(mdb::GetMdbFormat(engine_, File(L"b.mdb", "4.0|08.50"), true),
+            MdbFormat::Jet4Access2000);
+  EXPECT_EQ(mdb::GetMdbFormat(engine_, File(L"c.mdb", "4.0"), true), MdbFormat::Jet4Access2000);
+  EXPECT_EQ(mdb::GetMdbFormat(engine_, File(L"d.mdb", "4.0|09.50"), false),
+            MdbFormat::Jet4Access2000);
+  engine_.ReleaseEngine();
+  const std::vector<std::string> log = Log();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "accessversion is 09.50"), 1);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "release database"), 4);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "release property"), 2);
 }
 
 TEST_F(ProbeWine, ExecutableAsksTheRegisteredEngine) {

@@ -100,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(Steps, ProbeFailure,
                                            FailingStep{"Workspaces", 0x800A0BD0u},
                                            FailingStep{"Item", 0x800A0CC1u},
                                            FailingStep{"Password", 0x800A0BD7u},
-                                           FailingStep{"HeldExclusively", 0x800A0BE5u}),
+                                           FailingStep{"HeldExclusively", 0x800A0BE5u},
+                                           FailingStep{"Version", 0x800A0BD0u}),
                          [](const ::testing::TestParamInfo<FailingStep>& info) {
                            return std::string(info.param.name);
                          });
