@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.." || exit 1
 # shellcheck source=scripts/lib.sh
 source scripts/lib.sh
 seconds=${1:-30}
-targets=(command_line mdb_header long_file_name access_command cp932_codec)
+targets=(command_line mdb_header long_file_name access_command cp932_codec jet_catalog)
 
 mkdir -p build/logs
 log=build/logs/build-fuzz.log

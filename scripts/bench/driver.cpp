@@ -11,6 +11,8 @@
 //       time of one version probe of each database file, in this process
 //   driver probeonce FILE
 //       one version probe, for a count of the bytes it reads
+//   driver formatonce FILE
+//       one probe that tells the Jet 4 formats apart, for the same count
 // Every measured start waits kSettleMs first (see Settle).
 // Prints one line per program: NAME median-ms runs.
 #define _WIN32_WINNT 0x0602
@@ -160,6 +162,11 @@ int main(int argc, char** argv) {
   if (mode == "probeonce" && argc == 3) {
     mdb::Win32DaoEngine engine;
     std::printf("%ls\n", mdb::GetMdbAccessVersion(engine, Wide(argv[2])).c_str());
+    return 0;
+  }
+  if (mode == "formatonce" && argc == 3) {
+    mdb::Win32DaoEngine engine;
+    std::printf("%d\n", static_cast<int>(mdb::GetMdbFormat(engine, Wide(argv[2]), true)));
     return 0;
   }
   const int runs = argc > 2 ? std::atoi(argv[2]) : 0;

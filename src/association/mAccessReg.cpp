@@ -249,7 +249,19 @@ bool IsMsAccessCommand(const std::wstring& command) {
 }
 
 bool ApplyAssociationChoice(Platform& platform, bool restoreToAccess, bool viaMdbSwitch) {
-  const std::wstring className = ChosenMdbClass(restoreToAccess, viaMdbSwitch);
+  return ApplyAssociationChoiceFor(platform, ClassOfMode(L"Restore"), restoreToAccess,
+                                   viaMdbSwitch);
+}
+
+std::wstring ChosenMdbClassFor(const std::wstring& accessClass, bool restoreToAccess,
+                               bool viaMdbSwitch) {
+  if (restoreToAccess) return accessClass;
+  return ChosenMdbClass(false, viaMdbSwitch);
+}
+
+bool ApplyAssociationChoiceFor(Platform& platform, const std::wstring& accessClass,
+                               bool restoreToAccess, bool viaMdbSwitch) {
+  const std::wstring className = ChosenMdbClassFor(accessClass, restoreToAccess, viaMdbSwitch);
   // Written for the machine, or for this user where the machine refuses: the
   // flag says whether the choice is then in effect for this user.
   const bool applied = className.empty() || WriteDefault(platform, kMdbKey, className);
@@ -286,6 +298,29 @@ std::wstring GetBackupAccessPath(Platform& platform, const std::wstring& code) {
 
 std::wstring GetBackupAccessCommand(Platform& platform, const std::wstring& code) {
   return ReadDefault(platform, BackupKey(code));
+}
+
+std::wstring GetGenerationOpenCommand(Platform& platform, const AccessGeneration& generation) {
+  const std::wstring own = ReadDefault(platform, OpenCommandKey(generation.code));
+  if (!own.empty() || !generation.sharedMdbClass) return own;
+  // From 2007 on the generation's own class may carry no open command of
+  // its own; the shared one then opens in the current generation only.
+  if (ReadDefault(platform, L"Access.Application\\CurVer") != ClassOf(generation)) return own;
+  return ReadDefault(platform, L"Access.MDBFile\\shell\\open\\command");
+}
+
+GenerationSet InstalledGenerations(Platform& platform) {
+  GenerationSet installed;
+  for (const AccessGeneration& generation : AccessGenerations()) {
+    if (!GetGenerationOpenCommand(platform, generation).empty()) installed.push_back(&generation);
+  }
+  return installed;
+}
+
+std::wstring GetGenerationAccessPath(Platform& platform, const AccessGeneration& generation) {
+  if (&generation == &Access2000()) return GetBackupAccessPath(platform, generation.code);
+  const std::wstring command = GetGenerationOpenCommand(platform, generation);
+  return command.substr(0, command.find(L'/'));
 }
 
 }  // namespace mdb

@@ -11,6 +11,7 @@
 
 #include <string>
 
+#include "association/AccessGeneration.h"
 #include "platform/Platform.h"
 
 namespace mdb {
@@ -70,5 +71,23 @@ void ReclaimMdbAfterAccess(Platform& platform, bool wasClaimed);
 // The backed-up command cut before its first "/", or "".
 std::wstring GetBackupAccessPath(Platform& platform, const std::wstring& code);
 std::wstring GetBackupAccessCommand(Platform& platform, const std::wstring& code);
+
+// The open command of a generation: its own class's, or, for a generation
+// that shares "Access.MDBFile" and is the current "Access.Application",
+// that shared class's; "" when it has none (not installed).
+std::wstring GetGenerationOpenCommand(Platform& platform, const AccessGeneration& generation);
+// Every generation with an open command, oldest first.
+GenerationSet InstalledGenerations(Platform& platform);
+// The path the window shows for a generation: Access 2000's backed-up
+// command, any other's live one, cut before its first "/" as
+// GetBackupAccessPath cuts.
+std::wstring GetGenerationAccessPath(Platform& platform, const AccessGeneration& generation);
+// ApplyAssociationChoice for the window's second row: its first option
+// gives .mdb back to `accessClass`.
+bool ApplyAssociationChoiceFor(Platform& platform, const std::wstring& accessClass,
+                               bool restoreToAccess, bool viaMdbSwitch);
+// The class the window writes for its options, "" for none.
+std::wstring ChosenMdbClassFor(const std::wstring& accessClass, bool restoreToAccess,
+                               bool viaMdbSwitch);
 
 }  // namespace mdb

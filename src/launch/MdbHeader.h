@@ -10,7 +10,7 @@ namespace mdb {
 
 // Bytes that tell the page size: the magic, the engine name and the format.
 constexpr std::size_t kMdbPrefixSize = 0x18;
-// The larger of the two page sizes, so a caller may size a buffer once.
+// The larger of the two page sizes: the most a first page can hold.
 constexpr std::size_t kMdbLargestPage = 4096;
 
 // Size of the first page that the header at the start of `bytes` announces

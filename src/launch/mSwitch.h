@@ -4,22 +4,30 @@
 #include <optional>
 #include <string>
 
+#include "association/AccessGeneration.h"
 #include "platform/Platform.h"
 #include "startup/ExitStatus.h"
 #include "startup/mCommand.h"
 
 namespace mdb {
 
-// "9" (Access 2000), "8" (Access 97) or "" for any other file and for every
-// failure; never shows or logs anything.
+// The format of the database at `path`: the engine's answer where it gives
+// one, else the file's own first page and, where `tellJet4Formats`, its
+// catalogue. Unknown for any other file and for every failure; a Jet 4 file
+// counts as the 2000 format unless told otherwise. Never shows or logs
+// anything, and the engine has given the database back when it returns.
+MdbFormat GetMdbFormat(IDatabaseEngine& engine, const std::wstring& path, bool tellJet4Formats);
+
+// The same as the generation code of Access 97 and 2000: "9" for Jet 4, "8"
+// for Jet 3, "" for any other file and for every failure.
 std::wstring GetMdbAccessVersion(Platform& platform, const std::wstring& path);
 // The same with the engine alone, which is all the probe uses.
 std::wstring GetMdbAccessVersion(IDatabaseEngine& engine, const std::wstring& path);
 
-// The command line that runs `registeredCommand` (an Access open command
-// ending in the quoted "%1") for the database in slot 1 and the further
-// arguments in slots 2 to 9; none when the command is too short to have a
-// base command (empty or under four characters).
+// The command line that runs `registeredCommand` (an Access open command,
+// usually ending in the quoted "%1") for the database in slot 1 and the
+// further arguments in slots 2 to 9, put where its placeholder stands; none
+// when the command is too short to name a program (under four characters).
 std::optional<std::wstring> ComposeAccessCommandLine(const std::wstring& registeredCommand,
                                                      const ArgumentList& args);
 
@@ -27,10 +35,11 @@ std::optional<std::wstring> ComposeAccessCommandLine(const std::wstring& registe
 // that a caller other than the shell can tell it from a launch that worked.
 constexpr int kLaunchRefused = kExitRefused;
 
-// Starts the Access generation the database in slot 1 belongs to and waits
-// for it. Returns the exit status for the process: the started program's
-// exit code, 0 when it could not be waited for, or kLaunchRefused when the
-// file was not recognised or its Access has no open command.
+// Starts the installed Access generation the database in slot 1 goes to and
+// waits for it. Returns the exit status for the process: the started
+// program's exit code, 0 when it could not be waited for, or kLaunchRefused
+// when the file was not recognised, no installed Access opens it or its
+// Access has no usable open command.
 int LaunchAccessForFile(Platform& platform, ArgumentList& args);
 
 }  // namespace mdb

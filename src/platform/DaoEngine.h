@@ -1,12 +1,10 @@
-// The database engine that tells a database's version: the DAO engine's
-// calls one by one, so that the probe (mSwitch) keeps the order, the releases
-// and the silence on failure in one portable place.
+// The database engine as the probe (mSwitch) needs it: what the DAO engine
+// says of a database, giving the engine back, and plain reads of a file for
+// where the engine cannot answer.
 //
 // Every call answers a COM-style status (negative is failure) and never
-// throws. An object handed out through an out-parameter is one reference
-// that the caller gives back with Release; on failure the out-parameter is 0.
-// The engine object itself holds the engine reference from its creation
-// until ReleaseEngine.
+// throws; an out-parameter is left alone on failure. The engine, once
+// created, is kept for later calls until ReleaseEngine.
 #pragma once
 
 #include <cstddef>
@@ -14,11 +12,8 @@
 #include <functional>
 #include <string>
 
-#include "platform/UniqueHandle.h"
-
 namespace mdb {
 
-using DaoObject = std::uintptr_t;  // 0: no object
 using DaoStatus = std::int32_t;
 
 constexpr DaoStatus kDaoOk = 0;
@@ -29,27 +24,32 @@ constexpr DaoStatus kDaoFailed = static_cast<DaoStatus>(0x80004005u);
 
 constexpr bool DaoSucceeded(DaoStatus status) { return status >= 0; }
 
+// What the engine read of one database.
+struct DatabaseReport {
+  std::wstring version;        // Database.Version, as the engine gave it
+  std::wstring accessVersion;  // Properties("AccessVersion"); "" where there is none
+};
+
+// Reads up to `size` bytes at `offset` into `bytes` (fewer at the end of the
+// file); false when the read failed.
+using FileReadAt = std::function<bool(std::uint64_t offset, std::size_t size, std::string* bytes)>;
+
 class IDatabaseEngine {
  public:
   virtual ~IDatabaseEngine() = default;
 
-  // True once CreateEngine has succeeded, until ReleaseEngine.
-  virtual bool HasEngine() const = 0;
-  // Creates the DBEngine object and keeps it; on failure nothing is kept.
-  virtual DaoStatus CreateEngine() = 0;
-  // DBEngine.Workspaces.
-  virtual DaoStatus GetWorkspaces(DaoObject* workspaces) = 0;
-  // Workspaces.Item(index), the index passed as a 16-bit integer.
-  virtual DaoStatus GetItem(DaoObject collection, std::int16_t index, DaoObject* item) = 0;
-  // Workspace.OpenDatabase(path) with Options, ReadOnly and Connect omitted.
-  virtual DaoStatus OpenDatabase(DaoObject workspace, const std::wstring& path,
-                                 DaoObject* database) = 0;
-  // Database.Version; `version` is left alone on failure.
-  virtual DaoStatus GetVersion(DaoObject database, std::wstring* version) = 0;
-  virtual void Release(DaoObject object) = 0;
+  // Opens the database at `path` through the engine's default workspace
+  // (shared, read/write, no connect string, as the engine's defaults are),
+  // reads its Version and, with `withAccessVersion`, its AccessVersion
+  // property, and gives the database back before answering. A failure means
+  // the engine cannot tell: no engine, a broken install, COM refused, or a
+  // file it would not open (a password, a workgroup, another user's
+  // exclusive hold). A database without AccessVersion is no failure.
+  virtual DaoStatus DescribeDatabase(const std::wstring& path, bool withAccessVersion,
+                                     DatabaseReport* report) = 0;
 
   // Gives the engine back and leaves COM, so that nothing of it is held while
-  // Access runs; the next CreateEngine starts afresh.
+  // Access runs; the next DescribeDatabase starts afresh.
   virtual void ReleaseEngine() = 0;
 
   // Where the engine cannot answer: the start of the file at `path`, opened
@@ -57,18 +57,19 @@ class IDatabaseEngine {
   // The first `prefixSize` bytes are read, then on up to the size that
   // `sizeOf` gives for them (no further where that is not more). Nothing
   // past kFileStartLimit is read; fewer bytes at the end of the file.
-  // `bytes` is left alone on failure.
   virtual DaoStatus ReadFileStart(const std::wstring& path, std::size_t prefixSize,
                                   const std::function<std::size_t(const std::string&)>& sizeOf,
                                   std::string* bytes) = 0;
+
+  // The file at `path`, opened as ReadFileStart opens it, lent to `use` as a
+  // reader of pieces at offsets; no piece is longer than kFileStartLimit. The
+  // file is closed when `use` returns.
+  virtual DaoStatus ReadFilePieces(const std::wstring& path,
+                                   const std::function<void(const FileReadAt&)>& use) = 0;
 };
 
-// The most of a file's start that ReadFileStart gives: the largest first page
-// of a database.
+// The most of a file's start that ReadFileStart gives, and the longest piece
+// ReadFilePieces reads: the largest page of a database.
 constexpr std::size_t kFileStartLimit = 4096;
-
-// One object lent by `engine`, given back through it when its owner goes.
-using DaoObjectTraits = ClosedThrough<IDatabaseEngine, DaoObject, &IDatabaseEngine::Release>;
-using OwnedDaoObject = UniqueHandle<DaoObjectTraits>;
 
 }  // namespace mdb

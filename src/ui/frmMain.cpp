@@ -1,7 +1,5 @@
 #include "ui/frmMain.h"
 
-#include <memory>
-
 #include "association/mAccessReg.h"
 #include "startup/std_Func.h"
 
@@ -66,61 +64,49 @@ FormLayout BuildLayout() {
   return layout;
 }
 
-// The real association operations, on the program's platform.
-class AccessRegOps final : public IAssociationOps {
- public:
-  explicit AccessRegOps(Platform& platform) : platform_(platform) {}
-  std::wstring GetBackupAccessPath(const std::wstring& code) override {
-    return mdb::GetBackupAccessPath(platform_, code);
-  }
-  bool IsAccessInstalled(const std::wstring& releaseName) override {
-    return mdb::IsAccessInstalled(platform_, releaseName);
-  }
-  std::wstring GetMdbAssociation() override { return mdb::GetMdbAssociation(platform_); }
-  bool ApplyAssociationChoice(bool restoreToAccess, bool viaMdbSwitch) override {
-    return mdb::ApplyAssociationChoice(platform_, restoreToAccess, viaMdbSwitch);
-  }
-  bool IsChoiceOverridden(bool restoreToAccess, bool viaMdbSwitch) override {
-    return IsMdbChoiceOverridden(platform_, ChosenMdbClass(restoreToAccess, viaMdbSwitch));
-  }
-  void OpenAssociationPage() override { mdb::OpenAssociationPage(platform_); }
-
- private:
-  Platform& platform_;
-};
+// The generation the second row stands for; Access 2000 where no installed
+// generation opens Jet 4 files, so that the row reads as it always has.
+const AccessGeneration& SecondRowGeneration(Platform& platform) {
+  const AccessGeneration* generation = Jet4Generation(InstalledGenerations(platform));
+  return generation != nullptr ? *generation : Access2000();
+}
 
 }  // namespace
-
-std::shared_ptr<IAssociationOps> AccessRegOperations(Platform& platform) {
-  return std::make_shared<AccessRegOps>(platform);
-}
 
 const FormLayout& FrmMainLayout() {
   static const FormLayout layout = BuildLayout();
   return layout;
 }
 
-void Form_Load(IAssociationOps& ops, IFormControls& controls) {
+void Form_Load(Platform& platform, IFormControls& controls) {
+  const AccessGeneration& second = SecondRowGeneration(platform);
+  if (&second != &Access2000()) {
+    controls.SetText(ControlId::Label5, std::wstring(L"Access") + second.release);
+    controls.SetText(ControlId::Option1, std::wstring(L"Access(") + second.release + L")に戻す");
+  }
   controls.UseWindowBackground(ControlId::Text1);
   controls.UseWindowBackground(ControlId::Text2);
 
-  controls.SetText(ControlId::Text1, ops.GetBackupAccessPath(L"8"));
-  controls.SetText(ControlId::Text2, ops.GetBackupAccessPath(L"9"));
+  controls.SetText(ControlId::Text1, GetBackupAccessPath(platform, Access97().code));
+  controls.SetText(ControlId::Text2, GetGenerationAccessPath(platform, second));
 
-  if (ops.IsAccessInstalled(L"97")) controls.SetValue(ControlId::Check1, true);
-  if (ops.IsAccessInstalled(L"2000")) controls.SetValue(ControlId::Check2, true);
+  if (IsAccessInstalled(platform, L"97")) controls.SetValue(ControlId::Check1, true);
+  if (!GetGenerationOpenCommand(platform, second).empty()) {
+    controls.SetValue(ControlId::Check2, true);
+  }
 
   if (controls.Value(ControlId::Check1) && controls.Value(ControlId::Check2)) {
     controls.SetValue(ControlId::Option1, false);
     controls.SetValue(ControlId::Option2, false);
-    const std::wstring association = ops.GetMdbAssociation();
+    const std::wstring association = GetMdbAssociation(platform);
     if (association == L"Access") {
       controls.SetValue(ControlId::Option1, true);
     } else if (association == L"MdbSwitch") {
       controls.SetValue(ControlId::Option2, true);
     }
   } else {
-    // Switching needs both generations; with one or none there is nothing to choose.
+    // Switching needs Access 97 and a later generation; otherwise there is
+    // nothing to choose.
     controls.SetEnabled(ControlId::Frame1, false);
     controls.SetEnabled(ControlId::Option1, false);
     controls.SetEnabled(ControlId::Option2, false);
@@ -128,37 +114,37 @@ void Form_Load(IAssociationOps& ops, IFormControls& controls) {
   }
 }
 
-void Command3_Click(IHost& host, IAssociationOps& ops, IFormControls& controls) {
+void Command3_Click(Platform& platform, IFormControls& controls) {
+  IHost& host = platform.host;
   const bool restoreToAccess = controls.Value(ControlId::Option1);
   const bool viaMdbSwitch = controls.Value(ControlId::Option2);
-  if (!ops.ApplyAssociationChoice(restoreToAccess, viaMdbSwitch)) {
+  const std::wstring accessClass = MdbClassOf(SecondRowGeneration(platform));
+  if (!ApplyAssociationChoiceFor(platform, accessClass, restoreToAccess, viaMdbSwitch)) {
     host.ShowMessage(L"設定に失敗しました", kIconError);
     host.EndProgram(kChoiceFailed);
   }
   // Since Vista a choice the user made in Windows outranks the class of
   // ".mdb", and no program may change it: the user is told and shown where.
-  if (ops.IsChoiceOverridden(restoreToAccess, viaMdbSwitch)) {
-    if (host.AskYesNo(kOverriddenText, kIconInformation)) ops.OpenAssociationPage();
+  if (IsMdbChoiceOverridden(platform,
+                            ChosenMdbClassFor(accessClass, restoreToAccess, viaMdbSwitch))) {
+    if (host.AskYesNo(kOverriddenText, kIconInformation)) OpenAssociationPage(platform);
     host.EndProgram(kChoiceOverridden);
   }
   host.EndProgram(kChoiceInEffect);
 }
 
-void ShowFrmMain(IHost& host, IWindowToolkit& windows, std::shared_ptr<IAssociationOps> ops) {
+void ShowFrmMain(Platform& platform) {
+  IHost& host = platform.host;
   // The handlers outlive this call: the window runs them from the message loop.
   FormHandlers handlers;
-  handlers.load = [ops, &host](IFormControls& controls) {
-    RunGuarded(host, [&] { Form_Load(*ops, controls); });
+  handlers.load = [&platform, &host](IFormControls& controls) {
+    RunGuarded(host, [&] { Form_Load(platform, controls); });
   };
-  handlers.click = [ops, &host](ControlId id, IFormControls& controls) {
+  handlers.click = [&platform, &host](ControlId id, IFormControls& controls) {
     if (id != ControlId::Command3) return;
-    RunGuarded(host, [&] { Command3_Click(host, *ops, controls); });
+    RunGuarded(host, [&] { Command3_Click(platform, controls); });
   };
-  windows.ShowForm(FrmMainLayout(), std::move(handlers));
-}
-
-void ShowFrmMain(Platform& platform) {
-  ShowFrmMain(platform.host, platform.windows, AccessRegOperations(platform));
+  platform.windows.ShowForm(FrmMainLayout(), std::move(handlers));
 }
 
 }  // namespace mdb

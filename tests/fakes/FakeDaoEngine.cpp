@@ -6,84 +6,25 @@
 
 namespace mdb {
 
-namespace {
-
-const std::wstring kDatabasePrefix = L"database:";
-
-}  // namespace
-
-std::wstring FakeDaoEngine::KindOf(DaoObject object) const {
-  const auto found = kinds_.find(object);
-  return found == kinds_.end() ? std::wstring() : found->second;
-}
-
 DaoStatus FakeDaoEngine::Check(const std::string& call) const {
   if (throwing.count(call) != 0) throw std::runtime_error("engine call threw: " + call);
   const auto found = failing.find(call);
   return found == failing.end() ? kDaoOk : found->second;
 }
 
-DaoObject FakeDaoEngine::HandOut(const std::wstring& kind) {
-  const DaoObject object = next_++;
-  live_[object] = kind;
-  kinds_[object] = kind;
-  return object;
-}
-
-DaoStatus FakeDaoEngine::CreateEngine() {
-  calls.push_back(L"create");
-  const DaoStatus status = Check("create");
-  if (DaoSucceeded(status)) created_ = true;
-  return status;
-}
-
-DaoStatus FakeDaoEngine::GetWorkspaces(DaoObject* workspaces) {
-  calls.push_back(L"workspaces");
-  *workspaces = 0;
-  const DaoStatus status = created_ ? Check("workspaces") : kDaoFailed;
-  if (DaoSucceeded(status)) *workspaces = HandOut(L"workspaces");
-  return status;
-}
-
-DaoStatus FakeDaoEngine::GetItem(DaoObject collection, std::int16_t index, DaoObject* item) {
-  calls.push_back(L"item:" + std::to_wstring(collection) + L"|" + std::to_wstring(index));
-  *item = 0;
-  DaoStatus status = Check("item");
-  if (live_.count(collection) == 0 || live_[collection] != L"workspaces" || index != 0) {
-    status = kDaoFailed;
-  }
-  if (DaoSucceeded(status)) *item = HandOut(L"workspace");
-  return status;
-}
-
-DaoStatus FakeDaoEngine::OpenDatabase(DaoObject workspace, const std::wstring& path,
-                                      DaoObject* database) {
-  calls.push_back(L"open:" + std::to_wstring(workspace) + L"|" + path);
-  *database = 0;
-  DaoStatus status = Check("open");
-  if (live_.count(workspace) == 0 || live_[workspace] != L"workspace" ||
-      versions.count(path) == 0) {
-    status = kDaoFailed;
-  }
-  if (DaoSucceeded(status)) *database = HandOut(kDatabasePrefix + path);
-  return status;
-}
-
-DaoStatus FakeDaoEngine::GetVersion(DaoObject database, std::wstring* version) {
-  calls.push_back(L"version:" + std::to_wstring(database));
-  const DaoStatus status = Check("version");
-  const auto found = live_.find(database);
-  if (!DaoSucceeded(status) || found == live_.end() ||
-      found->second.compare(0, kDatabasePrefix.size(), kDatabasePrefix) != 0) {
-    return DaoSucceeded(status) ? kDaoFailed : status;
-  }
-  *version = versions.at(found->second.substr(kDatabasePrefix.size()));
+DaoStatus FakeDaoEngine::DescribeDatabase(const std::wstring& path, bool withAccessVersion,
+                                          DatabaseReport* report) {
+  calls.push_back(L"describe");
+  const DaoStatus status = Check("describe");
+  if (!DaoSucceeded(status)) return status;
+  created_ = true;
+  const auto found = versions.find(path);
+  if (found == versions.end()) return kDaoFailed;
+  report->version = found->second;
+  const auto access = accessVersions.find(path);
+  report->accessVersion =
+      withAccessVersion && access != accessVersions.end() ? access->second : std::wstring();
   return kDaoOk;
-}
-
-void FakeDaoEngine::Release(DaoObject object) {
-  calls.push_back(L"release:" + std::to_wstring(object));
-  live_.erase(object);
 }
 
 void FakeDaoEngine::ReleaseEngine() {
@@ -105,6 +46,22 @@ DaoStatus FakeDaoEngine::ReadFileStart(const std::wstring& path, std::size_t pre
       std::max(prefixSize, std::min(sizeOf(start.substr(0, prefixSize)), kFileStartLimit));
   calls.back() += L"|" + std::to_wstring(asked);
   *bytes = start.substr(0, asked);
+  return kDaoOk;
+}
+
+DaoStatus FakeDaoEngine::ReadFilePieces(const std::wstring& path,
+                                        const std::function<void(const FileReadAt&)>& use) {
+  const DaoStatus status = Check("read");
+  if (!DaoSucceeded(status)) return status;
+  const auto found = headerFiles.find(path);
+  if (found == headerFiles.end()) return kDaoFailed;
+  const std::string& file = found->second;
+  use([this, &file](std::uint64_t offset, std::size_t size, std::string* bytes) {
+    calls.push_back(L"piece:" + std::to_wstring(offset) + L"|" + std::to_wstring(size));
+    if (size > kFileStartLimit) return false;
+    *bytes = offset < file.size() ? file.substr(static_cast<std::size_t>(offset), size) : "";
+    return true;
+  });
   return kDaoOk;
 }
 

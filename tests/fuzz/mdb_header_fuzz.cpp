@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The probe on a machine without the engine reads the same page.
   FakeDaoEngine engine;
-  engine.failing["create"] = kDaoClassNotRegistered;
+  engine.failing["describe"] = kDaoClassNotRegistered;
   engine.headerFiles[L"C:\\x.mdb"] = bytes;
   const std::wstring code = GetMdbAccessVersion(engine, L"C:\\x.mdb");
   if (version == L"4.0") {
@@ -54,6 +54,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     FUZZ_CHECK(code.empty());
   }
-  FUZZ_CHECK(engine.LiveObjects().empty());
   return 0;
 }

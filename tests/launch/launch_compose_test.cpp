@@ -64,9 +64,13 @@ INSTANTIATE_TEST_SUITE_P(
                     L"\"C:\\Office\\MSACCESS.EXE\" /NOSTARTUP  /ro"},
         ComposeCase{"FourCharacterCommand", L"\"%1\"", ShellArguments(L"C:\\x.mdb"),
                     L" \"C:\\x.mdb\""},
-        // The last four characters go whatever they are.
+        // Without the quoted "%1" at its end, the pieces go where a "%1"
+        // stands, or after the whole command.
         ComposeCase{"CommandWithoutPlaceholder", L"C:\\A\\msaccess.exe",
-                    ShellArguments(L"C:\\x.mdb"), L"C:\\A\\msaccess \"C:\\x.mdb\""},
+                    ShellArguments(L"C:\\x.mdb"), L"C:\\A\\msaccess.exe \"C:\\x.mdb\""},
+        ComposeCase{"PlaceholderInTheMiddle", L"C:\\A\\msaccess.exe \"%1\" /excl",
+                    WithSlots({{1, L"C:\\x.mdb"}, {2, L"/ro"}}),
+                    L"C:\\A\\msaccess.exe  \"C:\\x.mdb\" /ro /excl"},
         ComposeCase{"PathOutsideAnsi", kAccess8, ShellArguments(L"C:\\Ünï ✓\\Ä.mdb"),
                     L"\"C:\\Office\\MSACCESS.EXE\" /NOSTARTUP  \"C:\\Ünï ✓\\Ä.mdb\""}),
     [](const ::testing::TestParamInfo<ComposeCase>& info) { return std::string(info.param.name); });

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <sstream>
 
 #include "WineTestSupport.h"
 
@@ -15,6 +16,9 @@ namespace {
 
 const std::wstring kNotAccessFile = L"はAccess97、または2000のファイルではありません";
 const std::wstring kNotFound = L"ファイルが見つかりません。";
+const std::wstring kNoAccessForJet4 =
+    L"はAccess 2000形式 (Jet 4)のデータベースですが、この形式を開けるAccessが"
+    L"インストールされていません";
 const std::wstring kSentinel = L"MdbSwitch";
 
 // Every HKEY_CLASSES_ROOT key the launch touches: the tests' own set-up and
@@ -24,6 +28,9 @@ const wchar_t* const kTouchedKeys[] = {
 };
 const wchar_t* const kTouchedTrees[] = {L"Access.Application.8", L"Access.Application.9",
                                         L"MdbSwitch"};
+// The later generations' keys, which only one test writes and removes.
+const wchar_t* const kLaterTrees[] = {L"Access.Application.11", L"Access.Application.16",
+                                      L"Access.Application", L"Access.MDBFile"};
 const wchar_t kMissing[] = L"<missing>";
 
 // Puts the default values of the touched keys back as they were, and
@@ -310,6 +317,60 @@ TEST_F(LaunchEndToEnd, RealJet3FilesOpenInAccess97) {
   EXPECT_EQ(Received(ac9_), L"");
 }
 
+// Each installed set as its generations register themselves (from 2007 on
+// through "Access.MDBFile" and "Access.Application\\CurVer"): real files of
+// each format open in the generation named for them, or are refused ("-").
+TEST_F(LaunchEndToEnd, EachInstalledSetOpensEachFormatInItsGeneration) {
+  const wchar_t* const files[] = {L"jet3-jackcess-del.mdb", L"jet4-2000-jackcess-del.mdb",
+                                  L"jet4-2003-jackcess-delcol.mdb"};
+  const std::pair<const wchar_t*, const wchar_t*> rows[] = {{L"8 11", L"8 11 11"},
+                                                            {L"8 16", L"8 16 16"},
+                                                            {L"9 11", L"9 9 11"},
+                                                            {L"16", L"- 16 16"},
+                                                            {L"8 9", L"8 9 9"}};
+  for (const auto& row : rows) {
+    SetUp();
+    for (const wchar_t* tree : kLaterTrees) RegRemoveTree(HKEY_CLASSES_ROOT, tree);
+    RegRemoveTree(HKEY_CLASSES_ROOT, L"Access.Application.8");
+    RegRemoveTree(HKEY_CLASSES_ROOT, L"Access.Application.9");
+    std::wistringstream installed(row.first), goesTo(row.second);
+    for (std::wstring code; installed >> code;) {
+      const std::wstring command =
+          L"\"" + InstallStandin(L"ac" + code) + L"\\msaccess.exe\" /NOSTARTUP \"%1\"";
+      if (code != L"16") Register(code, command);
+      if (code != L"16") continue;
+      RegWrite(HKEY_CLASSES_ROOT, L"Access.MDBFile\\shell\\open\\command", L"", command);
+      RegWrite(HKEY_CLASSES_ROOT, L"Access.Application.16\\CLSID", L"",
+               L"{73A4C9C1-D68D-11D0-98BF-00A0C90DC8D9}");
+      RegWrite(HKEY_CLASSES_ROOT, L"Access.Application\\CurVer", L"", L"Access.Application.16");
+    }
+    std::size_t started = 0;
+    for (const wchar_t* file : files) {
+      const std::wstring db =
+          MakeFile(file, ReadFileBytes(TestProgramDir() + L"\\samples\\" + file));
+      std::wstring code;
+      goesTo >> code;
+      DWORD status = 0;
+      SCOPED_TRACE(Utf8(std::wstring(row.first) + L": " + file));
+      if (code == L"-") {
+        EXPECT_EQ(Utf8(OpenExpectingBox(db, &status).text),
+                  Utf8(db + L"はAccess 97形式 (Jet 3)のデータベースですが、この形式を"
+                            L"開けるAccessがインストールされていません"));
+      } else {
+        EXPECT_EQ(Open(db), 0u);
+        const auto lines = ReceivedLines(dir_ + L"\\ac" + code);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), Expected(dir_ + L"\\ac" + code, db)), 1);
+        ++started;
+      }
+      std::size_t all = 0;
+      for (const wchar_t* dir : {L"8", L"9", L"11", L"16"})
+        all += LinesIn(dir_ + L"\\ac" + dir + L"\\received.txt");
+      EXPECT_EQ(all, started) << "another Access was started";
+    }
+  }
+  for (const wchar_t* tree : kLaterTrees) RegRemoveTree(HKEY_CLASSES_ROOT, tree);
+}
+
 TEST_F(LaunchEndToEnd, FolderOutsideTheAnsiCodePageReachesAccessIntact) {
   const std::wstring folder = dir_ + L"\\Ünïcødé ✓";
   ASSERT_NE(ToAnsi(folder).find('?'), std::string::npos) << "the name fits code page 932";
@@ -371,7 +432,7 @@ TEST_F(LaunchEndToEnd, MissingOpenCommandIsReportedAndStartsNothing) {
     const wchar_t* command;  // null: no key at all
   };
   const Case cases[] = {
-      {"no Access 97 key", Jet3(), L"8", nullptr},
+      {"no Access 2000 key", Jet4(), L"9", nullptr},
       {"empty Access 2000 command", Jet4(), L"9", L""},
       {"command shorter than the placeholder", Jet3(), L"8", L"ab"},
   };
@@ -386,7 +447,8 @@ TEST_F(LaunchEndToEnd, MissingOpenCommandIsReportedAndStartsNothing) {
     }
     DWORD code = 0xDEAD;
     const MessageBoxInfo box = OpenExpectingBox(db, &code);
-    EXPECT_EQ(Utf8(box.text), Utf8(L"BakReg取得失敗"));
+    // Access 97 alone opens no Jet 4 file; a command it cannot use is BakReg's.
+    EXPECT_EQ(Utf8(box.text), Utf8(c.code == L"9" ? db + kNoAccessForJet4 : L"BakReg取得失敗"));
     EXPECT_EQ(box.icon, static_cast<DWORD>(MB_ICONERROR));
     EXPECT_EQ(code, 1u);  // a refused launch is not reported as success
     ExpectNothingStarted();

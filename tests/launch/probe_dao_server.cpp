@@ -4,8 +4,9 @@
 // to the file named by PROBE_DAO_LOG.
 //
 // OpenDatabase reads the file it is given: its whole content is the Version
-// the database reports, and a missing file fails as the engine's "file not
-// found" does. PROBE_DAO_REFUSE set to anything makes creation fail.
+// the database reports, or the Version, "|" and its AccessVersion property,
+// and a missing file fails as the engine's "file not found" does. PROBE_DAO_REFUSE set to anything
+// makes creation fail.
 #include <windows.h>
 #include <oaidl.h>
 
@@ -77,7 +78,7 @@ bool ReadContent(const std::wstring& path, std::wstring* content) {
   return true;
 }
 
-enum class Kind { Engine, Workspaces, Workspace, Database };
+enum class Kind { Engine, Workspaces, Workspace, Database, Properties, Property };
 
 const wchar_t* NameOf(Kind kind) {
   switch (kind) {
@@ -85,6 +86,8 @@ const wchar_t* NameOf(Kind kind) {
     case Kind::Workspaces: return L"workspaces";
     case Kind::Workspace: return L"workspace";
     case Kind::Database: return L"database";
+    case Kind::Properties: return L"properties";
+    case Kind::Property: return L"property";
   }
   return L"?";
 }
@@ -135,6 +138,12 @@ class Object final : public IDispatch {
       ids[0] = 2;
     else if (kind_ == Kind::Database && name == L"Version")
       ids[0] = 3;
+    else if (kind_ == Kind::Database && name == L"Properties")
+      ids[0] = 4;
+    else if (kind_ == Kind::Properties && name == L"Item")
+      ids[0] = DISPID_VALUE;
+    else if (kind_ == Kind::Property && name == L"Value")
+      ids[0] = 5;
     else
       return DISP_E_UNKNOWNNAME;
     return S_OK;
@@ -154,10 +163,30 @@ class Object final : public IDispatch {
       return Return(new Object(Kind::Workspace), result);
     }
     if (kind_ == Kind::Workspace && id == 2) return OpenDatabase(*params, how, result, exception);
-    if (kind_ == Kind::Database && id == 3) {
-      Record(L"version" + how + L" is " + version_);
+    const std::size_t bar = version_.find(L'|');
+    if (kind_ == Kind::Database && id == 4)
+      return Return(new Object(Kind::Properties, version_), result);
+    // Only AccessVersion is known, where the content gives one; any other
+    // name fails as the engine's "property not found" (3270) does.
+    if (kind_ == Kind::Properties && id == DISPID_VALUE) {
+      const VARIANT& name = params->rgvarg[0];
+      if (name.vt != VT_BSTR || std::wstring(name.bstrVal) != L"AccessVersion" ||
+          bar == std::wstring::npos) {
+        return DISP_E_EXCEPTION;
+      }
+      return Return(new Object(Kind::Property, version_.substr(bar + 1)), result);
+    }
+    if (kind_ == Kind::Property && id == 5) {
+      Record(L"accessversion is " + version_);
       result->vt = VT_BSTR;
-      result->bstrVal = SysAllocStringLen(version_.data(), static_cast<UINT>(version_.size()));
+      result->bstrVal = SysAllocString(version_.c_str());
+      return S_OK;
+    }
+    if (kind_ == Kind::Database && id == 3) {
+      const std::wstring version = version_.substr(0, bar);
+      Record(L"version" + how + L" is " + version);
+      result->vt = VT_BSTR;
+      result->bstrVal = SysAllocStringLen(version.data(), static_cast<UINT>(version.size()));
       return S_OK;
     }
     return DISP_E_MEMBERNOTFOUND;

@@ -4,6 +4,7 @@
 // own header.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -228,16 +229,36 @@ TEST_F(ProbeWine, NoApartmentIsHeldWhileAccessRuns) {
   EXPECT_TRUE(process.Wait(30000));
 }
 
+// Where the format decides, the engine is asked for AccessVersion too: none,
+// or a property it cannot read, is the 2000 format.
+TEST_F(ProbeWine, EngineTellsTheJet4FormatsApartByAccessVersion) {
+  RegisterServer();
+  using mdb::MdbFormat;
+  EXPECT_EQ(mdb::GetMdbFormat(engine_, File(L"a.mdb", "4.0|09.50"), true),
+            MdbFormat::Jet4Access2002);
+  EXPECT_EQ(mdb::GetMdbFormat(engine_, File(L"b.mdb", "4.0|08.50"), true),
+            MdbFormat::Jet4Access2000);
+  EXPECT_EQ(mdb::GetMdbFormat(engine_, File(L"c.mdb", "4.0"), true), MdbFormat::Jet4Access2000);
+  EXPECT_EQ(mdb::GetMdbFormat(engine_, File(L"d.mdb", "4.0|09.50"), false),
+            MdbFormat::Jet4Access2000);
+  engine_.ReleaseEngine();
+  const std::vector<std::string> log = Log();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "release property"), 2) << "a property was kept";
+}
+
 TEST_F(ProbeWine, ExecutableAsksTheRegisteredEngine) {
   RegisterServer();
-  // With no Access registered, a recognised database ends in "BakReg取得失敗";
+  // With no Access registered, a recognised database is one no Access opens;
   // the files are plain text, which only the stand-in engine takes for
   // databases.
   RegRemoveTree(HKEY_CLASSES_ROOT, L"Access.Application.8");
   RegRemoveTree(HKEY_CLASSES_ROOT, L"Access.Application.9");
   const std::wstring access2000 = File(L"a2000.mdb", "4.0");
   const std::wstring access2 = File(L"a2.mdb", "2.0");
-  EXPECT_EQ(MessageOfRun(dir_, access2000), L"BakReg取得失敗");
+  EXPECT_EQ(MessageOfRun(dir_, access2000),
+            access2000 +
+                L"はAccess 2000形式 (Jet 4)のデータベースですが、この形式を開けるAccessが"
+                L"インストールされていません");
   EXPECT_EQ(MessageOfRun(dir_, access2),
             access2 + L"はAccess97、または2000のファイルではありません");
   // Each run created the engine and gave its database back before it went on.

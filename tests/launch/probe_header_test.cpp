@@ -3,8 +3,10 @@
 
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "fakes/FakeDaoEngine.h"
+#include "launch/JetCatalog.h"
 #include "launch/MdbHeader.h"
 #include "launch/mSwitch.h"
 #include "probe_samples.h"
@@ -104,12 +106,17 @@ struct RealFile {
   std::size_t pageSize;
   std::wstring version;
   std::wstring code;  // the generation the probe routes it to
+  mdb::MdbFormat format;
 };
 
 std::string ReadSample(const char* file) {
   std::ifstream in(std::string(MDB_PROBE_SAMPLES) + "/" + file, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+constexpr mdb::MdbFormat kJet3 = mdb::MdbFormat::Jet3;
+constexpr mdb::MdbFormat k2000 = mdb::MdbFormat::Jet4Access2000;
+constexpr mdb::MdbFormat k2002 = mdb::MdbFormat::Jet4Access2002;
 
 class HeaderReadsRealFiles : public ::testing::TestWithParam<RealFile> {};
 
@@ -129,17 +136,60 @@ TEST_P(HeaderReadsRealFiles, AsTheEngineWroteThem) {
   EXPECT_EQ(untouched, L"untouched");
   // Without an engine, the probe routes the file through its header.
   mdb::FakeDaoEngine engine;
-  engine.failing["create"] = mdb::kDaoClassNotRegistered;
+  engine.failing["describe"] = mdb::kDaoClassNotRegistered;
   engine.headerFiles[L"sample.mdb"] = bytes;
   EXPECT_EQ(mdb::GetMdbAccessVersion(engine, L"sample.mdb"), c.code);
+  // Told apart, a Jet 4 file's format comes from its catalogue.
+  EXPECT_EQ(mdb::GetMdbFormat(engine, L"sample.mdb", true), c.format);
+}
+
+// Cut short, or with any byte of the pages it reads flipped, a Jet 4 file
+// counts as the 2000 format (or still as its own), within the read budget.
+TEST_P(HeaderReadsRealFiles, DamagedCatalogueCountsAsThe2000Format) {
+  const RealFile& c = GetParam();
+  if (c.format == kJet3) return;
+  mdb::FakeDaoEngine engine;
+  engine.failing["describe"] = mdb::kDaoClassNotRegistered;
+  const std::string bytes = ReadSample(c.file);
+  std::string& file = engine.headerFiles[L"x.mdb"];
+  std::vector<std::size_t> pieces;
+  auto check = [&](std::size_t where) {
+    engine.calls.clear();
+    const mdb::MdbFormat format = mdb::GetMdbFormat(engine, L"x.mdb", true);
+    EXPECT_TRUE(format == k2000 || format == c.format) << where;
+    EXPECT_LE(engine.calls.size(), 3 + mdb::kJetCatalogPageBudget) << where;
+    pieces.clear();
+    for (const auto& call : engine.calls) {
+      if (call.rfind(L"piece:", 0) == 0) pieces.push_back(std::stoul(call.substr(6)));
+    }
+  };
+  for (std::size_t cut = mdb::kJet4PageSize; cut < bytes.size(); cut += 1000) {
+    file = bytes.substr(0, cut);
+    check(cut);
+  }
+  file = bytes;
+  check(0);
+  for (std::size_t page : std::vector<std::size_t>(pieces)) {
+    for (std::size_t at = page; at < page + mdb::kJet4PageSize; ++at) {
+      file[at] = static_cast<char>(~file[at]);
+      check(at);
+      file[at] = bytes[at];
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Samples, HeaderReadsRealFiles,
     ::testing::Values(
-        RealFile{"Jet4NodeAdodb", "node-adodb.mdb", kJet4Page, L"4.0", L"9"},
-        RealFile{"Jet3JackcessTest", "jet3-jackcess-test.mdb", kJet3Page, L"3.0", L"8"},
-        RealFile{"Jet3JackcessDel", "jet3-jackcess-del.mdb", kJet3Page, L"3.0", L"8"}),
+        RealFile{"Jet4NodeAdodb", "node-adodb.mdb", kJet4Page, L"4.0", L"9", k2002},
+        RealFile{"Jet3JackcessTest", "jet3-jackcess-test.mdb", kJet3Page, L"3.0", L"8", kJet3},
+        RealFile{"Jet3JackcessDel", "jet3-jackcess-del.mdb", kJet3Page, L"3.0", L"8", kJet3},
+        RealFile{"Jet4In2000Del", "jet4-2000-jackcess-del.mdb", kJet4Page, L"4.0", L"9", k2000},
+        RealFile{"Jet4In2000DelCol", "jet4-2000-jackcess-delcol.mdb", kJet4Page, L"4.0", L"9",
+                 k2000},
+        RealFile{"Jet4In2003Del", "jet4-2003-jackcess-del.mdb", kJet4Page, L"4.0", L"9", k2002},
+        RealFile{"Jet4In2003DelCol", "jet4-2003-jackcess-delcol.mdb", kJet4Page, L"4.0", L"9",
+                 k2002}),
     [](const ::testing::TestParamInfo<RealFile>& info) { return std::string(info.param.name); });
 
 TEST(HeaderPageSize, IsZeroForAnythingButAKnownHeader) {

@@ -19,45 +19,16 @@ using namespace mdbtest;
 namespace mdb {
 namespace {
 
-// Association operations with canned answers; records what was asked.
-class FakeOps final : public IAssociationOps {
- public:
+// What the registry holds when the window is shown.
+struct RegistrySetup {
   std::map<std::wstring, std::wstring> backups;  // by generation code
   std::set<std::wstring> installed;              // release names
-  std::wstring association = L"Access";
-  bool applyResult = true;
-  bool applyThrows = false;
-  bool outOfMemory = false;  // every call throws bad_alloc
-  std::vector<std::wstring> calls;
-
-  std::wstring GetBackupAccessPath(const std::wstring& code) override {
-    calls.push_back(L"backup:" + code);
-    auto it = backups.find(code);
-    return it == backups.end() ? std::wstring() : it->second;
-  }
-  bool IsAccessInstalled(const std::wstring& releaseName) override {
-    calls.push_back(L"installed:" + releaseName);
-    return installed.count(releaseName) != 0;
-  }
-  std::wstring GetMdbAssociation() override {
-    calls.push_back(L"association");
-    if (outOfMemory) throw std::bad_alloc();
-    return association;
-  }
-  bool ApplyAssociationChoice(bool restoreToAccess, bool viaMdbSwitch) override {
-    calls.push_back(std::wstring(L"apply:") + (restoreToAccess ? L"1" : L"0") +
-                    (viaMdbSwitch ? L"1" : L"0"));
-    if (outOfMemory) throw std::bad_alloc();
-    if (applyThrows) throw HostError(1450, L"システム リソースが不足しています。");
-    return applyResult;
-  }
-  bool IsChoiceOverridden(bool, bool) override {
-    calls.push_back(L"overridden");
-    return overridden;
-  }
-  void OpenAssociationPage() override { calls.push_back(L"page"); }
-  bool overridden = false;
+  std::wstring association = L"Access";          // ".mdb"
+  bool applyResult = true;                       // false: ".mdb" cannot be written
+  bool overridden = false;                       // the user's own choice decides
 };
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 // Presses Command3 of the window on `fake` and returns the exit status, or -1
 // when the program went on.
@@ -84,15 +55,37 @@ class WindowTest : public ::testing::Test {
  protected:
   bool Selected(ControlId id) { return fake.windows.State(id).value; }
   int Press() { return PressCommand3(fake); }
+  std::string MdbClass() {
+    FakeRegistry::Value value;
+    return fake.registry.GetRaw(kRoot, ".mdb", "", &value) ? value.bytes.c_str() : "<missing>";
+  }
+
+  static constexpr RegHandle kRoot = HKEY_CLASSES_ROOT_;
 
   FakePlatform fake;
 };
 
 class FrmMainTest : public WindowTest {
  protected:
-  void Show() { ShowFrmMain(fake.host, fake.windows, ops); }
-
-  std::shared_ptr<FakeOps> ops = std::make_shared<FakeOps>();
+  void Show() {
+    FakeRegistry& r = fake.registry;
+    for (const auto& release : ops->installed)
+      r.SetText(kRoot, release == L"97" ? kAccess8Command : kAccess9Command, "", "x");
+    for (const auto& b : ops->backups)
+      r.SetText(kRoot, b.first == L"8" ? kBackup8 : kBackup9, "", Narrow(b.second));
+    r.SetText(kRoot, ".mdb", "", Narrow(ops->association));
+    r.SetText(HKEY_CURRENT_USER_, kMetricsKey, kIconSizeValue, "32");
+    if (!ops->applyResult) {
+      r.Refuse(FakeRegistry::Op::SetValue, kRoot, ".mdb");
+      r.DenyWrites(HKEY_CURRENT_USER_, "Software\\Classes");
+    }
+    fake.shell.version = {10, 0, 19045, 0};
+    if (ops->overridden) r.SetText(HKEY_CURRENT_USER_, kUserChoice, "ProgId", "Other.App");
+    ShowFrmMain(fake.platform);
+  }
+  static constexpr const char* kUserChoice =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.mdb\\UserChoice";
+  std::unique_ptr<RegistrySetup> ops = std::make_unique<RegistrySetup>();
 };
 
 struct LoadCase {
@@ -155,9 +148,6 @@ TEST_F(FrmMainTest, LoadFillsPathBoxesOnWindowBackgroundInOrder) {
       L"value:Option2=1",
   };
   EXPECT_EQ(fake.windows.calls, expected);
-  const std::vector<std::wstring> asked = {L"backup:8", L"backup:9", L"installed:97",
-                                           L"installed:2000", L"association"};
-  EXPECT_EQ(ops->calls, asked);
 }
 
 TEST_F(FrmMainTest, ClosedChoiceDisablesInOrderAndKeepsPaths) {
@@ -170,15 +160,15 @@ TEST_F(FrmMainTest, ClosedChoiceDisablesInOrderAndKeepsPaths) {
   EXPECT_EQ(tail, expected);
   EXPECT_EQ(fake.windows.State(ControlId::Text1).text, L"A");
   EXPECT_EQ(fake.windows.State(ControlId::Text2).text, L"B");
-  // The association is not even asked when there is nothing to choose.
-  EXPECT_EQ(std::count(ops->calls.begin(), ops->calls.end(), L"association"), 0);
+  // The association is not even read when there is nothing to choose.
+  for (const FakeRegistry::Call& call : fake.registry.calls) EXPECT_NE(call.path, ".mdb");
 }
 
-TEST_F(FrmMainTest, UnknownAssociationTextSelectsNeitherOption) {
+TEST_F(FrmMainTest, OwnClassInOtherLettersSelectsOption1) {
   ops->installed = {L"97", L"2000"};
   ops->association = L"mdbswitch";
   Show();
-  EXPECT_FALSE(Selected(ControlId::Option1));
+  EXPECT_TRUE(Selected(ControlId::Option1));
   EXPECT_FALSE(Selected(ControlId::Option2));
 }
 
@@ -186,7 +176,7 @@ struct ClickCase {
   const char* title;
   ControlId select;
   bool applyResult;
-  std::wstring apply;
+  std::string apply;  // what .mdb holds afterwards
   bool message;
 };
 void PrintTo(const ClickCase& c, std::ostream* os) { *os << c.title; }
@@ -201,13 +191,7 @@ TEST_P(Command3Clicks, AppliesReportsFailureThenEnds) {
   Show();
   fake.windows.Click(c.select);
   EXPECT_EQ(Press(), c.message ? 1 : 0);
-  // A failed write ends at once; one that held asks whether Windows decides.
-  std::vector<std::wstring> tail = {c.apply};
-  if (!c.message) tail.push_back(L"overridden");
-  ASSERT_GE(ops->calls.size(), tail.size());
-  EXPECT_EQ(std::vector<std::wstring>(ops->calls.end() - static_cast<long>(tail.size()),
-                                      ops->calls.end()),
-            tail);
+  EXPECT_EQ(MdbClass(), c.message ? "Access" : c.apply);
   std::vector<std::wstring> expected;
   if (c.message) expected.push_back(L"message:設定に失敗しました");
   expected.push_back(c.message ? L"end:1" : L"end:0");
@@ -221,23 +205,23 @@ TEST_P(Command3Clicks, AppliesReportsFailureThenEnds) {
 
 INSTANTIATE_TEST_SUITE_P(
     Apply, Command3Clicks,
-    ::testing::Values(ClickCase{"Option1Applied", ControlId::Option1, true, L"apply:10", false},
-                      ClickCase{"Option2Applied", ControlId::Option2, true, L"apply:01", false},
-                      ClickCase{"Option1Failed", ControlId::Option1, false, L"apply:10", true},
-                      ClickCase{"Option2Failed", ControlId::Option2, false, L"apply:01", true}),
+    ::testing::Values(
+        ClickCase{"Option1Applied", ControlId::Option1, true, "Access.Application.9", false},
+        ClickCase{"Option2Applied", ControlId::Option2, true, "MdbSwitch", false},
+        ClickCase{"Option1Failed", ControlId::Option1, false, "Access.Application.9", true},
+        ClickCase{"Option2Failed", ControlId::Option2, false, "MdbSwitch", true}),
     [](const ::testing::TestParamInfo<ClickCase>& info) { return std::string(info.param.title); });
 
 TEST_F(FrmMainTest, OverriddenChoiceAsksThenOpensThePageOnYes) {
   ops->installed = {L"97", L"2000"};
-  ops->association = L"Access";
   ops->overridden = true;
   fake.host.answers = {true};
   Show();
   fake.windows.Click(ControlId::Option2);
   EXPECT_EQ(Press(), kChoiceOverridden);
-  const std::vector<std::wstring> tail = {L"apply:01", L"overridden", L"page"};
-  ASSERT_GE(ops->calls.size(), tail.size());
-  EXPECT_EQ(std::vector<std::wstring>(ops->calls.end() - 3, ops->calls.end()), tail);
+  EXPECT_EQ(MdbClass(), "MdbSwitch");
+  EXPECT_EQ(fake.shell.events,
+            (std::vector<std::wstring>{L"notify", L"open:ms-settings:defaultapps|"}));
   ASSERT_EQ(fake.host.events.size(), 2u);
   EXPECT_EQ(fake.host.events[0].rfind(L"ask:", 0), 0u);
   EXPECT_EQ(fake.host.events[1], L"end:2");
@@ -245,7 +229,7 @@ TEST_F(FrmMainTest, OverriddenChoiceAsksThenOpensThePageOnYes) {
 
 TEST_F(FrmMainTest, HostFailureDuringApplyIsShownAndEndsNonZero) {
   ops->installed = {L"97", L"2000"};
-  ops->applyThrows = true;
+  fake.broadcast.onSend = [] { throw HostError(1450, L"システム リソースが不足しています。"); };
   Show();
   EXPECT_EQ(Press(), 1450);
   ASSERT_EQ(fake.host.messages.size(), 1u);
@@ -253,13 +237,12 @@ TEST_F(FrmMainTest, HostFailureDuringApplyIsShownAndEndsNonZero) {
   EXPECT_EQ(fake.host.messages[0].icon, kIconError);
 }
 
-TEST_F(FrmMainTest, OutOfMemoryInLoadOrClickIsShownAndEndsNonZero) {
+TEST_F(FrmMainTest, OutOfMemoryInClickIsShownAndEndsNonZero) {
   ops->installed = {L"97", L"2000"};
   Show();
-  ops->outOfMemory = true;
+  fake.broadcast.onSend = [] { throw std::bad_alloc(); };
   EXPECT_EQ(Press(), 8);
-  EXPECT_THROW(Show(), ProgramEnded);
-  ASSERT_EQ(fake.host.messages.size(), 2u);
+  ASSERT_EQ(fake.host.messages.size(), 1u);
   for (const auto& message : fake.host.messages) {
     EXPECT_EQ(message.text, L"system text 8");
     EXPECT_EQ(message.icon, kIconError);
@@ -272,9 +255,8 @@ TEST_F(FrmMainTest, CommandInDisabledFrameCannotBePressed) {
   fake.windows.Click(ControlId::Option2);
   EXPECT_EQ(Press(), -1);
   EXPECT_FALSE(Selected(ControlId::Option2));
-  EXPECT_EQ(std::count_if(ops->calls.begin(), ops->calls.end(),
-                          [](const std::wstring& call) { return call.rfind(L"apply", 0) == 0; }),
-            0);
+  EXPECT_EQ(MdbClass(), "Access");
+  EXPECT_TRUE(fake.broadcast.sent.empty());
 }
 
 TEST_F(FrmMainTest, ChoosingWithoutPressingAppliesNothingAndEndsNothing) {
@@ -282,8 +264,7 @@ TEST_F(FrmMainTest, ChoosingWithoutPressingAppliesNothingAndEndsNothing) {
   Show();
   fake.windows.Click(ControlId::Option2);
   fake.windows.Click(ControlId::Option1);
-  EXPECT_EQ(ops->calls, (std::vector<std::wstring>{L"backup:8", L"backup:9", L"installed:97",
-                                                   L"installed:2000", L"association"}));
+  EXPECT_EQ(MdbClass(), "Access");
   EXPECT_TRUE(fake.host.events.empty());
 }
 
@@ -311,18 +292,11 @@ TEST(FrmMainLayoutTest, ThirteenControlsNamedInTabOrderThreeInsideFrame) {
 // registry, as the program runs it.
 class FrmMainOnRegistry : public WindowTest {
  protected:
-  static constexpr RegHandle kRoot = HKEY_CLASSES_ROOT_;
-
   void InstallBoth() {
     fake.registry.SetText(kRoot, kAccess8Command, "",
                           "\"C:\\Office\\MSACCESS.EXE\" /NOSTARTUP \"%1\"");
     fake.registry.SetText(kRoot, kAccess9Command, "",
                           "\"C:\\Office10\\MSACCESS.EXE\" /NOSTARTUP \"%1\"");
-  }
-  std::string MdbClass() {
-    FakeRegistry::Value value;
-    if (!fake.registry.GetRaw(kRoot, ".mdb", "", &value)) return "<missing>";
-    return std::string(value.bytes.c_str());
   }
 };
 
@@ -423,8 +397,7 @@ TEST_F(FrmMainOnRegistry, FirstOptionWinsWhenBothAreSet) {
   InstallBoth();
   fake.registry.SetText(kRoot, ".mdb", "", "MdbSwitch");
   BothSelected controls;
-  auto ops = AccessRegOperations(fake.platform);
-  EXPECT_THROW(Command3_Click(fake.host, *ops, controls), ProgramEnded);
+  EXPECT_THROW(Command3_Click(fake.platform, controls), ProgramEnded);
   EXPECT_EQ(MdbClass(), "Access.Application.9");
 }
 

@@ -239,6 +239,31 @@ TEST_F(SettingsWindow, ClosedWindowChangesNothing) {
   EXPECT_EQ(RegRead(HKEY_CURRENT_USER, kMetricsKeyW, kIconSizeValueW), iconSizeBefore_);
 }
 
+// Beside Access 97, Access 2003 takes the second row: its name, its own
+// command, and .mdb given back to its class.
+TEST_F(SettingsWindow, Access2003BesideAccess97TakesTheSecondRow) {
+  const wchar_t key[] = L"Access.Application.11\\shell\\open\\command";
+  RegistryGuard access11(HKEY_CLASSES_ROOT, key);
+  RegisterBoth();
+  RegRemoveTree(HKEY_CLASSES_ROOT, L"Access.Application.9");
+  ASSERT_TRUE(
+      RegWrite(HKEY_CLASSES_ROOT, key, L"", L"\"C:\\Office11\\MSACCESS.EXE\" /NOSTARTUP \"%1\""));
+  ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", L"MdbSwitch"));
+  HWND window = Open(L"ui_access2003");
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(Utf8(TextOfControl(Control(window, ControlId::Label5))), Utf8(L"Access2003"));
+  EXPECT_EQ(Utf8(TextOfControl(Control(window, ControlId::Option1))), Utf8(L"Access(2003)に戻す"));
+  EXPECT_EQ(Utf8(TextOfControl(Control(window, ControlId::Text2))),
+            Utf8(L"\"C:\\Office11\\MSACCESS.EXE\" "));
+  EXPECT_TRUE(Checked(Control(window, ControlId::Check2)));
+  EXPECT_TRUE(Checked(Control(window, ControlId::Option2)));
+  SendMessageW(Control(window, ControlId::Option1), BM_CLICK, 0, 0);
+  PostMessageW(Control(window, ControlId::Command3), BM_CLICK, 0, 0);
+  EXPECT_EQ(Ended(), 0u);
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"Access.Application.11");
+  RegRemoveTree(HKEY_CLASSES_ROOT, L"Access.Application.11");
+}
+
 TEST_F(SettingsWindow, OneGenerationClosesTheChoice) {
   ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kAccess8CommandW, L"", kCommand8));
   RegRemoveTree(HKEY_CLASSES_ROOT, L"Access.Application.9");

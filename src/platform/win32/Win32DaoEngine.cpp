@@ -48,8 +48,6 @@ class ExceptionRecord {
   EXCEPINFO info_;
 };
 
-IDispatch* AsDispatch(DaoObject object) { return reinterpret_cast<IDispatch*>(object); }
-
 // Late-bound call of `name` on `object`; `args` in Invoke's order, the last
 // argument first.
 HRESULT Call(const OleApi& ole, IDispatch* object, const wchar_t* name, WORD flags,
@@ -68,8 +66,8 @@ HRESULT Call(const OleApi& ole, IDispatch* object, const wchar_t* name, WORD fla
   return hr;
 }
 
-// The object an Invoke returned, as one reference for the caller.
-HRESULT TakeObject(VARIANT* result, DaoObject* object) {
+// The object an Invoke returned, owned by `object`.
+HRESULT TakeObject(VARIANT* result, ComRef<IDispatch>* object) {
   IDispatch* dispatch = nullptr;
   if (result->vt == VT_DISPATCH && result->pdispVal != nullptr) {
     dispatch = result->pdispVal;
@@ -82,7 +80,7 @@ HRESULT TakeObject(VARIANT* result, DaoObject* object) {
   } else {
     return E_UNEXPECTED;
   }
-  *object = reinterpret_cast<DaoObject>(dispatch);
+  object->reset(dispatch);
   return S_OK;
 }
 
@@ -104,6 +102,18 @@ bool ReadUpTo(HANDLE file, std::size_t total, std::string* bytes) {
     bytes->append(buffer, got);
   }
   return true;
+}
+
+// The file at `path`, read-only. Full sharing, so that a database open in
+// Access neither stops this read nor is stopped by it; pipes and devices
+// could keep a read waiting, so only a file on disk is read.
+DaoStatus OpenForReading(const std::wstring& path, FileHandle* file) {
+  file->reset(CreateFileW(path.c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file->valid()) return HRESULT_FROM_WIN32(GetLastError());
+  if (GetFileType(file->get()) != FILE_TYPE_DISK) return kDaoFailed;
+  return S_OK;
 }
 
 // Whether an in-process creation of the engine class can find a server:
@@ -153,9 +163,9 @@ HRESULT Win32DaoEngine::LoadCom() {
   return S_OK;
 }
 
-DaoStatus Win32DaoEngine::CreateEngine() {
+HRESULT Win32DaoEngine::CreateEngine() {
   if (!EngineClassMayBeRegistered()) return kDaoClassNotRegistered;
-  if (!ComLoaded()) {
+  if (ole_.coCreateInstance == nullptr) {
     const HRESULT loaded = LoadCom();
     if (FAILED(loaded)) return loaded;
   }
@@ -178,31 +188,22 @@ DaoStatus Win32DaoEngine::CreateEngine() {
   return S_OK;
 }
 
-DaoStatus Win32DaoEngine::GetWorkspaces(DaoObject* workspaces) {
-  *workspaces = 0;
-  if (!ComLoaded()) return E_POINTER;
+HRESULT Win32DaoEngine::OpenDatabase(const std::wstring& path, ComRef<IDispatch>* database) {
+  ComRef<IDispatch> workspaces;
+  ComRef<IDispatch> workspace;
   Variant result(ole_);
-  const HRESULT hr =
+  HRESULT hr =
       Call(ole_, engine_.get(), L"Workspaces", DISPATCH_PROPERTYGET, nullptr, 0, result.get());
-  return FAILED(hr) ? hr : TakeObject(result.get(), workspaces);
-}
-
-DaoStatus Win32DaoEngine::GetItem(DaoObject collection, std::int16_t index, DaoObject* item) {
-  *item = 0;
-  if (!ComLoaded()) return E_POINTER;
-  Variant argument(ole_);
-  argument.get()->vt = VT_I2;
-  argument.get()->iVal = index;
-  Variant result(ole_);
-  const HRESULT hr = Call(ole_, AsDispatch(collection), L"Item",
-                          DISPATCH_PROPERTYGET | DISPATCH_METHOD, argument.get(), 1, result.get());
-  return FAILED(hr) ? hr : TakeObject(result.get(), item);
-}
-
-DaoStatus Win32DaoEngine::OpenDatabase(DaoObject workspace, const std::wstring& path,
-                                       DaoObject* database) {
-  *database = 0;
-  if (!ComLoaded()) return E_POINTER;
+  if (SUCCEEDED(hr)) hr = TakeObject(result.get(), &workspaces);
+  if (FAILED(hr)) return hr;
+  Variant index(ole_);
+  index.get()->vt = VT_I2;
+  index.get()->iVal = 0;
+  Variant item(ole_);
+  hr = Call(ole_, workspaces.get(), L"Item", DISPATCH_PROPERTYGET | DISPATCH_METHOD, index.get(), 1,
+            item.get());
+  if (SUCCEEDED(hr)) hr = TakeObject(item.get(), &workspace);
+  if (FAILED(hr)) return hr;
   // Name, Options, ReadOnly, Connect, stored last first.
   Variant name(ole_);
   name.get()->vt = VT_BSTR;
@@ -213,29 +214,63 @@ DaoStatus Win32DaoEngine::OpenDatabase(DaoObject workspace, const std::wstring& 
   SetOmitted(ole_, &args[1]);  // ReadOnly
   SetOmitted(ole_, &args[2]);  // Options
   args[3] = *name.get();
-  Variant result(ole_);
-  const HRESULT hr =
-      Call(ole_, AsDispatch(workspace), L"OpenDatabase", DISPATCH_METHOD, args, 4, result.get());
-  return FAILED(hr) ? hr : TakeObject(result.get(), database);
+  Variant opened(ole_);
+  hr = Call(ole_, workspace.get(), L"OpenDatabase", DISPATCH_METHOD, args, 4, opened.get());
+  return FAILED(hr) ? hr : TakeObject(opened.get(), database);
 }
 
-DaoStatus Win32DaoEngine::GetVersion(DaoObject database, std::wstring* version) {
-  if (!ComLoaded()) return E_POINTER;
+HRESULT Win32DaoEngine::GetText(IDispatch* object, const wchar_t* name, std::wstring* text) {
   Variant result(ole_);
-  HRESULT hr =
-      Call(ole_, AsDispatch(database), L"Version", DISPATCH_PROPERTYGET, nullptr, 0, result.get());
+  HRESULT hr = Call(ole_, object, name, DISPATCH_PROPERTYGET, nullptr, 0, result.get());
   if (FAILED(hr)) return hr;
   if (result.get()->vt != VT_BSTR) {
     hr = ole_.variantChangeType(result.get(), result.get(), 0, VT_BSTR);
     if (FAILED(hr)) return hr;
   }
-  const BSTR text = result.get()->bstrVal;
-  version->assign(text == nullptr ? L"" : text, ole_.sysStringLen(text));
+  const BSTR value = result.get()->bstrVal;
+  text->assign(value == nullptr ? L"" : value, ole_.sysStringLen(value));
   return S_OK;
 }
 
-void Win32DaoEngine::Release(DaoObject object) {
-  if (object != 0) AsDispatch(object)->Release();
+std::wstring Win32DaoEngine::ReadAccessVersion(IDispatch* database) {
+  ComRef<IDispatch> properties;
+  ComRef<IDispatch> property;
+  Variant collection(ole_);
+  HRESULT hr =
+      Call(ole_, database, L"Properties", DISPATCH_PROPERTYGET, nullptr, 0, collection.get());
+  if (SUCCEEDED(hr)) hr = TakeObject(collection.get(), &properties);
+  if (FAILED(hr)) return std::wstring();
+  const wchar_t kName[] = L"AccessVersion";
+  Variant name(ole_);
+  name.get()->vt = VT_BSTR;
+  name.get()->bstrVal = ole_.sysAllocStringLen(kName, static_cast<UINT>(wcslen(kName)));
+  if (name.get()->bstrVal == nullptr) return std::wstring();
+  Variant item(ole_);
+  // A database made without Access has no such property: the engine's
+  // "property not found" lands here like any other failure.
+  hr = Call(ole_, properties.get(), L"Item", DISPATCH_PROPERTYGET | DISPATCH_METHOD, name.get(), 1,
+            item.get());
+  if (SUCCEEDED(hr)) hr = TakeObject(item.get(), &property);
+  std::wstring text;
+  if (SUCCEEDED(hr)) GetText(property.get(), L"Value", &text);
+  return text;
+}
+
+DaoStatus Win32DaoEngine::DescribeDatabase(const std::wstring& path, bool withAccessVersion,
+                                           DatabaseReport* report) {
+  if (!HasEngine()) {
+    const HRESULT created = CreateEngine();
+    if (FAILED(created)) return created;
+  }
+  ComRef<IDispatch> database;
+  HRESULT hr = OpenDatabase(path, &database);
+  if (FAILED(hr)) return hr;
+  DatabaseReport read;
+  hr = GetText(database.get(), L"Version", &read.version);
+  if (FAILED(hr)) return hr;
+  if (withAccessVersion) read.accessVersion = ReadAccessVersion(database.get());
+  *report = read;
+  return S_OK;
 }
 
 void Win32DaoEngine::ReleaseEngine() {
@@ -248,20 +283,39 @@ void Win32DaoEngine::ReleaseEngine() {
 DaoStatus Win32DaoEngine::ReadFileStart(
     const std::wstring& path, std::size_t prefixSize,
     const std::function<std::size_t(const std::string&)>& sizeOf, std::string* bytes) {
-  // Full sharing, so that a database open in Access neither stops this read
-  // nor is stopped by it.
-  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return HRESULT_FROM_WIN32(GetLastError());
-  // Pipes and devices could keep a read waiting; only a file on disk is read.
-  if (GetFileType(file.get()) != FILE_TYPE_DISK) return kDaoFailed;
+  FileHandle file;
+  const DaoStatus opened = OpenForReading(path, &file);
+  if (!DaoSucceeded(opened)) return opened;
   std::string read;
   if (!ReadUpTo(file.get(), std::min(prefixSize, kFileStartLimit), &read) ||
       !ReadUpTo(file.get(), std::min(sizeOf(read), kFileStartLimit), &read)) {
     return HRESULT_FROM_WIN32(GetLastError());
   }
   *bytes = read;
+  return S_OK;
+}
+
+DaoStatus Win32DaoEngine::ReadFilePieces(const std::wstring& path,
+                                         const std::function<void(const FileReadAt&)>& use) {
+  FileHandle file;
+  const DaoStatus opened = OpenForReading(path, &file);
+  if (!DaoSucceeded(opened)) return opened;
+  const HANDLE handle = file.get();
+  use([handle](std::uint64_t offset, std::size_t size, std::string* bytes) {
+    char buffer[kFileStartLimit];
+    // The offset goes with the read itself; the handle is synchronous, so
+    // ReadFile still returns with the bytes.
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min(size, kFileStartLimit));
+    if (!ReadFile(handle, buffer, want, &got, &at) && GetLastError() != ERROR_HANDLE_EOF) {
+      return false;
+    }
+    bytes->assign(buffer, got);
+    return true;
+  });
   return S_OK;
 }
 

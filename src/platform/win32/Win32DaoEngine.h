@@ -45,24 +45,28 @@ using ComRef = UniqueHandle<ComRefTraits<T>>;
 
 class Win32DaoEngine final : public IDatabaseEngine {
  public:
-  bool HasEngine() const override { return engine_.get() != nullptr; }
-  DaoStatus CreateEngine() override;
-  DaoStatus GetWorkspaces(DaoObject* workspaces) override;
-  DaoStatus GetItem(DaoObject collection, std::int16_t index, DaoObject* item) override;
-  DaoStatus OpenDatabase(DaoObject workspace, const std::wstring& path,
-                         DaoObject* database) override;
-  DaoStatus GetVersion(DaoObject database, std::wstring* version) override;
-  void Release(DaoObject object) override;
+  // True once an engine has been created, until ReleaseEngine.
+  bool HasEngine() const { return engine_.get() != nullptr; }
+  DaoStatus DescribeDatabase(const std::wstring& path, bool withAccessVersion,
+                             DatabaseReport* report) override;
   void ReleaseEngine() override;
   DaoStatus ReadFileStart(const std::wstring& path, std::size_t prefixSize,
                           const std::function<std::size_t(const std::string&)>& sizeOf,
                           std::string* bytes) override;
+  DaoStatus ReadFilePieces(const std::wstring& path,
+                           const std::function<void(const FileReadAt&)>& use) override;
 
  private:
   HRESULT LoadCom();
-  // No object can exist before COM is loaded: the calls on objects answer
-  // E_POINTER until then.
-  bool ComLoaded() const { return ole_.coCreateInstance != nullptr; }
+  HRESULT CreateEngine();
+  // Workspaces(0).OpenDatabase(path); the collection and the workspace are
+  // given back as soon as OpenDatabase has returned.
+  HRESULT OpenDatabase(const std::wstring& path, ComRef<IDispatch>* database);
+  // A property's text; `text` left alone on failure.
+  HRESULT GetText(IDispatch* object, const wchar_t* name, std::wstring* text);
+  // Database.Properties("AccessVersion").Value; "" where the database has
+  // no such property.
+  std::wstring ReadAccessVersion(IDispatch* database);
 
   // Whether this object's CoInitializeEx counts and must be undone.
   bool inApartment_ = false;
