@@ -88,12 +88,17 @@ driver() { (cd "$work" && "$wine" driver.exe "$@" | tr -d "\r"); }
 # The median of NAME in the driver's output; fails when it has none.
 median() { awk -v n="$1" '$1 == n { print $2; found = 1 } END { exit !found }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+# launches ACCESSDIR DB ACCESS: interleaved starts of DB through MdbSwitch and
+# of ACCESS by the bare launcher, timed to the stand-in in ACCESSDIR.
+launches() {
+  driver launch "$runs" "$(wine_path "$work/$1/created.txt")" \
+    mdbswitch "\"$(wine_path "$work/MdbSwitch.exe")\" \"$2\"" \
+    bare "\"$(wine_path "$work/bare.exe")\" \"$3\" /NOSTARTUP  \"$2\""
+}
 
 begin "T1: $runs interleaved launches each"
 db=$(wine_path "$work/Fruit 2000.mdb")
-t1=$(driver launch "$runs" "$(wine_path "$work/ac9/created.txt")" \
-  mdbswitch "\"$(wine_path "$work/MdbSwitch.exe")\" \"$db\"" \
-  bare "\"$(wine_path "$work/bare.exe")\" \"$access\" /NOSTARTUP  \"$db\"")
+t1=$(launches ac9 "$db" "$access")
 t1a=$(median mdbswitch <<<"$t1")
 t1b=$(median bare <<<"$t1")
 
@@ -108,9 +113,7 @@ access11=$(wine_path "$work/ac11/msaccess.exe")
   /d "\"$access11\" /NOSTARTUP \"%1\"" >/dev/null 2>&1
 cp "$root/tests/launch/samples/jet4-2003-jackcess-del.mdb" "$work/Orders 2003.mdb"
 db11=$(wine_path "$work/Orders 2003.mdb")
-t5=$(driver launch "$runs" "$(wine_path "$work/ac11/created.txt")" \
-  mdbswitch "\"$(wine_path "$work/MdbSwitch.exe")\" \"$db11\"" \
-  bare "\"$(wine_path "$work/bare.exe")\" \"$access11\" /NOSTARTUP  \"$db11\"")
+t5=$(launches ac11 "$db11" "$access11")
 t5a=$(median mdbswitch <<<"$t5")
 t5b=$(median bare <<<"$t5")
 
