@@ -26,7 +26,7 @@ std::wstring GetMdbAccessVersion(IDatabaseEngine& engine, const std::wstring& pa
 
 // The command line that runs `registeredCommand` (an Access open command,
 // usually ending in the quoted "%1") for the database in slot 1 and the
-// further arguments in slots 2 to 9, put where its placeholder stands; none
+// further arguments in slots 2 to 9, put where its "%1" stands; none
 // when the command is too short to name a program (under four characters).
 std::optional<std::wstring> ComposeAccessCommandLine(const std::wstring& registeredCommand,
                                                      const ArgumentList& args);
