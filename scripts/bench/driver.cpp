@@ -26,6 +26,7 @@
 
 #include "launch/mSwitch.h"
 #include "platform/win32/Win32DaoEngine.h"
+#include "platform/win32/Win32FileReader.h"
 
 namespace {
 
@@ -161,12 +162,14 @@ int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "probeonce" && argc == 3) {
     mdb::Win32DaoEngine engine;
-    std::printf("%ls\n", mdb::GetMdbAccessVersion(engine, Wide(argv[2])).c_str());
+    mdb::Win32FileReader reader;
+    std::printf("%ls\n", mdb::GetMdbAccessVersion(engine, reader, Wide(argv[2])).c_str());
     return 0;
   }
   if (mode == "formatonce" && argc == 3) {
     mdb::Win32DaoEngine engine;
-    std::printf("%d\n", static_cast<int>(mdb::GetMdbFormat(engine, Wide(argv[2]), true)));
+    mdb::Win32FileReader reader;
+    std::printf("%d\n", static_cast<int>(mdb::GetMdbFormat(engine, reader, Wide(argv[2]), true)));
     return 0;
   }
   const int runs = argc > 2 ? std::atoi(argv[2]) : 0;
@@ -198,13 +201,14 @@ int main(int argc, char** argv) {
   if (mode == "probe" && argc == 5) {
     const std::wstring files[] = {Wide(argv[3]), Wide(argv[4])};
     mdb::Win32DaoEngine engine;
+    mdb::Win32FileReader reader;
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     for (int i = 0; i <= runs; ++i) {
       for (int f = 0; f < 2; ++f) {
         LARGE_INTEGER start, end;
         QueryPerformanceCounter(&start);
-        const std::wstring code = mdb::GetMdbAccessVersion(engine, files[f]);
+        const std::wstring code = mdb::GetMdbAccessVersion(engine, reader, files[f]);
         QueryPerformanceCounter(&end);
         if (code != L"9") Fail("the probe did not recognise a Jet 4 file");
         // The first round only warms the file cache.

@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32Broadcast.h"
 #include "platform/win32/Win32DaoEngine.h"
+#include "platform/win32/Win32FileReader.h"
 #include "platform/win32/Win32Host.h"
 #include "platform/win32/Win32LibrarySearch.h"
 #include "platform/win32/Win32Process.h"
@@ -13,7 +14,7 @@
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32TextCodec.h"
 #include "platform/win32/Win32Window.h"
-#include "startup/mMain.h"
+#include "app/mMain.h"
 #include "startup/std_Func.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -25,9 +26,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   mdb::Win32Broadcast broadcast;
   mdb::Win32Process process;
   mdb::Win32DaoEngine engine;
+  mdb::Win32FileReader files;
   mdb::Win32Window windows(instance);
   mdb::Win32Shell shell;
-  mdb::Platform platform{host, codec, registry, broadcast, process, engine, windows, shell};
+  mdb::Platform platform{host, registry, broadcast, process, engine, files, windows, shell};
   mdb::Main(platform);
   // Settings mode: the window keeps the process alive until it is closed.
   int status = 0;

@@ -24,7 +24,7 @@ const wchar_t kRegisteredApplications[] = L"Software\\RegisteredApplications";
 
 // Every class key is read and written through the one path that knows the
 // order of the user's and the machine's classes (clsRegEdit's mClass*).
-clsRegEdit Classes(Platform& platform) { return clsRegEdit(platform.registry, platform.codec); }
+clsRegEdit Classes(Platform& platform) { return clsRegEdit(platform.registry); }
 
 std::wstring ReadDefault(Platform& platform, const std::wstring& key) {
   return Classes(platform).mClassGetString(key, L"");
@@ -74,7 +74,7 @@ void ListAmongOpenWithPrograms(Platform& platform) {
 
 // The ProgId of the user's own choice, "" where there is none.
 std::wstring ReadUserChoice(Platform& platform) {
-  return clsRegEdit(platform.registry, platform.codec)
+  return clsRegEdit(platform.registry)
       .mRegReadString(HKEY_CURRENT_USER_, kUserChoiceKey, L"ProgId");
 }
 
@@ -83,12 +83,8 @@ std::wstring ReadUserChoice(Platform& platform) {
 std::wstring ComparablePath(IHost& host, const std::wstring& path) {
   std::wstring spelled = path;
   if (!IsNetworkPath(path)) {
-    try {
-      const std::wstring longForm = GetLongFileName(host, path);
-      if (longForm != kLongFileNameNotFound) spelled = longForm;
-    } catch (const HostError&) {
-      // A drive that is not ready cannot settle it; the text decides.
-    }
+    const std::wstring longForm = GetLongFileName(host, path);
+    if (longForm != kLongFileNameNotFound) spelled = longForm;
   }
   return LowerAscii(spelled);
 }
@@ -168,8 +164,10 @@ std::wstring GetEffectiveMdbClass(Platform& platform) {
   return ReadDefault(platform, kMdbKey);
 }
 
-std::wstring ChosenMdbClass(bool restoreToAccess, bool viaMdbSwitch) {
-  return ClassOfMode(restoreToAccess ? L"Restore" : (viaMdbSwitch ? L"MdbSwitch" : L""));
+std::wstring ChosenMdbClass(const AccessGeneration& generation, bool restoreToAccess,
+                            bool viaMdbSwitch) {
+  if (restoreToAccess) return MdbClassOf(generation);
+  return viaMdbSwitch ? kOwnClass : L"";
 }
 
 bool IsMdbChoiceOverridden(Platform& platform, const std::wstring& className) {
@@ -197,7 +195,7 @@ SystemPage AssociationPageFor(const WindowsVersion& version, const std::wstring&
 // The package lists the program in both registry views of 64-bit Windows,
 // so the program's own view answers for the one the shell reads.
 bool IsRegisteredApplication(Platform& platform) {
-  return clsRegEdit(platform.registry, platform.codec)
+  return clsRegEdit(platform.registry)
       .mRegHasValue(HKEY_LOCAL_MACHINE_, kRegisteredApplications, kOwnClass);
 }
 
@@ -248,20 +246,9 @@ bool IsMsAccessCommand(const std::wstring& command) {
   return LowerAscii(command).find(L"msaccess.exe") != std::wstring::npos;
 }
 
-bool ApplyAssociationChoice(Platform& platform, bool restoreToAccess, bool viaMdbSwitch) {
-  return ApplyAssociationChoiceFor(platform, ClassOfMode(L"Restore"), restoreToAccess,
-                                   viaMdbSwitch);
-}
-
-std::wstring ChosenMdbClassFor(const std::wstring& accessClass, bool restoreToAccess,
-                               bool viaMdbSwitch) {
-  if (restoreToAccess) return accessClass;
-  return ChosenMdbClass(false, viaMdbSwitch);
-}
-
-bool ApplyAssociationChoiceFor(Platform& platform, const std::wstring& accessClass,
-                               bool restoreToAccess, bool viaMdbSwitch) {
-  const std::wstring className = ChosenMdbClassFor(accessClass, restoreToAccess, viaMdbSwitch);
+bool ApplyAssociationChoice(Platform& platform, const AccessGeneration& generation,
+                            bool restoreToAccess, bool viaMdbSwitch) {
+  const std::wstring className = ChosenMdbClass(generation, restoreToAccess, viaMdbSwitch);
   // Written for the machine, or for this user where the machine refuses: the
   // flag says whether the choice is then in effect for this user.
   const bool applied = className.empty() || WriteDefault(platform, kMdbKey, className);

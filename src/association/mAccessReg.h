@@ -26,8 +26,10 @@ std::wstring GetMdbAssociation(Platform& platform);
 // "" when neither can be read. Only ever read: Windows rejects a choice that
 // a program writes.
 std::wstring GetEffectiveMdbClass(Platform& platform);
-// The class the settings window writes for its options; "" for none.
-std::wstring ChosenMdbClass(bool restoreToAccess, bool viaMdbSwitch);
+// The class the settings window writes for its options: the first gives
+// .mdb back to `generation`, the second to the program; "" for none.
+std::wstring ChosenMdbClass(const AccessGeneration& generation, bool restoreToAccess,
+                            bool viaMdbSwitch);
 // True when `className` has been written but the user's own choice keeps
 // Windows on another class; never before Vista, nor for an empty class.
 bool IsMdbChoiceOverridden(Platform& platform, const std::wstring& className);
@@ -54,11 +56,12 @@ void BackupAccessCommand(Platform& platform, const std::wstring& code);
 // The live open command of Access.Application.<code>, or "".
 std::wstring GetAccessOpenCommand(Platform& platform, const std::wstring& code);
 bool IsMsAccessCommand(const std::wstring& command);
-// Applies the settings window's choice, refreshes the shell's icons and,
-// after a change, tells the shell the association changed. True when the
-// choice is written where it is in effect for this user (the user's own
-// choice in Windows aside, see IsMdbChoiceOverridden).
-bool ApplyAssociationChoice(Platform& platform, bool restoreToAccess, bool viaMdbSwitch);
+// Applies the settings window's choice (ChosenMdbClass), refreshes the
+// shell's icons and, after a change, tells the shell the association
+// changed. True when the choice is written where it is in effect for this
+// user (the user's own choice in Windows aside, see IsMdbChoiceOverridden).
+bool ApplyAssociationChoice(Platform& platform, const AccessGeneration& generation,
+                            bool restoreToAccess, bool viaMdbSwitch);
 void SetAssociationMode(Platform& platform, const std::wstring& mode);
 // Writes the class of ".mdb"; the shell is told when it really changed.
 void SetMdbAssociation(Platform& platform, const std::wstring& className);
@@ -82,12 +85,5 @@ GenerationSet InstalledGenerations(Platform& platform);
 // command, any other's live one, cut before its first "/" as
 // GetBackupAccessPath cuts.
 std::wstring GetGenerationAccessPath(Platform& platform, const AccessGeneration& generation);
-// ApplyAssociationChoice for the window's second row: its first option
-// gives .mdb back to `accessClass`.
-bool ApplyAssociationChoiceFor(Platform& platform, const std::wstring& accessClass,
-                               bool restoreToAccess, bool viaMdbSwitch);
-// The class the window writes for its options, "" for none.
-std::wstring ChosenMdbClassFor(const std::wstring& accessClass, bool restoreToAccess,
-                               bool viaMdbSwitch);
 
 }  // namespace mdb

@@ -48,10 +48,15 @@ void Announce(IBroadcast& broadcast) {
 }  // namespace
 
 void RefreshIconCache(Platform& platform) {
-  clsRegEdit edit(platform.registry, platform.codec);
-  const std::wstring saved = edit.mRegGetString(HKEY_CURRENT_USER_, kMetricsKey, kIconSizeValue);
+  clsRegEdit edit(platform.registry);
+  std::uint32_t type = 0;
+  const std::wstring saved =
+      edit.mRegGetString(HKEY_CURRENT_USER_, kMetricsKey, kIconSizeValue, &type);
   std::int32_t number = 0;
-  if (saved.empty() || !ParseWholeNumber(saved, &number) || number == INT32_MIN) return;
+  // The size is written back as REG_SZ: a value of any other type is left be.
+  if (type != kRegSz || saved.empty() || !ParseWholeNumber(saved, &number) || number == INT32_MIN) {
+    return;
+  }
 
   // The shell rebuilds its icons only when the size really changes, so the
   // lowered size is announced before the saved one is put back. The key is

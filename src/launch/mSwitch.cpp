@@ -23,11 +23,11 @@ MdbFormat FormatOfVersion(const std::wstring& version) {
 // The Version text that the file's own first page announces; "" when it
 // cannot be read or is not a known database. Only the first page is read:
 // the prefix that gives its size, then the rest of it, in one opening.
-std::wstring VersionFromHeader(IDatabaseEngine& engine, const std::wstring& path) {
+std::wstring VersionFromHeader(IFileReader& files, const std::wstring& path) {
   static_assert(kMdbLargestPage <= kFileStartLimit, "a first page must be readable whole");
   std::wstring version;
   std::string page;
-  if (DaoSucceeded(engine.ReadFileStart(path, kMdbPrefixSize, MdbFirstPageSize, &page))) {
+  if (files.ReadFileStart(path, kMdbPrefixSize, MdbFirstPageSize, &page)) {
     MdbVersionFromFirstPage(page, &version);
   }
   return version;
@@ -35,11 +35,11 @@ std::wstring VersionFromHeader(IDatabaseEngine& engine, const std::wstring& path
 
 // The AccessVersion that a Jet 4 file's catalogue holds, read page by page
 // in one opening of the file; "" where it cannot be read.
-std::wstring AccessVersionFromCatalog(IDatabaseEngine& engine, const std::wstring& path) {
+std::wstring AccessVersionFromCatalog(IFileReader& files, const std::wstring& path) {
   static_assert(kJet4PageSize <= kFileStartLimit, "a page must be readable whole");
   std::wstring version;
   try {
-    engine.ReadFilePieces(path, [&version](const FileReadAt& readAt) {
+    files.ReadFilePieces(path, [&version](const FileReadAt& readAt) {
       version = ReadJet4AccessVersion([&readAt](std::uint32_t number, std::string* page) {
         return readAt(std::uint64_t{number} * kJet4PageSize, kJet4PageSize, page);
       });
@@ -66,20 +66,22 @@ bool FormatFromEngine(IDatabaseEngine& engine, const std::wstring& path, bool te
   return true;
 }
 
-MdbFormat ReadFormat(IDatabaseEngine& engine, const std::wstring& path, bool tellJet4Formats) {
+MdbFormat ReadFormat(IDatabaseEngine& engine, IFileReader& files, const std::wstring& path,
+                     bool tellJet4Formats) {
   // What the engine read stands, even a version that is then refused.
   MdbFormat format = kUnknown;
   if (FormatFromEngine(engine, path, tellJet4Formats, &format)) return format;
-  format = FormatOfVersion(VersionFromHeader(engine, path));
+  format = FormatOfVersion(VersionFromHeader(files, path));
   if (format != MdbFormat::Jet4Access2000 || !tellJet4Formats) return format;
-  return Jet4FormatOf(AccessVersionFromCatalog(engine, path));
+  return Jet4FormatOf(AccessVersionFromCatalog(files, path));
 }
 
 }  // namespace
 
-MdbFormat GetMdbFormat(IDatabaseEngine& engine, const std::wstring& path, bool tellJet4Formats) {
+MdbFormat GetMdbFormat(IDatabaseEngine& engine, IFileReader& files, const std::wstring& path,
+                       bool tellJet4Formats) {
   try {
-    return ReadFormat(engine, path, tellJet4Formats);
+    return ReadFormat(engine, files, path, tellJet4Formats);
   } catch (...) {
     // Nothing gets out of the probe.
     return kUnknown;
@@ -87,11 +89,12 @@ MdbFormat GetMdbFormat(IDatabaseEngine& engine, const std::wstring& path, bool t
 }
 
 std::wstring GetMdbAccessVersion(Platform& platform, const std::wstring& path) {
-  return GetMdbAccessVersion(platform.engine, path);
+  return GetMdbAccessVersion(platform.engine, platform.files, path);
 }
 
-std::wstring GetMdbAccessVersion(IDatabaseEngine& engine, const std::wstring& path) {
-  const MdbFormat format = GetMdbFormat(engine, path, false);
+std::wstring GetMdbAccessVersion(IDatabaseEngine& engine, IFileReader& files,
+                                 const std::wstring& path) {
+  const MdbFormat format = GetMdbFormat(engine, files, path, false);
   if (format == MdbFormat::Jet3) return Access97().code;
   if (format == kUnknown) return std::wstring();
   return Access2000().code;
@@ -141,7 +144,8 @@ int LaunchAccessForFile(Platform& platform, ArgumentList& args) {
   IHost& host = platform.host;
   const std::wstring& path = ArgumentAt(args, 1);
   const GenerationSet installed = InstalledGenerations(platform);
-  const MdbFormat format = GetMdbFormat(platform.engine, path, Jet4FormatMatters(installed));
+  const MdbFormat format =
+      GetMdbFormat(platform.engine, platform.files, path, Jet4FormatMatters(installed));
   // No apartment may be held through the wait: a thread that owns one and
   // never pumps messages stalls broadcasts and DDE for as long as Access runs.
   platform.engine.ReleaseEngine();

@@ -12,17 +12,21 @@
 namespace mdb {
 
 // The format of the database at `path`: the engine's answer where it gives
-// one, else the file's own first page and, where `tellJet4Formats`, its
-// catalogue. Unknown for any other file and for every failure; a Jet 4 file
-// counts as the 2000 format unless told otherwise. Never shows or logs
-// anything, and the engine has given the database back when it returns.
-MdbFormat GetMdbFormat(IDatabaseEngine& engine, const std::wstring& path, bool tellJet4Formats);
+// one, else, through `files`, the file's own first page and, where
+// `tellJet4Formats`, its catalogue. Unknown for any other file and for every
+// failure; a Jet 4 file counts as the 2000 format unless told otherwise.
+// Never shows or logs anything, and the engine has given the database back
+// when it returns.
+MdbFormat GetMdbFormat(IDatabaseEngine& engine, IFileReader& files, const std::wstring& path,
+                       bool tellJet4Formats);
 
 // The same as the generation code of Access 97 and 2000: "9" for Jet 4, "8"
 // for Jet 3, "" for any other file and for every failure.
 std::wstring GetMdbAccessVersion(Platform& platform, const std::wstring& path);
-// The same with the engine alone, which is all the probe uses.
-std::wstring GetMdbAccessVersion(IDatabaseEngine& engine, const std::wstring& path);
+// The same with the engine and the file reads alone, which is all the probe
+// uses.
+std::wstring GetMdbAccessVersion(IDatabaseEngine& engine, IFileReader& files,
+                                 const std::wstring& path);
 
 // The command line that runs `registeredCommand` (an Access open command,
 // usually ending in the quoted "%1") for the database in slot 1 and the

@@ -1,15 +1,12 @@
 // The database engine as the probe (mSwitch) needs it: what the DAO engine
-// says of a database, giving the engine back, and plain reads of a file for
-// where the engine cannot answer.
+// says of a database, and giving the engine back.
 //
 // Every call answers a COM-style status (negative is failure) and never
 // throws; an out-parameter is left alone on failure. The engine, once
 // created, is kept for later calls until ReleaseEngine.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 namespace mdb {
@@ -30,10 +27,6 @@ struct DatabaseReport {
   std::wstring accessVersion;  // Properties("AccessVersion"); "" where there is none
 };
 
-// Reads up to `size` bytes at `offset` into `bytes` (fewer at the end of the
-// file); false when the read failed.
-using FileReadAt = std::function<bool(std::uint64_t offset, std::size_t size, std::string* bytes)>;
-
 class IDatabaseEngine {
  public:
   virtual ~IDatabaseEngine() = default;
@@ -51,25 +44,6 @@ class IDatabaseEngine {
   // Gives the engine back and leaves COM, so that nothing of it is held while
   // Access runs; the next DescribeDatabase starts afresh.
   virtual void ReleaseEngine() = 0;
-
-  // Where the engine cannot answer: the start of the file at `path`, opened
-  // once, read-only, sharing the file fully, and only from a file on disk.
-  // The first `prefixSize` bytes are read, then on up to the size that
-  // `sizeOf` gives for them (no further where that is not more). Nothing
-  // past kFileStartLimit is read; fewer bytes at the end of the file.
-  virtual DaoStatus ReadFileStart(const std::wstring& path, std::size_t prefixSize,
-                                  const std::function<std::size_t(const std::string&)>& sizeOf,
-                                  std::string* bytes) = 0;
-
-  // The file at `path`, opened as ReadFileStart opens it, lent to `use` as a
-  // reader of pieces at offsets; no piece is longer than kFileStartLimit. The
-  // file is closed when `use` returns.
-  virtual DaoStatus ReadFilePieces(const std::wstring& path,
-                                   const std::function<void(const FileReadAt&)>& use) = 0;
 };
-
-// The most of a file's start that ReadFileStart gives, and the longest piece
-// ReadFilePieces reads: the largest page of a database.
-constexpr std::size_t kFileStartLimit = 4096;
 
 }  // namespace mdb

@@ -1,9 +1,10 @@
 // The host's general services: everything the program needs from its
 // surroundings apart from the registry, the process calls, the broadcast, the
-// database engine, the window, the shell and the text codec. Operations
-// report a failure they cannot carry out by throwing HostError; callers that
-// do not handle it let it reach RunGuarded (std_Func), which shows the host's
-// own text and ends the program.
+// database engine, the file reads, the window and the shell. The text codec
+// is the host's own, for the log. Operations report a failure they cannot
+// carry out by throwing HostError; callers that do not handle it let it
+// reach RunGuarded (std_Func), which shows the host's own text and ends the
+// program.
 #pragma once
 
 #include <cstdint>

@@ -3,22 +3,22 @@
 
 #include "platform/Broadcast.h"
 #include "platform/DaoEngine.h"
+#include "platform/FileReader.h"
 #include "platform/Host.h"
 #include "platform/Process.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
-#include "platform/TextCodec.h"
 #include "platform/Window.h"
 
 namespace mdb {
 
 struct Platform {
   IHost& host;
-  ITextCodec& codec;
   IRegistryApi& registry;
   IBroadcast& broadcast;
   IProcessApi& process;
   IDatabaseEngine& engine;
+  IFileReader& files;
   IWindowToolkit& windows;
   IShell& shell;
 };

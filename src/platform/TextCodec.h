@@ -1,6 +1,7 @@
 // Conversion between the program's Unicode text and the system's narrow
-// (ANSI) code page, for registry values and the log file. Unmappable
-// characters become the code page's default character; nothing throws.
+// (ANSI) code page, for the log file, whose stored format is ANSI text.
+// Unmappable characters become the code page's default character; nothing
+// throws.
 #pragma once
 
 #include <string>

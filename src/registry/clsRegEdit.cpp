@@ -1,19 +1,18 @@
 #include "registry/clsRegEdit.h"
 
-#include <algorithm>
-#include <cstring>
+#include "platform/RegistryText.h"
 
 namespace mdb {
 
 namespace {
 
-constexpr std::uint32_t kReadBufferSize = 256;  // one value's data, terminator included
-constexpr std::uint32_t kNameBufferSize = 80;   // one listed name, terminator included
+// A value that keeps growing between the question of its size and the read
+// is given up after this many tries.
+constexpr int kReadAttempts = 8;
 
-// Bytes up to the first zero byte, or all of them when there is none.
-std::string UpToZero(const char* bytes, std::size_t size) {
-  const char* end = std::find(bytes, bytes + size, '\0');
-  return std::string(bytes, end);
+// What mRegSetString stores: the text and one zero character.
+std::string StoredBytes(const std::wstring& text) {
+  return RegistryBytes(text) + std::string(2, '\0');
 }
 
 const wchar_t kClasses[] = L"Software\\Classes\\";
@@ -22,7 +21,7 @@ const wchar_t kClasses[] = L"Software\\Classes\\";
 
 bool clsRegEdit::OpenKey(RegistryRoot root, const std::wstring& subKey, std::uint32_t access,
                          RegKey* key) {
-  return OpenRegKey(registry_, root, codec_.ToNarrow(subKey), access, key) == kRegSuccess;
+  return OpenRegKey(registry_, root, subKey, access, key) == kRegSuccess;
 }
 
 template <typename Change>
@@ -39,15 +38,10 @@ std::int32_t clsRegEdit::ListNames(std::vector<std::wstring>& names, RegistryRoo
   RegKey key;
   if (!OpenKey(root, subKey, kKeyAccess63, &key)) return 0;
   std::int32_t index = 0;
-  for (;;) {
-    char name[kNameBufferSize];
-    std::memset(name, ' ', sizeof name);
-    std::uint32_t capacity = kNameBufferSize;
-    // The platform also stops here for a name that does not fit the buffer.
-    if (list(key.get(), static_cast<std::uint32_t>(index), name, &capacity) != kRegSuccess) break;
+  for (std::wstring name; list(key.get(), static_cast<std::uint32_t>(index), &name) == kRegSuccess;
+       ++index) {
     names.resize(static_cast<std::size_t>(index) + 1);
-    names[static_cast<std::size_t>(index)] = codec_.FromNarrow(UpToZero(name, sizeof name));
-    ++index;
+    names[static_cast<std::size_t>(index)] = name;
   }
   return index;
 }
@@ -55,85 +49,96 @@ std::int32_t clsRegEdit::ListNames(std::vector<std::wstring>& names, RegistryRoo
 std::int32_t clsRegEdit::mEnumRegValueName(std::vector<std::wstring>& strlpEnumValueName,
                                            RegistryRoot enumRegKey, const std::wstring& strSubKey) {
   return ListNames(strlpEnumValueName, enumRegKey, strSubKey,
-                   [this](RegHandle key, std::uint32_t index, char* name, std::uint32_t* size) {
-                     std::uint32_t type = 0;
-                     std::uint32_t dataSize = 0;
-                     return registry_.EnumValue(key, index, name, size, &type, &dataSize);
+                   [this](RegHandle key, std::uint32_t index, std::wstring* name) {
+                     return registry_.EnumValue(key, index, name);
                    });
 }
 
 std::int32_t clsRegEdit::mEnumRegSubKey(std::vector<std::wstring>& strlpEnumKey,
                                         RegistryRoot enumRegKey, const std::wstring& strSubKey) {
   return ListNames(strlpEnumKey, enumRegKey, strSubKey,
-                   [this](RegHandle key, std::uint32_t index, char* name, std::uint32_t* size) {
-                     return registry_.EnumKeyEx(key, index, name, size);
+                   [this](RegHandle key, std::uint32_t index, std::wstring* name) {
+                     return registry_.EnumKeyEx(key, index, name);
                    });
 }
 
 bool clsRegEdit::mRegDeleteSubKey(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                                   const std::wstring& strDstKey) {
   return ChangeKey(enumRegKey, strSubKey,
-                   [&](RegHandle key) { registry_.DeleteKey(key, codec_.ToNarrow(strDstKey)); });
+                   [&](RegHandle key) { registry_.DeleteKey(key, strDstKey); });
 }
 
 bool clsRegEdit::mRegDeleteString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                                   const std::wstring& strDstValueName) {
-  return ChangeKey(enumRegKey, strSubKey, [&](RegHandle key) {
-    registry_.DeleteValue(key, codec_.ToNarrow(strDstValueName));
-  });
+  return ChangeKey(enumRegKey, strSubKey,
+                   [&](RegHandle key) { registry_.DeleteValue(key, strDstValueName); });
 }
 
 std::wstring clsRegEdit::mRegGetString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
-                                       const std::wstring& strValueName) {
-  const std::string subKey = codec_.ToNarrow(strSubKey);
+                                       const std::wstring& strValueName, std::uint32_t* type) {
+  if (type != nullptr) *type = 0;
   RegKey key;
-  long status = OpenRegKey(registry_, enumRegKey, subKey, kKeyAccess63, &key);
+  long status = OpenRegKey(registry_, enumRegKey, strSubKey, kKeyAccess63, &key);
   // A standard user may read, but not change, the keys an installation made
   // for the whole machine, Access's open commands among them. Asking for
   // rights a read does not need must not make them unreadable.
   if (status == kRegAccessDenied) {
-    status = OpenRegKey(registry_, enumRegKey, subKey, kKeyQueryValue, &key);
+    status = OpenRegKey(registry_, enumRegKey, strSubKey, kKeyQueryValue, &key);
   }
   if (status != kRegSuccess) return std::wstring();
-  return ReadString(key, strValueName);
+  return ReadString(key, strValueName, type);
 }
 
 std::wstring clsRegEdit::mRegReadString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                                         const std::wstring& strValueName) {
   RegKey key;
   if (!OpenKey(enumRegKey, strSubKey, kKeyQueryValue, &key)) return std::wstring();
-  return ReadString(key, strValueName);
+  return ReadString(key, strValueName, nullptr);
 }
 
-std::wstring clsRegEdit::ReadString(const RegKey& key, const std::wstring& valueName) {
-  unsigned char buffer[kReadBufferSize] = {};
-  std::uint32_t size = kReadBufferSize;
-  std::uint32_t type = 0;
-  // A value too long for the buffer fails the query, so it reads as "".
-  if (registry_.QueryValueEx(key.get(), codec_.ToNarrow(valueName), &type, buffer, &size) !=
-          kRegSuccess ||
-      type != kRegSz) {
-    return std::wstring();
+bool clsRegEdit::ReadValue(const RegKey& key, const std::wstring& valueName, std::uint32_t* type,
+                           std::string* bytes) {
+  std::uint32_t size = 0;
+  if (registry_.QueryValueEx(key.get(), valueName, type, nullptr, &size) != kRegSuccess) {
+    return false;
   }
-  return codec_.FromNarrow(UpToZero(reinterpret_cast<const char*>(buffer), sizeof buffer));
+  // Another program may make the value longer between the two calls; the
+  // read then says how much it needs now.
+  for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+    std::string data(size, '\0');
+    std::uint32_t got = size;
+    const long status = registry_.QueryValueEx(key.get(), valueName, type,
+                                               reinterpret_cast<unsigned char*>(&data[0]), &got);
+    if (status == kRegSuccess) {
+      data.resize(got < size ? got : size);
+      *bytes = data;
+      return true;
+    }
+    if (status != kRegMoreData) return false;
+    size = got;
+  }
+  return false;
+}
+
+std::wstring clsRegEdit::ReadString(const RegKey& key, const std::wstring& valueName,
+                                    std::uint32_t* type) {
+  std::uint32_t stored = 0;
+  std::string bytes;
+  if (!ReadValue(key, valueName, &stored, &bytes)) return std::wstring();
+  if (type != nullptr) *type = stored;
+  if (stored == kRegSz) return RegistryText(bytes);
+  if (stored == kRegExpandSz) return registry_.ExpandEnvironmentText(RegistryText(bytes));
+  return std::wstring();
 }
 
 bool clsRegEdit::mRegHasString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                                const std::wstring& strValueName, const std::wstring& strValue) {
   RegKey key;
   if (!OpenKey(enumRegKey, strSubKey, kKeyQueryValue, &key)) return false;
-  std::string wanted = codec_.ToNarrow(strValue);
-  wanted.push_back('\0');
-  // Twice the wanted size: an equal value fits even where a narrow read is
-  // sized by the value's UTF-16 form; one that does not fit is longer.
-  std::string stored(wanted.size() * 2, '\0');
-  std::uint32_t size = static_cast<std::uint32_t>(stored.size());
   std::uint32_t type = 0;
-  if (registry_.QueryValueEx(key.get(), codec_.ToNarrow(strValueName), &type,
-                             reinterpret_cast<unsigned char*>(&stored[0]), &size) != kRegSuccess) {
-    return false;
-  }
-  return type == kRegSz && size == wanted.size() && stored.compare(0, size, wanted) == 0;
+  std::string bytes;
+  return ReadValue(key, strValueName, &type, &bytes) && type == kRegSz &&
+         bytes == StoredBytes(strValue);
 }
 
 bool clsRegEdit::mRegHasValue(RegistryRoot enumRegKey, const std::wstring& strSubKey,
@@ -142,8 +147,7 @@ bool clsRegEdit::mRegHasValue(RegistryRoot enumRegKey, const std::wstring& strSu
   if (!OpenKey(enumRegKey, strSubKey, kKeyQueryValue, &key)) return false;
   std::uint32_t type = 0;
   std::uint32_t size = 0;
-  return registry_.QueryValueEx(key.get(), codec_.ToNarrow(strValueName), &type, nullptr, &size) ==
-         kRegSuccess;
+  return registry_.QueryValueEx(key.get(), strValueName, &type, nullptr, &size) == kRegSuccess;
 }
 
 bool clsRegEdit::mRegSetString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
@@ -152,13 +156,11 @@ bool clsRegEdit::mRegSetString(RegistryRoot enumRegKey, const std::wstring& strS
     RegKey key;
     // Without a key there is nothing to write into; the result is false
     // either way, but no handle is then passed on that was never opened.
-    if (CreateRegKey(registry_, enumRegKey, codec_.ToNarrow(strSubKey), kKeyAccess63, &key) !=
-        kRegSuccess) {
+    if (CreateRegKey(registry_, enumRegKey, strSubKey, kKeyAccess63, &key) != kRegSuccess) {
       return false;
     }
-    std::string data = codec_.ToNarrow(strNewValue);
-    data.push_back('\0');
-    return registry_.SetValueEx(key.get(), codec_.ToNarrow(strValueName), kRegSz,
+    const std::string data = StoredBytes(strNewValue);
+    return registry_.SetValueEx(key.get(), strValueName, kRegSz,
                                 reinterpret_cast<const unsigned char*>(data.data()),
                                 static_cast<std::uint32_t>(data.size())) == kRegSuccess;
   } catch (...) {

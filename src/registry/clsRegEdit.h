@@ -2,10 +2,11 @@
 // creates) its key, does one thing, closes it and returns; nothing is kept
 // between calls. Registry failures come back as "", 0 or false and are never
 // raised; mRegSetString also turns any other failure inside it into false.
-// Every method opens its key with the six specific rights (63), except that
-// mRegHasString and mRegHasValue only read, and mRegGetString falls back to
-// reading where those rights are refused, so all three work where the user
-// may not write.
+// Text goes to and from the registry in Unicode, and a value is read whole
+// whatever its length. Every method opens its key with the six specific
+// rights (63), except that mRegHasString and mRegHasValue only read, and
+// mRegGetString falls back to reading where those rights are refused, so all
+// three work where the user may not write.
 #pragma once
 
 #include <cstdint>
@@ -13,17 +14,16 @@
 #include <vector>
 
 #include "platform/Registry.h"
-#include "platform/TextCodec.h"
 
 namespace mdb {
 
 class clsRegEdit {
  public:
-  clsRegEdit(IRegistryApi& registry, ITextCodec& codec) : registry_(registry), codec_(codec) {}
+  explicit clsRegEdit(IRegistryApi& registry) : registry_(registry) {}
 
   // Fill the list with the names under the key and return how many were
   // stored. A key that cannot be opened, or has no name to list, leaves the
-  // list as it was. A name of 80 narrow bytes or more ends the listing.
+  // list as it was.
   std::int32_t mEnumRegValueName(std::vector<std::wstring>& strlpEnumValueName,
                                  RegistryRoot enumRegKey, const std::wstring& strSubKey);
   std::int32_t mEnumRegSubKey(std::vector<std::wstring>& strlpEnumKey, RegistryRoot enumRegKey,
@@ -34,18 +34,19 @@ class clsRegEdit {
                         const std::wstring& strDstKey);
   bool mRegDeleteString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                         const std::wstring& strDstValueName);
-  // The REG_SZ text of the value when it fits 256 bytes with its
-  // terminator; "" for anything else, and for a key that cannot be opened
-  // even for reading.
+  // The text of a REG_SZ value, or of a REG_EXPAND_SZ one expanded as the
+  // shell expands it, up to its first zero character; "" for a value of any
+  // other type, and for a key that cannot be opened even for reading.
+  // `type`, where given, receives the value's type (0 where there is none).
   std::wstring mRegGetString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
-                             const std::wstring& strValueName);
+                             const std::wstring& strValueName, std::uint32_t* type = nullptr);
   // The same, asking only for the right to read values: a look at a key the
   // caller may not change, that must not even ask for more.
   std::wstring mRegReadString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                               const std::wstring& strValueName);
   // True when the value is REG_SZ and holds exactly the bytes mRegSetString
-  // would store for the text: its narrow form and one zero byte, whatever
-  // its length. False for anything else and for any registry failure.
+  // would store for the text: the text and one zero character. False for
+  // anything else and for any registry failure.
   bool mRegHasString(RegistryRoot enumRegKey, const std::wstring& strSubKey,
                      const std::wstring& strValueName, const std::wstring& strValue);
   // True when the key holds a value of that name, of any type; read only.
@@ -83,13 +84,15 @@ class clsRegEdit {
   // cannot be opened, true otherwise.
   template <typename Change>
   bool ChangeKey(RegistryRoot root, const std::wstring& subKey, Change change);
-  std::wstring ReadString(const RegKey& key, const std::wstring& valueName);
+  // The value's type and bytes, read whole; false on any failure.
+  bool ReadValue(const RegKey& key, const std::wstring& valueName, std::uint32_t* type,
+                 std::string* bytes);
+  std::wstring ReadString(const RegKey& key, const std::wstring& valueName, std::uint32_t* type);
   template <typename Lister>
   std::int32_t ListNames(std::vector<std::wstring>& names, RegistryRoot root,
                          const std::wstring& subKey, Lister list);
 
   IRegistryApi& registry_;
-  ITextCodec& codec_;
 };
 
 }  // namespace mdb

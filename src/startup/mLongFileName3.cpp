@@ -13,7 +13,7 @@ bool IsSeparator(wchar_t ch) { return ch == L'\\' || ch == L'/'; }
 
 }  // namespace
 
-std::wstring GetLongFileName(IHost& host, const std::wstring& path) {
+std::wstring GetLongFileName(IHost& host, const std::wstring& path, LongNameGap* gap) {
   // The lookup would take a wildcard as a pattern and answer with whatever
   // entry matches first; no stored name holds one, so such a path is not
   // there. Windows honours "<", ">" and '"' as wildcards too (DOS_STAR,
@@ -29,7 +29,14 @@ std::wstring GetLongFileName(IHost& host, const std::wstring& path) {
     std::size_t separator = start;
     while (separator < working.size() && !IsSeparator(working[separator])) ++separator;
     if (separator >= working.size()) break;
-    const std::wstring name = host.FindEntry(working.substr(0, separator), kAnyEntry);
+    const std::wstring prefix = working.substr(0, separator);
+    std::wstring name;
+    try {
+      name = host.FindEntry(prefix, kAnyEntry);
+    } catch (const HostError& error) {
+      if (gap != nullptr) *gap = LongNameGap{prefix, error.code()};
+      return result + L"\\" + working.substr(start, working.size() - 1 - start);
+    }
     if (name.empty()) return kLongFileNameNotFound;
     result += L"\\" + name;
     start = separator + 1;

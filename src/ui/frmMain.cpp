@@ -118,15 +118,14 @@ void Command3_Click(Platform& platform, IFormControls& controls) {
   IHost& host = platform.host;
   const bool restoreToAccess = controls.Value(ControlId::Option1);
   const bool viaMdbSwitch = controls.Value(ControlId::Option2);
-  const std::wstring accessClass = MdbClassOf(SecondRowGeneration(platform));
-  if (!ApplyAssociationChoiceFor(platform, accessClass, restoreToAccess, viaMdbSwitch)) {
+  const AccessGeneration& second = SecondRowGeneration(platform);
+  if (!ApplyAssociationChoice(platform, second, restoreToAccess, viaMdbSwitch)) {
     host.ShowMessage(L"設定に失敗しました", kIconError);
     host.EndProgram(kChoiceFailed);
   }
   // Since Vista a choice the user made in Windows outranks the class of
   // ".mdb", and no program may change it: the user is told and shown where.
-  if (IsMdbChoiceOverridden(platform,
-                            ChosenMdbClassFor(accessClass, restoreToAccess, viaMdbSwitch))) {
+  if (IsMdbChoiceOverridden(platform, ChosenMdbClass(second, restoreToAccess, viaMdbSwitch))) {
     if (host.AskYesNo(kOverriddenText, kIconInformation)) OpenAssociationPage(platform);
     host.EndProgram(kChoiceOverridden);
   }

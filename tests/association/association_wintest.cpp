@@ -11,6 +11,7 @@
 #include "association/mIconCacheRefresh.h"
 #include "platform/win32/Win32Broadcast.h"
 #include "platform/win32/Win32DaoEngine.h"
+#include "platform/win32/Win32FileReader.h"
 #include "platform/win32/Win32Host.h"
 #include "platform/win32/Win32Process.h"
 #include "platform/win32/Win32Registry.h"
@@ -250,9 +251,10 @@ struct Win32Platform {
   mdb::Win32Broadcast broadcast;
   mdb::Win32Process process;
   mdb::Win32DaoEngine engine;
+  mdb::Win32FileReader files;
   mdb::Win32Window windows{GetModuleHandleW(nullptr)};
   mdb::Win32Shell shell;
-  mdb::Platform platform{host, codec, registry, broadcast, process, engine, windows, shell};
+  mdb::Platform platform{host, registry, broadcast, process, engine, files, windows, shell};
 };
 
 class IconRefreshUnderWine : public ::testing::Test {

@@ -49,8 +49,8 @@ class AccessReg : public ::testing::Test {
 
   // The same host on a registry of the case's own.
   mdb::Platform On(FakeRegistry& other) {
-    return mdb::Platform{fake.host,    fake.codec,  other,        fake.broadcast,
-                         fake.process, fake.engine, fake.windows, fake.shell};
+    return mdb::Platform{fake.host,   other,      fake.broadcast, fake.process,
+                         fake.engine, fake.files, fake.windows,   fake.shell};
   }
 
   static std::string TextOf(const FakeRegistry& other, const std::string& key) {
@@ -355,9 +355,9 @@ TEST_F(AccessReg, IsAccessInstalledNeedsAReadableCommandOfTheRightGeneration) {
       {"2000 with a command", L"2000", mdb::kRegSz, "C:\\A\\MSACCESS.EXE" + z, true, true},
       {"2000 without", L"2000", 0, "", false, true},
       {"2000 empty", L"2000", mdb::kRegSz, z, false, true},
-      {"2000 expandable", L"2000", mdb::kRegExpandSz, "C:\\A\\MSACCESS.EXE" + z, false, true},
-      {"2000 too long", L"2000", mdb::kRegSz, std::string(256, 'a') + z, false, true},
-      {"2000 longest", L"2000", mdb::kRegSz, std::string(255, 'a') + z, true, true},
+      {"2000 expandable", L"2000", mdb::kRegExpandSz, "C:\\A\\MSACCESS.EXE" + z, true, true},
+      {"2000 of 256 characters", L"2000", mdb::kRegSz, std::string(256, 'a') + z, true, true},
+      {"2000 binary", L"2000", 3, "C:\\A\\MSACCESS.EXE", false, true},
       {"2000 with blank", L"2000 ", mdb::kRegSz, "x" + z, false, false},
       {"95", L"95", mdb::kRegSz, "x" + z, false, false},
       {"code instead of release", L"9", mdb::kRegSz, "x" + z, false, false},
@@ -455,7 +455,8 @@ TEST_F(AccessReg, ApplyingAChoiceWritesMdbReportsTheWriteAndAlwaysRefreshesIcons
     each.registry.SetText(mdb::HKEY_CURRENT_USER_, kMetricsKey, kIconSizeValue, "32");
     if (c.refused) each.registry.Refuse(Op::SetValue, kCr, ".mdb");
     if (!c.result) each.registry.DenyWrites(mdb::HKEY_CURRENT_USER_, "Software\\Classes");
-    EXPECT_EQ(mdb::ApplyAssociationChoice(each.platform, c.first, c.second), c.result);
+    EXPECT_EQ(mdb::ApplyAssociationChoice(each.platform, mdb::Access2000(), c.first, c.second),
+              c.result);
     FakeRegistry::Value value;
     ASSERT_TRUE(each.registry.GetRaw(kCr, ".mdb", "", &value));
     EXPECT_EQ(value.bytes, c.mdb + std::string(1, '\0'));

@@ -73,11 +73,18 @@ std::wstring FakeHost::FullPath(const std::wstring& path) {
   Check("FullPath", path);
   const auto separator = [](wchar_t ch) { return ch == L'\\' || ch == L'/'; };
   const bool hasDrive = path.size() >= 2 && path[1] == L':';
-  const std::wstring drive = hasDrive ? path.substr(0, 2) : currentDirectory.substr(0, 2);
+  // The current folder's root: its drive, or "\\server\share" on a share.
+  const std::size_t rootEnd =
+      currentDirectory.rfind(L"\\\\", 0) == 0
+          ? currentDirectory.find(L'\\', currentDirectory.find(L'\\', 2) + 1)
+          : 2;
+  const std::wstring currentRoot = currentDirectory.substr(0, rootEnd);
+  const std::wstring drive = hasDrive ? path.substr(0, 2) : currentRoot;
   std::wstring rest = hasDrive ? path.substr(2) : path;
   if (rest.empty() || !separator(rest[0])) {
-    const bool currentDrive = Key(drive) == Key(currentDirectory.substr(0, 2));
-    rest = (currentDrive ? currentDirectory.substr(2) : std::wstring()) + L"\\" + rest;
+    const bool currentDrive = Key(drive) == Key(currentRoot);
+    rest = (currentDrive ? currentDirectory.substr(currentRoot.size()) : std::wstring()) + L"\\" +
+           rest;
   }
   std::vector<std::wstring> parts;
   std::wstring part;

@@ -5,6 +5,7 @@
 #include "fakes/FakeTextCodec.h"
 #include "fakes/FakeBroadcast.h"
 #include "fakes/FakeDaoEngine.h"
+#include "fakes/FakeFileReader.h"
 #include "fakes/FakeHost.h"
 #include "fakes/FakeProcess.h"
 #include "fakes/FakeRegistry.h"
@@ -21,9 +22,10 @@ struct FakePlatform {
   FakeBroadcast broadcast;
   FakeProcess process;
   FakeDaoEngine engine;
+  FakeFileReader files;
   FakeWindow windows;
   FakeShell shell;
-  Platform platform{host, codec, registry, broadcast, process, engine, windows, shell};
+  Platform platform{host, registry, broadcast, process, engine, files, windows, shell};
 };
 
 }  // namespace mdb

@@ -1,12 +1,14 @@
 // For tests only: never linked into MdbSwitch.exe.
-// In-memory registry behind the nine narrow functions, for the unit tests.
-// It keeps a tree of keys under each predefined root, default and named
-// values with their type and raw narrow bytes, compares names without regard
-// to case (ASCII letters outside the double-byte characters of code page 932,
-// as the Japanese systems do), and answers with the platform's status codes.
-// Tests can make chosen operations on chosen keys fail, make keys read-only
-// as they are to a user without write rights, and can see every call and
-// every handle still open.
+// In-memory registry behind the wide functions, for the unit tests. It keeps
+// a tree of keys under each predefined root, default and named values with
+// their type and the bytes the registry stores (text as UTF-16), compares
+// names without regard to the case of ASCII letters, and answers with the
+// platform's status codes. Tests can make chosen operations on chosen keys
+// fail, make keys read-only as they are to a user without write rights, and
+// can see every call and every handle still open.
+// The tests set up, inspect and see the calls as the narrow functions of a
+// Japanese system would (code page 932): text values are converted on the
+// way in and out as RegSetValueExA and RegQueryValueExA convert them.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/FakeTextCodec.h"
 #include "platform/Registry.h"
 
 namespace mdb {
@@ -25,6 +28,8 @@ class FakeRegistry final : public IRegistryApi {
   static constexpr long kInvalidHandle = 6;
   static constexpr long kBadPathname = 161;
   static constexpr long kKeyDeleted = 1018;
+  // Given to Refuse: the operation throws std::bad_alloc instead.
+  static constexpr long kOutOfMemory = -1;
 
   enum class Op {
     OpenKey,
@@ -48,7 +53,7 @@ class FakeRegistry final : public IRegistryApi {
     std::uint32_t access = 0;  // OpenKey, CreateKey
     std::uint32_t size = 0;    // buffer or data size given
     std::uint32_t type = 0;    // SetValue
-    std::string data;          // SetValue: the bytes given
+    std::string data;          // SetValue: the bytes given, text in the narrow form
     long status = 0;
   };
 
@@ -66,44 +71,50 @@ class FakeRegistry final : public IRegistryApi {
 
   // Creates `path` and any keys above it.
   void AddKey(RegHandle root, const std::string& path);
-  // Stores a value, creating its key; the bytes are kept as given.
+  // Stores a value, creating its key; text as the narrow functions take it.
   void SetRaw(RegHandle root, const std::string& path, const std::string& name, std::uint32_t type,
               const std::string& bytes);
-  // Stores `text` as REG_SZ with one terminating zero byte.
+  // Stores `text` as REG_SZ with its terminator.
   void SetText(RegHandle root, const std::string& path, const std::string& name,
                const std::string& text);
   bool HasKey(RegHandle root, const std::string& path) const;
-  // False when the key or the value is missing.
+  // False when the key or the value is missing; text in the narrow form.
   bool GetRaw(RegHandle root, const std::string& path, const std::string& name, Value* value) const;
   // Makes `op` on the key `path` (as in Call::path, without the root) fail
-  // with `status` from now on.
+  // with `status` (or throw, kOutOfMemory) from now on.
   void Refuse(Op op, RegHandle root, const std::string& path, long status = kRegAccessDenied);
   // From now on `path` and every key below it are read-only, as the keys an
   // administrator made are to a standard user: an open or create asking for
   // any right beyond reading, a create of a missing key, and every set or
   // delete in them fail with access denied. Reading goes on.
   void DenyWrites(RegHandle root, const std::string& path);
+  // The environment ExpandEnvironmentText takes its names from.
+  std::map<std::wstring, std::wstring> environment;
+  // From now on the next read of that value finds it `grown` characters
+  // longer than the question of its size before it said, once.
+  void GrowBeforeNextRead(RegHandle root, const std::string& path, const std::string& name,
+                          std::size_t grown);
   // Handles opened or created and not closed yet.
   std::size_t OpenHandleCount() const { return handles_.size(); }
 
   std::vector<Call> calls;
 
-  // --- The nine functions ---
+  // --- The registry functions ---
 
-  long OpenKeyEx(RegHandle key, const std::string& subKey, std::uint32_t options,
+  long OpenKeyEx(RegHandle key, const std::wstring& subKey, std::uint32_t options,
                  std::uint32_t access, RegHandle* result) override;
-  long CreateKeyEx(RegHandle key, const std::string& subKey, std::uint32_t options,
+  long CreateKeyEx(RegHandle key, const std::wstring& subKey, std::uint32_t options,
                    std::uint32_t access, RegHandle* result, std::uint32_t* disposition) override;
-  long QueryValueEx(RegHandle key, const std::string& name, std::uint32_t* type,
+  long QueryValueEx(RegHandle key, const std::wstring& name, std::uint32_t* type,
                     unsigned char* data, std::uint32_t* size) override;
-  long SetValueEx(RegHandle key, const std::string& name, std::uint32_t type,
+  long SetValueEx(RegHandle key, const std::wstring& name, std::uint32_t type,
                   const unsigned char* data, std::uint32_t size) override;
-  long EnumValue(RegHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize,
-                 std::uint32_t* type, std::uint32_t* dataSize) override;
-  long EnumKeyEx(RegHandle key, std::uint32_t index, char* name, std::uint32_t* nameSize) override;
-  long DeleteKey(RegHandle key, const std::string& subKey) override;
-  long DeleteValue(RegHandle key, const std::string& name) override;
+  long EnumValue(RegHandle key, std::uint32_t index, std::wstring* name) override;
+  long EnumKeyEx(RegHandle key, std::uint32_t index, std::wstring* name) override;
+  long DeleteKey(RegHandle key, const std::wstring& subKey) override;
+  long DeleteValue(RegHandle key, const std::wstring& name) override;
   long CloseKey(RegHandle key) override;
+  std::wstring ExpandEnvironmentText(const std::wstring& text) override;
 
   struct Node;
 
@@ -112,23 +123,31 @@ class FakeRegistry final : public IRegistryApi {
   // The key behind an open handle, for a listing call asking for entry
   // `index`; null with the call's status set when the handle is bad, the
   // listing is refused or there is no such entry.
-  std::shared_ptr<Node> OpenedForListing(RegHandle key, std::uint32_t index, Call* call) const;
+  std::shared_ptr<Node> OpenedForListing(RegHandle key, std::uint32_t index, Call* call,
+                                         std::wstring* path) const;
   // The existing key `subKey` below `base`; null with *status set when a
   // part is missing or the path is malformed.
-  std::shared_ptr<Node> Walk(const std::shared_ptr<Node>& base, const std::string& subKey,
+  std::shared_ptr<Node> Walk(const std::shared_ptr<Node>& base, const std::wstring& subKey,
                              long* status) const;
-  std::shared_ptr<Node> Find(RegHandle root, const std::string& path) const;
+  std::shared_ptr<Node> Find(RegHandle root, const std::wstring& path) const;
   std::shared_ptr<Node> RootNode(RegHandle root) const;
-  long Refusal(Op op, const std::string& path) const;
-  bool WriteDenied(const std::string& path) const;
+  long Refusal(Op op, const std::wstring& path) const;
+  bool WriteDenied(const std::wstring& path) const;
   RegHandle NewHandle(const std::shared_ptr<Node>& node);
-  long Record(Call call);
+  long Record(Call call, const std::wstring& path, const std::wstring& name = std::wstring());
+  std::wstring Wide(const std::string& text) const { return codec_.FromNarrow(text); }
+  std::string Narrow(const std::wstring& text) const { return codec_.ToNarrow(text); }
+  // A value's bytes as the narrow functions give and take them.
+  std::string NarrowBytes(const Value& value) const;
+  std::string WideBytes(std::uint32_t type, const std::string& narrow) const;
 
   mutable std::map<RegHandle, std::shared_ptr<Node>> roots_;  // made on first use
   std::map<RegHandle, std::shared_ptr<Node>> handles_;
-  std::map<std::string, long> refusals_;  // "<op>|<folded path>"
-  std::vector<std::string> readOnly_;     // folded paths
+  std::map<std::wstring, long> refusals_;        // "<op>|<folded path>"
+  std::vector<std::wstring> readOnly_;           // folded paths
+  std::map<std::wstring, std::size_t> growing_;  // "<folded path>|<folded name>"
   RegHandle nextHandle_ = 0x1000;
+  mutable FakeTextCodec codec_;
 };
 
 }  // namespace mdb

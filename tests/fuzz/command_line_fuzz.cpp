@@ -4,7 +4,7 @@
 #include "fakes/FakePlatform.h"
 #include "platform/ArgumentText.h"
 #include "startup/mCommand.h"
-#include "startup/mMain.h"
+#include "app/mMain.h"
 #include "startup/std_Func.h"
 
 namespace {

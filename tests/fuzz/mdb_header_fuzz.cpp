@@ -4,6 +4,7 @@
 
 #include "FuzzInput.h"
 #include "fakes/FakeDaoEngine.h"
+#include "fakes/FakeFileReader.h"
 #include "launch/MdbHeader.h"
 #include "launch/mSwitch.h"
 
@@ -44,9 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The probe on a machine without the engine reads the same page.
   FakeDaoEngine engine;
+  FakeFileReader files;
   engine.failing["describe"] = kDaoClassNotRegistered;
-  engine.headerFiles[L"C:\\x.mdb"] = bytes;
-  const std::wstring code = GetMdbAccessVersion(engine, L"C:\\x.mdb");
+  files.files[L"C:\\x.mdb"] = bytes;
+  const std::wstring code = GetMdbAccessVersion(engine, files, L"C:\\x.mdb");
   if (version == L"4.0") {
     FUZZ_CHECK(code == L"9");
   } else if (version == L"3.0") {

@@ -383,6 +383,52 @@ TEST_F(LaunchEndToEnd, FolderOutsideTheAnsiCodePageReachesAccessIntact) {
   EXPECT_EQ(Mdb(), L"MdbSwitch");
 }
 
+// Registered from a folder the code page cannot spell, the program is what
+// the shell starts at the next double-click, with the database's exact name.
+TEST_F(LaunchEndToEnd, AProgramInAFolderOutsideTheCodePageIsWhatTheShellStarts) {
+  const std::wstring folder = dir_ + L"\\M\u00FCller \U00020BB7";
+  ASSERT_NE(ToAnsi(folder).find('?'), std::string::npos) << "the name fits code page 932";
+  CreateDirectoryW(folder.c_str(), nullptr);
+  exe_ = InstallCopy(folder);
+  Configure(ac8_, "exit=0\r\n");
+  EXPECT_EQ(Open(MakeFile(L"First.mdb", Jet3())), 0u);
+  const std::wstring db = MakeFile(L"M\u00FCller \U00020BB7 \u00DCn\u00EFcode.mdb", Jet3());
+  Process start = Start(SystemDir() + L"\\start.exe", L"/wait \"" + db + L"\"");
+  DWORD code = 1;
+  ASSERT_TRUE(start.Wait(30000, &code)) << Utf8(VisibleDialogs());
+  EXPECT_EQ(code, 0u);
+  ASSERT_EQ(ReceivedLines(ac8_).size(), 2u);
+  EXPECT_EQ(Received(ac8_).substr(Received(ac8_).rfind(L'\n') + 1), Expected(ac8_, db));
+}
+
+// An administrator's longer command (a secured application's workgroup and
+// user) and one stored for the shell to expand both start Access as given.
+TEST_F(LaunchEndToEnd, OpenCommandsOfAnyLengthAndEitherStringTypeStartAccess) {
+  const std::wstring workgroup = L" /wrkgrp \"" + dir_ + L"\\Secured\\" + std::wstring(120, L'w') +
+                                 L"\\system.mdw\" /user Admin ";
+  const std::wstring long9 = L"\"" + ac9_ + L"\\msaccess.exe\" /NOSTARTUP" + workgroup + L"\"%1\"";
+  ASSERT_GE(ToAnsi(long9).size(), 275u);
+  Register(L"9", long9);
+  wchar_t programFiles[MAX_PATH] = L"";
+  ASSERT_NE(GetEnvironmentVariableW(L"ProgramFiles", programFiles, MAX_PATH), 0u);
+  const std::wstring installed = std::wstring(programFiles) + L"\\MdbSwitchTest";
+  CreateDirectoryW(installed.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW((ac8_ + L"\\msaccess.exe").c_str(), (installed + L"\\msaccess.exe").c_str(),
+                        FALSE));
+  WriteFileBytes(installed + L"\\received.txt", "");
+  ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kAccess8CommandW, L"",
+                       L"\"%ProgramFiles%\\MdbSwitchTest\\msaccess.exe\" /NOSTARTUP \"%1\"",
+                       REG_EXPAND_SZ));
+  const std::wstring db9 = MakeFile(L"Secured.mdb", Jet4());
+  const std::wstring db8 = MakeFile(L"Sales 97.mdb", Jet3());
+  EXPECT_EQ(Open(db9), 0u);
+  EXPECT_EQ(Open(db8), 0u);
+  EXPECT_EQ(Received(ac9_),
+            L"\"" + ac9_ + L"\\msaccess.exe\" /NOSTARTUP" + workgroup + L" \"" + db9 + L"\"");
+  EXPECT_EQ(Received(installed), Expected(installed, db8));
+  EXPECT_EQ(Mdb(), L"MdbSwitch");
+}
+
 TEST_F(LaunchEndToEnd, NetworkStylePathReachesAccessUnchanged) {
   const std::wstring db = MakeFile(L"Shared.mdb", Jet3());
   // Long path expansion would turn this into the not-found text.

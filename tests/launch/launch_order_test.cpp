@@ -6,7 +6,7 @@
 
 #include "fakes/FakePlatform.h"
 #include "launch/mSwitch.h"
-#include "startup/mMain.h"
+#include "app/mMain.h"
 #include "startup/std_Func.h"
 #include "support/TestKeys.h"
 

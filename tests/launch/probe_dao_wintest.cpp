@@ -13,6 +13,7 @@
 #include "WineTestSupport.h"
 #include "launch/mSwitch.h"
 #include "platform/win32/Win32DaoEngine.h"
+#include "platform/win32/Win32FileReader.h"
 #include "probe_samples.h"
 
 using namespace mdbtest;
@@ -68,6 +69,7 @@ class ProbeWine : public ::testing::Test {
   std::wstring dir_;
   std::wstring log_;
   mdb::Win32DaoEngine engine_;
+  mdb::Win32FileReader files_;
 };
 
 // ---- through the engine -----------------------------------------------------
@@ -83,7 +85,7 @@ TEST_F(ProbeWine, EngineVersionsMapToTheirGenerations) {
   int i = 0;
   for (const Case& c : cases) {
     const std::wstring path = File(L"db" + std::to_wstring(i++) + L".mdb", c.version);
-    EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), c.code) << "Version " << c.version;
+    EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, files_, path), c.code) << "Version " << c.version;
   }
   // One engine served every probe.
   int created = 0;
@@ -94,7 +96,7 @@ TEST_F(ProbeWine, EngineVersionsMapToTheirGenerations) {
 TEST_F(ProbeWine, PassesThePathTheOmittedArgumentsAndAShortIndex) {
   RegisterServer();
   const std::wstring path = File(L"Sales 2000 \u00e4\u3042.mdb", "4.0");
-  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"9");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, files_, path), L"9");
   const std::string omitted = "{vt=10 scode=80020004}";
   const std::vector<std::string> expected = {"create DBEngine",
                                              "workspaces flags=2 args=0",
@@ -112,8 +114,8 @@ TEST_F(ProbeWine, PassesThePathTheOmittedArgumentsAndAShortIndex) {
 
 TEST_F(ProbeWine, FailingOpenDatabaseYieldsNothingSilently) {
   RegisterServer();
-  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, dir_ + L"\\missing.mdb"), L"");
-  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, L""), L"");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, files_, dir_ + L"\\missing.mdb"), L"");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, files_, L""), L"");
   const std::vector<std::string> log = Log();
   for (const std::string& line : log) {
     EXPECT_EQ(line.rfind("version", 0), std::string::npos) << line;
@@ -129,10 +131,10 @@ TEST_F(ProbeWine, FailedCreationIsTriedAgainByTheNextProbe) {
   RegisterServer();
   const std::wstring path = File(L"a.mdb", "3.0");
   SetEnvironmentVariableW(L"PROBE_DAO_REFUSE", L"1");
-  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, files_, path), L"");
   EXPECT_FALSE(engine_.HasEngine());
   SetEnvironmentVariableW(L"PROBE_DAO_REFUSE", nullptr);
-  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"8");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, files_, path), L"8");
   const std::vector<std::string> log = Log();
   ASSERT_GE(log.size(), 2u);
   EXPECT_EQ(log[0], "create refused");
@@ -144,13 +146,13 @@ TEST_F(ProbeWine, ABrokenEngineOrAFileItRefusesIsAnsweredFromTheHeader) {
   ASSERT_TRUE(RegWrite(HKEY_CLASSES_ROOT, kClassKey + L"\\InprocServer32", L"",
                        dir_ + L"\\gone\\dao360.dll"));
   const std::wstring jet3 = File(L"jet3.mdb", probe_samples::Jet3File());
-  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, jet3), L"8");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, files_, jet3), L"8");
   EXPECT_FALSE(engine_.HasEngine());
 
   RegisterServer();
   SetEnvironmentVariableW(L"PROBE_DAO_REFUSE", L"1");
   const std::wstring jet4 = File(L"jet4.mdb", probe_samples::Jet4File());
-  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, jet4), L"9");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, files_, jet4), L"9");
   SetEnvironmentVariableW(L"PROBE_DAO_REFUSE", nullptr);
 
   // A holder that keeps others from opening without sharing deletion: the
@@ -159,7 +161,7 @@ TEST_F(ProbeWine, ABrokenEngineOrAFileItRefusesIsAnsweredFromTheHeader) {
       CreateFileW(jet4.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                   OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, jet4), L"9");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, files_, jet4), L"9");
   CloseHandle(holder);
   // The engine was asked to open the held file and read no version of it.
   const std::vector<std::string> log = Log();
@@ -234,12 +236,13 @@ TEST_F(ProbeWine, NoApartmentIsHeldWhileAccessRuns) {
 TEST_F(ProbeWine, EngineTellsTheJet4FormatsApartByAccessVersion) {
   RegisterServer();
   using mdb::MdbFormat;
-  EXPECT_EQ(mdb::GetMdbFormat(engine_, File(L"a.mdb", "4.0|09.50"), true),
+  EXPECT_EQ(mdb::GetMdbFormat(engine_, files_, File(L"a.mdb", "4.0|09.50"), true),
             MdbFormat::Jet4Access2002);
-  EXPECT_EQ(mdb::GetMdbFormat(engine_, File(L"b.mdb", "4.0|08.50"), true),
+  EXPECT_EQ(mdb::GetMdbFormat(engine_, files_, File(L"b.mdb", "4.0|08.50"), true),
             MdbFormat::Jet4Access2000);
-  EXPECT_EQ(mdb::GetMdbFormat(engine_, File(L"c.mdb", "4.0"), true), MdbFormat::Jet4Access2000);
-  EXPECT_EQ(mdb::GetMdbFormat(engine_, File(L"d.mdb", "4.0|09.50"), false),
+  EXPECT_EQ(mdb::GetMdbFormat(engine_, files_, File(L"c.mdb", "4.0"), true),
+            MdbFormat::Jet4Access2000);
+  EXPECT_EQ(mdb::GetMdbFormat(engine_, files_, File(L"d.mdb", "4.0|09.50"), false),
             MdbFormat::Jet4Access2000);
   engine_.ReleaseEngine();
   const std::vector<std::string> log = Log();
@@ -293,10 +296,10 @@ TEST_F(ProbeWine, WithoutTheEngineTheFileHeaderAnswers) {
   for (const Case& c : cases) {
     const std::wstring name(c.name, c.name + strlen(c.name));
     const std::wstring path = File(name + L".mdb", c.bytes);
-    EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), c.code) << c.name;
+    EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, files_, path), c.code) << c.name;
   }
-  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, dir_ + L"\\missing.mdb"), L"");
-  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, dir_), L"");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, files_, dir_ + L"\\missing.mdb"), L"");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, files_, dir_), L"");
   EXPECT_FALSE(engine_.HasEngine());
   EXPECT_FALSE(FileExists(log_));
 }
@@ -306,7 +309,7 @@ TEST_F(ProbeWine, HeaderIsReadUnderAFolderOutsideTheAnsiCodePage) {
   ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
   const std::wstring path = folder + L"\\\u00fcbung.mdb";
   WriteFileBytes(path, probe_samples::Jet3File());
-  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"8");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, files_, path), L"8");
 }
 
 TEST_F(ProbeWine, HeaderReadSharesTheFileWithAnOpenDatabase) {
@@ -316,7 +319,7 @@ TEST_F(ProbeWine, HeaderReadSharesTheFileWithAnOpenDatabase) {
       CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                   nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(access, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"9");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, files_, path), L"9");
   CloseHandle(access);
   // Nothing is held afterwards: the file can be had exclusively, and deleted.
   HANDLE exclusive = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -331,19 +334,19 @@ TEST_F(ProbeWine, HeaderReadOfAnExclusivelyHeldFileFailsAtOnce) {
                               0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, files_, path), L"");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   CloseHandle(holder);
-  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"8");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, files_, path), L"8");
 }
 
 TEST_F(ProbeWine, RegisteringTheEngineLaterIsNoticedByTheNextProbe) {
   const std::wstring path = File(L"later.mdb", probe_samples::Jet4File());
-  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"9");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, files_, path), L"9");
   EXPECT_FALSE(engine_.HasEngine());
   RegisterServer();
   // The stand-in reads the file's content as its Version: not "4.0" here.
-  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, path), L"");
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine_, files_, path), L"");
   EXPECT_TRUE(engine_.HasEngine());
   EXPECT_EQ(Log().front(), "create DBEngine");
 }

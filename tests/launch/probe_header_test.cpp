@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fakes/FakeDaoEngine.h"
+#include "fakes/FakeFileReader.h"
 #include "launch/JetCatalog.h"
 #include "launch/MdbHeader.h"
 #include "launch/mSwitch.h"
@@ -136,11 +137,12 @@ TEST_P(HeaderReadsRealFiles, AsTheEngineWroteThem) {
   EXPECT_EQ(untouched, L"untouched");
   // Without an engine, the probe routes the file through its header.
   mdb::FakeDaoEngine engine;
+  mdb::FakeFileReader files;
   engine.failing["describe"] = mdb::kDaoClassNotRegistered;
-  engine.headerFiles[L"sample.mdb"] = bytes;
-  EXPECT_EQ(mdb::GetMdbAccessVersion(engine, L"sample.mdb"), c.code);
+  files.files[L"sample.mdb"] = bytes;
+  EXPECT_EQ(mdb::GetMdbAccessVersion(engine, files, L"sample.mdb"), c.code);
   // Told apart, a Jet 4 file's format comes from its catalogue.
-  EXPECT_EQ(mdb::GetMdbFormat(engine, L"sample.mdb", true), c.format);
+  EXPECT_EQ(mdb::GetMdbFormat(engine, files, L"sample.mdb", true), c.format);
 }
 
 // Cut short, or with any byte of the pages it reads flipped, a Jet 4 file
@@ -149,17 +151,18 @@ TEST_P(HeaderReadsRealFiles, DamagedCatalogueCountsAsThe2000Format) {
   const RealFile& c = GetParam();
   if (c.format == kJet3) return;
   mdb::FakeDaoEngine engine;
+  mdb::FakeFileReader files;
   engine.failing["describe"] = mdb::kDaoClassNotRegistered;
   const std::string bytes = ReadSample(c.file);
-  std::string& file = engine.headerFiles[L"x.mdb"];
+  std::string& file = files.files[L"x.mdb"];
   std::vector<std::size_t> pieces;
   auto check = [&](std::size_t where) {
-    engine.calls.clear();
-    const mdb::MdbFormat format = mdb::GetMdbFormat(engine, L"x.mdb", true);
+    files.calls.clear();
+    const mdb::MdbFormat format = mdb::GetMdbFormat(engine, files, L"x.mdb", true);
     EXPECT_TRUE(format == k2000 || format == c.format) << where;
-    EXPECT_LE(engine.calls.size(), 3 + mdb::kJetCatalogPageBudget) << where;
+    EXPECT_LE(files.calls.size(), 2 + mdb::kJetCatalogPageBudget) << where;
     pieces.clear();
-    for (const auto& call : engine.calls) {
+    for (const auto& call : files.calls) {
       if (call.rfind(L"piece:", 0) == 0) pieces.push_back(std::stoul(call.substr(6)));
     }
   };

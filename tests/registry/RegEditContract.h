@@ -1,10 +1,11 @@
 // What clsRegEdit promises, as one set of expectations for every registry it
 // runs on: the in-memory registry of the unit tests and the real one under
 // Wine. An environment type provides
-//   IRegistryApi& registry; ITextCodec& codec;
+//   IRegistryApi& registry;
 //   RegistryRoot root; std::wstring scratch;  // a key that does not exist yet
+//   std::wstring systemRoot;                  // %SystemRoot% where it expands
 // and removes whatever the test left under `scratch` when it goes.
-// Set-up and checks go through the same nine registry functions, so the raw
+// Set-up and checks go through the same registry functions, so the raw
 // bytes seen are what the platform itself stores.
 #pragma once
 
@@ -15,17 +16,29 @@
 #include <vector>
 
 #include "platform/Registry.h"
-#include "platform/TextCodec.h"
 #include "registry/clsRegEdit.h"
 
 namespace mdbcontract {
 
 using mdb::RegHandle;
 
-// Shift-JIS bytes of a few characters, for sizes counted in narrow bytes.
-// "ソ" has a backslash as its trail byte.
-const wchar_t kA[] = L"\u3042";   // あ, 82 A0
-const wchar_t kSo[] = L"\u30BD";  // ソ, 83 5C
+// "ソ" has a backslash as the trail byte of its code page 932 form; "ü" and
+// "𠮷" are not in that code page at all, and "𠮷" is two UTF-16 units.
+const wchar_t kA[] = L"\u3042";   // あ
+const wchar_t kSo[] = L"\u30BD";  // ソ
+const wchar_t kOutside[] = L"M\u00FCller \U00020BB7";
+
+// The bytes the registry stores for `text`: UTF-16, little-endian.
+inline std::string Utf16(const std::u16string& text) {
+  std::string bytes;
+  for (char16_t unit : text) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  return bytes;
+}
+// The same with its terminator, as a set of the text stores it.
+inline std::string Stored(const std::u16string& text) { return Utf16(text) + std::string(2, '\0'); }
 
 inline std::wstring Repeat(const std::wstring& piece, std::size_t count) {
   std::wstring text;
@@ -42,22 +55,19 @@ template <typename Env>
 class RegEditContract : public ::testing::Test {
  protected:
   Env env;
-  mdb::clsRegEdit edit{env.registry, env.codec};
+  mdb::clsRegEdit edit{env.registry};
 
   std::wstring Key(const std::wstring& below) const {
     return below.empty() ? env.scratch : env.scratch + L"\\" + below;
   }
 
-  std::string Narrow(const std::wstring& text) { return env.codec.ToNarrow(text); }
-
   void PutRaw(const std::wstring& key, const std::wstring& name, std::uint32_t type,
               const std::string& bytes) {
     RegHandle handle = 0;
     std::uint32_t disposition = 0;
-    ASSERT_EQ(env.registry.CreateKeyEx(env.root, Narrow(key), 0, mdb::kKeyAccess63, &handle,
-                                       &disposition),
+    ASSERT_EQ(env.registry.CreateKeyEx(env.root, key, 0, mdb::kKeyAccess63, &handle, &disposition),
               0);
-    EXPECT_EQ(env.registry.SetValueEx(handle, Narrow(name), type,
+    EXPECT_EQ(env.registry.SetValueEx(handle, name, type,
                                       reinterpret_cast<const unsigned char*>(bytes.data()),
                                       static_cast<std::uint32_t>(bytes.size())),
               0);
@@ -67,8 +77,7 @@ class RegEditContract : public ::testing::Test {
   void PutKey(const std::wstring& key) {
     RegHandle handle = 0;
     std::uint32_t disposition = 0;
-    ASSERT_EQ(env.registry.CreateKeyEx(env.root, Narrow(key), 0, mdb::kKeyAccess63, &handle,
-                                       &disposition),
+    ASSERT_EQ(env.registry.CreateKeyEx(env.root, key, 0, mdb::kKeyAccess63, &handle, &disposition),
               0);
     env.registry.CloseKey(handle);
   }
@@ -77,21 +86,22 @@ class RegEditContract : public ::testing::Test {
   bool GetRaw(const std::wstring& key, const std::wstring& name, std::string* bytes,
               std::uint32_t* type) {
     RegHandle handle = 0;
-    if (env.registry.OpenKeyEx(env.root, Narrow(key), 0, mdb::kKeyAccess63, &handle) != 0) {
+    if (env.registry.OpenKeyEx(env.root, key, 0, mdb::kKeyAccess63, &handle) != 0) {
       return false;
     }
-    unsigned char buffer[4096];
-    std::uint32_t size = sizeof buffer;
-    const long status = env.registry.QueryValueEx(handle, Narrow(name), type, buffer, &size);
+    std::string buffer(65536, '\0');
+    std::uint32_t size = static_cast<std::uint32_t>(buffer.size());
+    const long status = env.registry.QueryValueEx(
+        handle, name, type, reinterpret_cast<unsigned char*>(&buffer[0]), &size);
     env.registry.CloseKey(handle);
     if (status != 0) return false;
-    bytes->assign(reinterpret_cast<const char*>(buffer), size);
+    bytes->assign(buffer, 0, size);
     return true;
   }
 
   bool KeyExists(const std::wstring& key) {
     RegHandle handle = 0;
-    if (env.registry.OpenKeyEx(env.root, Narrow(key), 0, mdb::kKeyAccess63, &handle) != 0) {
+    if (env.registry.OpenKeyEx(env.root, key, 0, mdb::kKeyAccess63, &handle) != 0) {
       return false;
     }
     env.registry.CloseKey(handle);
@@ -127,24 +137,26 @@ TYPED_TEST_P(RegEditContract, SetCreatesEveryMissingKeyAlongThePath) {
 }
 
 TYPED_TEST_P(RegEditContract, MissingValueInExistingKeyReadsEmpty) {
-  this->PutRaw(this->Key(L""), L"Other", mdb::kRegSz, std::string("x\0", 2));
+  this->PutRaw(this->Key(L""), L"Other", mdb::kRegSz, Stored(u"x"));
   EXPECT_EQ(this->edit.mRegGetString(this->env.root, this->Key(L""), L"Wanted"), L"");
   EXPECT_EQ(this->edit.mRegGetString(this->env.root, this->Key(L""), L""), L"");
 }
 
-TYPED_TEST_P(RegEditContract, OnlyRegSzValuesAreRead) {
+TYPED_TEST_P(RegEditContract, StringValuesAreReadAndExpandableOnesExpanded) {
   struct Case {
     std::uint32_t type;
     std::string bytes;
     std::wstring expected;
   };
   const Case cases[] = {
-      {mdb::kRegSz, std::string("abc\0", 4), L"abc"},
-      {mdb::kRegExpandSz, std::string("abc\0", 4), L""},
-      {mdb::kRegExpandSz, std::string("\0", 1), L""},
+      {mdb::kRegSz, Stored(u"abc"), L"abc"},
+      {mdb::kRegExpandSz, Stored(u"abc"), L"abc"},
+      {mdb::kRegExpandSz, Stored(u""), L""},
+      {mdb::kRegExpandSz, Stored(u"\"%SystemRoot%\\a.exe\" \"%1\" %NoSuchName%"),
+       L"\"" + this->env.systemRoot + L"\\a.exe\" \"%1\" %NoSuchName%"},
       {mdb::kRegDword, std::string("\x20\0\0\0", 4), L""},
       {3 /* REG_BINARY */, std::string("ab", 2), L""},
-      {7 /* REG_MULTI_SZ */, std::string("a\0\0", 3), L""},
+      {7 /* REG_MULTI_SZ */, Stored(u"a") + std::string(2, '\0'), L""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.type);
@@ -153,19 +165,19 @@ TYPED_TEST_P(RegEditContract, OnlyRegSzValuesAreRead) {
   }
 }
 
-TYPED_TEST_P(RegEditContract, ReadsHoldAtMost255NarrowBytes) {
+TYPED_TEST_P(RegEditContract, ValuesOfAnyLengthAreReadWhole) {
   struct Case {
     const char* label;
     std::wstring text;
-    std::size_t narrowBytes;
-    bool readsWhole;
+    std::size_t units;  // UTF-16 units, the terminator left out
   };
   const Case cases[] = {
-      {"255 single-byte", Repeat(L"x", 255), 255, true},
-      {"256 single-byte", Repeat(L"x", 256), 256, false},
-      {"127 double-byte and one single", Repeat(kA, 127) + L"z", 255, true},
-      {"128 double-byte", Repeat(kA, 128), 256, false},
-      {"130 double-byte, fewer characters than 255", Repeat(kA, 130), 260, false},
+      {"255 characters", Repeat(L"x", 255), 255},
+      {"256 characters", Repeat(L"x", 256), 256},
+      {"128 Japanese characters", Repeat(kA, 128), 128},
+      {"an open command of 5000 characters", L"\"C:\\A\\MSACCESS.EXE\" " + Repeat(L"/x", 2490),
+       5000},
+      {"characters outside the code page", Repeat(kOutside, 40), 360},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -174,37 +186,35 @@ TYPED_TEST_P(RegEditContract, ReadsHoldAtMost255NarrowBytes) {
     std::uint32_t type = 0;
     ASSERT_TRUE(this->GetRaw(this->Key(L""), L"Long", &stored, &type));
     EXPECT_EQ(type, mdb::kRegSz);
-    EXPECT_EQ(stored.size(), c.narrowBytes + 1);
-    EXPECT_EQ(stored.back(), '\0');
-    EXPECT_EQ(this->edit.mRegGetString(this->env.root, this->Key(L""), L"Long"),
-              c.readsWhole ? c.text : L"");
+    EXPECT_EQ(stored.size(), c.units * 2 + 2);
+    EXPECT_EQ(this->edit.mRegGetString(this->env.root, this->Key(L""), L"Long"), c.text);
   }
 }
 
-TYPED_TEST_P(RegEditContract, EmptyTextIsStoredAsOneZeroByte) {
+TYPED_TEST_P(RegEditContract, EmptyTextIsStoredAsOneZeroCharacter) {
   EXPECT_TRUE(this->edit.mRegSetString(this->env.root, this->Key(L""), L"Empty", L""));
   std::string stored;
   std::uint32_t type = 0;
   ASSERT_TRUE(this->GetRaw(this->Key(L""), L"Empty", &stored, &type));
   EXPECT_EQ(type, mdb::kRegSz);
-  EXPECT_EQ(stored, std::string(1, '\0'));
+  EXPECT_EQ(stored, std::string(2, '\0'));
   EXPECT_EQ(this->edit.mRegGetString(this->env.root, this->Key(L""), L"Empty"), L"");
 }
 
-TYPED_TEST_P(RegEditContract, DoubleByteTextAndNamesRoundTrip) {
-  // A key name whose trail byte is a backslash must stay one key.
-  const std::wstring key = this->Key(std::wstring(kSo) + L"\u30D5\u30C8");   // ソフト
-  const std::wstring text = std::wstring(L"C:\\") + kSo + L"\u8868\\A.mdb";  // ソ表
+TYPED_TEST_P(RegEditContract, TextAndNamesOutsideTheCodePageRoundTrip) {
+  const std::wstring name = std::wstring(kSo) + L"\u30D5\u30C8 " + kOutside;  // ソフト
+  const std::wstring key = this->Key(name);
+  const std::wstring text = std::wstring(L"C:\\") + kOutside + L"\\" + kSo + L"\u8868.mdb";
   EXPECT_TRUE(this->edit.mRegSetString(this->env.root, key, L"", text));
   std::string stored;
   std::uint32_t type = 0;
   ASSERT_TRUE(this->GetRaw(key, L"", &stored, &type));
-  EXPECT_EQ(stored, std::string("C:\\\x83\x5C\x95\x5C\\A.mdb", 13) + std::string(1, '\0'));
+  EXPECT_EQ(stored, Stored(u"C:\\M\u00FCller \U00020BB7\\\u30BD\u8868.mdb"));
   EXPECT_EQ(this->edit.mRegGetString(this->env.root, key, L""), text);
 
   std::vector<std::wstring> names;
   EXPECT_EQ(this->edit.mEnumRegSubKey(names, this->env.root, this->Key(L"")), 1);
-  EXPECT_EQ(names, (std::vector<std::wstring>{std::wstring(kSo) + L"\u30D5\u30C8"}));
+  EXPECT_EQ(names, (std::vector<std::wstring>{name}));
 }
 
 TYPED_TEST_P(RegEditContract, EmptyNameIsTheDefaultValue) {
@@ -213,7 +223,7 @@ TYPED_TEST_P(RegEditContract, EmptyNameIsTheDefaultValue) {
   std::string stored;
   std::uint32_t type = 0;
   ASSERT_TRUE(this->GetRaw(this->Key(L""), L"", &stored, &type));
-  EXPECT_EQ(stored, std::string("default\0", 8));
+  EXPECT_EQ(stored, Stored(u"default"));
   EXPECT_EQ(this->edit.mRegGetString(this->env.root, this->Key(L""), L""), L"default");
   std::vector<std::wstring> names;
   EXPECT_EQ(this->edit.mEnumRegValueName(names, this->env.root, this->Key(L"")), 2);
@@ -235,7 +245,7 @@ TYPED_TEST_P(RegEditContract, NamesAreMatchedWithoutRegardToCase) {
 
 TYPED_TEST_P(RegEditContract, ListingsReplaceALongerListWithExactlyTheNames) {
   for (const wchar_t* name : {L"Alpha", L"Beta", L"Gamma"}) {
-    this->PutRaw(this->Key(L"Values"), name, mdb::kRegSz, std::string("v\0", 2));
+    this->PutRaw(this->Key(L"Values"), name, mdb::kRegSz, Stored(u"v"));
     this->PutKey(this->Key(L"Keys\\") + name);
   }
   const std::vector<std::wstring> expected = {L"Alpha", L"Beta", L"Gamma"};
@@ -247,39 +257,26 @@ TYPED_TEST_P(RegEditContract, ListingsReplaceALongerListWithExactlyTheNames) {
   EXPECT_EQ(Sorted(keys), expected);
 }
 
-TYPED_TEST_P(RegEditContract, ListedNamesHoldAtMost79NarrowBytes) {
-  struct Case {
-    const char* label;
-    std::wstring name;
-    bool listed;
-  };
-  const Case cases[] = {
-      {"79 single-byte", Repeat(L"n", 79), true},
-      {"80 single-byte", Repeat(L"n", 80), false},
-      {"39 double-byte and one single", Repeat(kA, 39) + L"b", true},
-      {"40 double-byte", Repeat(kA, 40), false},
-  };
+TYPED_TEST_P(RegEditContract, NamesOfEveryLengthAreListed) {
+  const std::wstring names[] = {Repeat(L"n", 80), Repeat(kA, 40), Repeat(L"k", 255)};
   int round = 0;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.label);
+  for (const std::wstring& name : names) {
+    SCOPED_TRACE(name.size());
     const std::wstring holder = this->Key(L"Holder" + std::to_wstring(round++));
-    this->PutRaw(holder, c.name, mdb::kRegSz, std::string("v\0", 2));
-    this->PutKey(holder + L"\\Sub\\" + c.name);
-    const std::vector<std::wstring> untouched = {L"kept"};
-    const std::vector<std::wstring> expected =
-        c.listed ? std::vector<std::wstring>{c.name} : untouched;
-    std::vector<std::wstring> values = untouched;
-    EXPECT_EQ(this->edit.mEnumRegValueName(values, this->env.root, holder), c.listed ? 1 : 0);
-    EXPECT_EQ(values, expected);
-    std::vector<std::wstring> keys = untouched;
-    EXPECT_EQ(this->edit.mEnumRegSubKey(keys, this->env.root, holder + L"\\Sub"), c.listed ? 1 : 0);
-    EXPECT_EQ(keys, expected);
+    this->PutRaw(holder, name, mdb::kRegSz, Stored(u"v"));
+    this->PutKey(holder + L"\\Sub\\" + name);
+    std::vector<std::wstring> values = {L"old"};
+    EXPECT_EQ(this->edit.mEnumRegValueName(values, this->env.root, holder), 1);
+    EXPECT_EQ(values, std::vector<std::wstring>{name});
+    std::vector<std::wstring> keys = {L"old"};
+    EXPECT_EQ(this->edit.mEnumRegSubKey(keys, this->env.root, holder + L"\\Sub"), 1);
+    EXPECT_EQ(keys, std::vector<std::wstring>{name});
   }
 }
 
 TYPED_TEST_P(RegEditContract, DeletionsInsideAnExistingParentReportTrue) {
   const auto root = this->env.root;
-  this->PutRaw(this->Key(L""), L"Doomed", mdb::kRegSz, std::string("v\0", 2));
+  this->PutRaw(this->Key(L""), L"Doomed", mdb::kRegSz, Stored(u"v"));
   this->PutKey(this->Key(L"Child"));
 
   EXPECT_TRUE(this->edit.mRegDeleteString(root, this->Key(L""), L"Doomed"));
@@ -306,21 +303,20 @@ TYPED_TEST_P(RegEditContract, HasStringOnlyForTheExactBytesASetWouldStore) {
     bool same;
   };
   const std::wstring longText = Repeat(L"x", 300);
-  const std::wstring doubleByte = std::wstring(L"C:\\") + kSo + L"\u8868\\A.mdb";  // ソ表
   const Case cases[] = {
-      {"equal", mdb::kRegSz, std::string("abc\0", 4), L"abc", true},
-      {"other text", mdb::kRegSz, std::string("abd\0", 4), L"abc", false},
-      {"other letter case", mdb::kRegSz, std::string("ABC\0", 4), L"abc", false},
-      {"shorter", mdb::kRegSz, std::string("ab\0", 3), L"abc", false},
-      {"longer", mdb::kRegSz, std::string("abcd\0", 5), L"abc", false},
-      {"bytes after the terminator", mdb::kRegSz, std::string("abc\0x\0", 6), L"abc", false},
-      {"REG_EXPAND_SZ", mdb::kRegExpandSz, std::string("abc\0", 4), L"abc", false},
-      {"empty", mdb::kRegSz, std::string(1, '\0'), L"", true},
-      {"empty against text", mdb::kRegSz, std::string(1, '\0'), L"abc", false},
-      {"300 bytes, past the read limit", mdb::kRegSz, std::string(300, 'x') + std::string(1, '\0'),
-       longText, true},
-      {"double-byte", mdb::kRegSz,
-       std::string("C:\\\x83\x5C\x95\x5C\\A.mdb", 13) + std::string(1, '\0'), doubleByte, true},
+      {"equal", mdb::kRegSz, Stored(u"abc"), L"abc", true},
+      {"other text", mdb::kRegSz, Stored(u"abd"), L"abc", false},
+      {"other letter case", mdb::kRegSz, Stored(u"ABC"), L"abc", false},
+      {"shorter", mdb::kRegSz, Stored(u"ab"), L"abc", false},
+      {"longer", mdb::kRegSz, Stored(u"abcd"), L"abc", false},
+      {"characters after the terminator", mdb::kRegSz, Stored(u"abc") + Stored(u"x"), L"abc",
+       false},
+      {"REG_EXPAND_SZ", mdb::kRegExpandSz, Stored(u"abc"), L"abc", false},
+      {"empty", mdb::kRegSz, Stored(u""), L"", true},
+      {"empty against text", mdb::kRegSz, Stored(u""), L"abc", false},
+      {"300 characters", mdb::kRegSz, Stored(std::u16string(300, u'x')), longText, true},
+      {"outside the code page", mdb::kRegSz, Stored(u"C:\\M\u00FCller \U00020BB7"),
+       std::wstring(L"C:\\") + kOutside, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -341,13 +337,16 @@ TYPED_TEST_P(RegEditContract, WhatASetStoredIsWhatHasStringFinds) {
   }
 }
 
-REGISTER_TYPED_TEST_SUITE_P(
-    RegEditContract, MissingKeyGivesNeutralResultsAndLeavesListsAlone,
-    SetCreatesEveryMissingKeyAlongThePath, MissingValueInExistingKeyReadsEmpty,
-    OnlyRegSzValuesAreRead, ReadsHoldAtMost255NarrowBytes, EmptyTextIsStoredAsOneZeroByte,
-    DoubleByteTextAndNamesRoundTrip, EmptyNameIsTheDefaultValue, NamesAreMatchedWithoutRegardToCase,
-    ListingsReplaceALongerListWithExactlyTheNames, ListedNamesHoldAtMost79NarrowBytes,
-    DeletionsInsideAnExistingParentReportTrue, HasStringOnlyForTheExactBytesASetWouldStore,
-    WhatASetStoredIsWhatHasStringFinds);
+REGISTER_TYPED_TEST_SUITE_P(RegEditContract, MissingKeyGivesNeutralResultsAndLeavesListsAlone,
+                            SetCreatesEveryMissingKeyAlongThePath,
+                            MissingValueInExistingKeyReadsEmpty,
+                            StringValuesAreReadAndExpandableOnesExpanded,
+                            ValuesOfAnyLengthAreReadWhole, EmptyTextIsStoredAsOneZeroCharacter,
+                            TextAndNamesOutsideTheCodePageRoundTrip, EmptyNameIsTheDefaultValue,
+                            NamesAreMatchedWithoutRegardToCase,
+                            ListingsReplaceALongerListWithExactlyTheNames,
+                            NamesOfEveryLengthAreListed, DeletionsInsideAnExistingParentReportTrue,
+                            HasStringOnlyForTheExactBytesASetWouldStore,
+                            WhatASetStoredIsWhatHasStringFinds);
 
 }  // namespace mdbcontract

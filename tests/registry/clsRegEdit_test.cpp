@@ -6,7 +6,6 @@
 #include <new>
 
 #include "RegEditContract.h"
-#include "fakes/FakeTextCodec.h"
 #include "fakes/FakeRegistry.h"
 
 using mdb::FakeRegistry;
@@ -15,10 +14,11 @@ using Op = mdb::FakeRegistry::Op;
 namespace {
 
 struct InMemoryRegistry {
+  InMemoryRegistry() { registry.environment[L"SYSTEMROOT"] = systemRoot; }
   mdb::FakeRegistry registry;
-  mdb::FakeTextCodec codec;
   mdb::RegistryRoot root = mdb::HKEY_CURRENT_USER_;
   std::wstring scratch = L"Software\\MdbSwitchTest\\RegEdit";
+  std::wstring systemRoot = L"C:\\WINDOWS";
 };
 
 }  // namespace
@@ -34,8 +34,7 @@ constexpr mdb::RegistryRoot kRoot = mdb::HKEY_CLASSES_ROOT_;
 class RegEditOnFake : public ::testing::Test {
  protected:
   FakeRegistry registry;
-  mdb::FakeTextCodec codec;
-  mdb::clsRegEdit edit{registry, codec};
+  mdb::clsRegEdit edit{registry};
 
   void SetUp() override {
     registry.SetText(kRoot, "Key", "", "text");
@@ -120,27 +119,28 @@ TEST_F(RegEditOnFake, HasStringIsFalseForAnyRefusal) {
     FakeRegistry fresh;
     fresh.SetText(kRoot, "Key", "", "text");
     fresh.Refuse(op, kRoot, "Key");
-    mdb::clsRegEdit freshEdit(fresh, codec);
+    mdb::clsRegEdit freshEdit(fresh);
     EXPECT_FALSE(freshEdit.mRegHasString(kRoot, L"Key", L"", L"text")) << static_cast<int>(op);
     EXPECT_EQ(fresh.OpenHandleCount(), 0u);
   }
 }
 
-TEST_F(RegEditOnFake, BuffersHaveTheFixedSizes) {
+TEST_F(RegEditOnFake, AWriteHandsThePlatformTheTextAndItsTerminator) {
   CallEveryMethod();
   for (const FakeRegistry::Call& call : registry.calls) {
-    if (call.op == Op::QueryValue) {
-      EXPECT_EQ(call.size, 256u);
-    }
-    if (call.op == Op::EnumValue || call.op == Op::EnumKey) {
-      EXPECT_EQ(call.size, 80u);
-    }
     if (call.op == Op::SetValue) {
       EXPECT_EQ(call.type, mdb::kRegSz);
       EXPECT_EQ(call.data, std::string("w\0", 2));
-      EXPECT_EQ(call.size, 2u);
+      EXPECT_EQ(call.size, 4u);
     }
   }
+}
+
+// Another program may write a longer value between the question of its size
+// and the read itself.
+TEST_F(RegEditOnFake, AValueThatGrowsBeforeTheReadIsReadWhole) {
+  registry.GrowBeforeNextRead(kRoot, "Key", "", 300);
+  EXPECT_EQ(edit.mRegGetString(kRoot, L"Key", L""), L"text" + std::wstring(300, L'+'));
 }
 
 TEST_F(RegEditOnFake, AKeyThatRefusesTheOpenBehavesLikeAMissingOne) {
@@ -166,7 +166,7 @@ TEST_F(RegEditOnFake, RefusedWritesAreFalseAndLeaveNothingOpen) {
     FakeRegistry fresh;
     fresh.SetText(kRoot, "Key", "", "text");
     fresh.Refuse(c.op, kRoot, c.key);
-    mdb::clsRegEdit freshEdit(fresh, codec);
+    mdb::clsRegEdit freshEdit(fresh);
     const std::string key = c.key;
     EXPECT_FALSE(freshEdit.mRegSetString(kRoot, std::wstring(key.begin(), key.end()), L"", L"new"))
         << c.key;
@@ -193,31 +193,19 @@ TEST_F(RegEditOnFake, FailuresInsideAnOpenedKeyAreFoldedAway) {
   EXPECT_EQ(registry.OpenHandleCount(), 0u);
 }
 
-TEST_F(RegEditOnFake, AValueFillingTheWholeBufferWithoutTerminatorReadsAll256Bytes) {
+TEST_F(RegEditOnFake, AValueWithoutTerminatorReadsWholeAndOneWithTwoUpToTheFirst) {
   registry.SetRaw(kRoot, "Key", "Full", mdb::kRegSz, std::string(256, 'f'));
   EXPECT_EQ(edit.mRegGetString(kRoot, L"Key", L"Full"), std::wstring(256, L'f'));
   registry.SetRaw(kRoot, "Key", "Cut", mdb::kRegSz, std::string("front\0back\0", 11));
   EXPECT_EQ(edit.mRegGetString(kRoot, L"Key", L"Cut"), L"front");
 }
 
-// A codec that runs out of memory on the text "boom" and on every read,
-// after the key has been opened.
-class ExhaustedCodec final : public mdb::ITextCodec {
- public:
-  std::string ToNarrow(const std::wstring& text) override {
-    if (text == L"boom") throw std::bad_alloc();
-    return inner.ToNarrow(text);
-  }
-  std::wstring FromNarrow(const std::string&) override { throw std::bad_alloc(); }
-  mdb::FakeTextCodec inner;
-};
-
 TEST_F(RegEditOnFake, OnlyTheWriteTurnsOtherFailuresIntoFalseAndKeysAreClosedEitherWay) {
-  ExhaustedCodec exhausted;
-  mdb::clsRegEdit failing(registry, exhausted);
-  EXPECT_FALSE(failing.mRegSetString(kRoot, L"Key", L"", L"boom"));
+  registry.Refuse(Op::SetValue, kRoot, "Key", FakeRegistry::kOutOfMemory);
+  registry.Refuse(Op::QueryValue, kRoot, "Key", FakeRegistry::kOutOfMemory);
+  EXPECT_FALSE(edit.mRegSetString(kRoot, L"Key", L"", L"boom"));
   EXPECT_EQ(registry.OpenHandleCount(), 0u);
-  EXPECT_THROW(failing.mRegGetString(kRoot, L"Key", L""), std::bad_alloc);
+  EXPECT_THROW(edit.mRegGetString(kRoot, L"Key", L""), std::bad_alloc);
   EXPECT_EQ(registry.OpenHandleCount(), 0u);
   FakeRegistry::Value value;
   ASSERT_TRUE(registry.GetRaw(kRoot, "Key", "", &value));

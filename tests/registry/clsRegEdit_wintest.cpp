@@ -6,7 +6,6 @@
 #include "RegEditContract.h"
 #include "WineTestSupport.h"
 #include "platform/win32/Win32Registry.h"
-#include "platform/win32/Win32TextCodec.h"
 
 namespace {
 
@@ -16,9 +15,9 @@ struct RealRegistry {
   RealRegistry() { mdbtest::RegRemoveTree(HKEY_CURRENT_USER, kScratchParent); }
   ~RealRegistry() { mdbtest::RegRemoveTree(HKEY_CURRENT_USER, kScratchParent); }
   mdb::Win32Registry registry;
-  mdb::Win32TextCodec codec;
   mdb::RegistryRoot root = mdb::HKEY_CURRENT_USER_;
   std::wstring scratch = std::wstring(kScratchParent) + L"\\RegEdit";
+  std::wstring systemRoot = mdbtest::DirOf(mdbtest::SystemDir());
 };
 
 }  // namespace
@@ -36,8 +35,7 @@ TEST(RegEditUnderWine, ClassesRootIsTheRealClassesRoot) {
   mdbtest::RegRemoveTree(HKEY_CLASSES_ROOT, L"MdbSwitchTest.Scratch\\shell");
   mdbtest::RegRemoveTree(HKEY_CLASSES_ROOT, L"MdbSwitchTest.Scratch");
   mdb::Win32Registry registry;
-  mdb::Win32TextCodec codec;
-  mdb::clsRegEdit edit(registry, codec);
+  mdb::clsRegEdit edit(registry);
   const std::wstring text = L"C:\\\u30BD\u8868\\MSACCESS.EXE /NOSTARTUP \"%1\"";
   EXPECT_TRUE(edit.mRegSetString(mdb::HKEY_CLASSES_ROOT_, key, L"", text));
   EXPECT_EQ(mdbtest::RegRead(HKEY_CLASSES_ROOT, key, L""), text);

@@ -3,7 +3,7 @@
 
 #include "fakes/FakePlatform.h"
 #include "startup/mCommand.h"
-#include "startup/mMain.h"
+#include "app/mMain.h"
 #include "startup/std_Func.h"
 
 namespace mdb {

@@ -1,5 +1,4 @@
-// The DAO 3.6 engine through COM late binding, and a plain read of a file's
-// start for when the engine cannot answer.
+// The DAO 3.6 engine through COM late binding.
 // Where the class has no in-process registration, CreateEngine answers
 // REGDB_E_CLASSNOTREG from the registry alone and COM is never loaded. Where
 // it has one, CreateEngine loads ole32 and oleaut32 (they stay loaded) and
@@ -50,11 +49,6 @@ class Win32DaoEngine final : public IDatabaseEngine {
   DaoStatus DescribeDatabase(const std::wstring& path, bool withAccessVersion,
                              DatabaseReport* report) override;
   void ReleaseEngine() override;
-  DaoStatus ReadFileStart(const std::wstring& path, std::size_t prefixSize,
-                          const std::function<std::size_t(const std::string&)>& sizeOf,
-                          std::string* bytes) override;
-  DaoStatus ReadFilePieces(const std::wstring& path,
-                           const std::function<void(const FileReadAt&)>& use) override;
 
  private:
   HRESULT LoadCom();

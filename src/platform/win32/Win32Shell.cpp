@@ -1,6 +1,8 @@
 #include "platform/win32/Win32Shell.h"
 
 #include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
 
 #include "platform/win32/Win32LibrarySearch.h"
 
@@ -10,8 +12,9 @@ namespace {
 
 using RtlGetVersionFunction = LONG(WINAPI*)(OSVERSIONINFOW*);
 using ChangeNotifyFunction = void(WINAPI*)(LONG, UINT, const void*, const void*);
-using ExecuteFunction = HINSTANCE(WINAPI*)(HWND, const wchar_t*, const wchar_t*, const wchar_t*,
-                                           const wchar_t*, INT);
+using ExecuteFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW*);
+using InitializeFunction = HRESULT(WINAPI*)(void*, DWORD);
+using UninitializeFunction = void(WINAPI*)();
 
 constexpr LONG kAssociationChanged = 0x08000000;  // SHCNE_ASSOCCHANGED
 constexpr UINT kIdList = 0;                       // SHCNF_IDLIST
@@ -30,7 +33,7 @@ std::uint32_t UpdateRevision() {
   DWORD value = 0;
   DWORD size = sizeof(value);
   const LONG status =
-      RegQueryValueExA(key, "UBR", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+      RegQueryValueExW(key, L"UBR", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
   RegCloseKey(key);
   return status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(value) ? value : 0;
 }
@@ -69,17 +72,30 @@ void Win32Shell::NotifyAssociationChanged() {
 }
 
 bool Win32Shell::Open(const std::wstring& target, const std::wstring& parameters) {
-  const auto execute = Shell32Function<ExecuteFunction>("ShellExecuteW");
+  const auto execute = Shell32Function<ExecuteFunction>("ShellExecuteExW");
   if (execute == nullptr) return false;
   // What the shell starts here inherits the DLL directory and error mode as
   // Access does; it gets the system's defaults too. Neither is needed again:
   // the program ends once the page is open.
   RestoreLibrarySearchForChildren();
   SetErrorMode(0);
-  const HINSTANCE result =
-      execute(nullptr, L"open", target.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
-              nullptr, SW_SHOWNORMAL);
-  return reinterpret_cast<INT_PTR>(result) > 32;
+  // The handlers of ms-settings: and of Control Panel are COM objects: the
+  // thread must be in an apartment for them, as ShellExecuteEx asks.
+  const HMODULE ole32 = LoadSystemLibrary(L"ole32.dll");
+  const auto initialize = LibraryFunction<InitializeFunction>(ole32, "CoInitializeEx");
+  const auto uninitialize = LibraryFunction<UninitializeFunction>(ole32, "CoUninitialize");
+  const bool inApartment =
+      initialize != nullptr && uninitialize != nullptr &&
+      SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  SHELLEXECUTEINFOW info = {};
+  info.cbSize = sizeof(info);
+  info.lpVerb = L"open";
+  info.lpFile = target.c_str();
+  info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  const bool opened = execute(&info) != FALSE;
+  if (inApartment) uninitialize();
+  return opened;
 }
 
 }  // namespace mdb

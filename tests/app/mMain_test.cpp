@@ -4,7 +4,7 @@
 #include <map>
 
 #include "fakes/FakePlatform.h"
-#include "startup/mMain.h"
+#include "app/mMain.h"
 #include "startup/std_Func.h"
 #include "support/LogLines.h"
 #include "support/TestKeys.h"
@@ -385,17 +385,35 @@ TEST(MainRegistration, ARefusedChangeIsReportedAndTheDatabaseStillOpens) {
   EXPECT_EQ(outcome.ownCommand.rfind("C:\\Tools\\MdbSwitch.exe \"%1\"", 0), 0u);
 }
 
-// The rule that a host failure ends the program stays for every call that
-// is not the trace's own: here the lookup of long path expansion.
-TEST(MainLog, ARefusedLookupOfTheDatabasePathStillEndsTheProgram) {
+// A folder the user may pass through but not list (a department share with
+// traverse rights alone) refuses the lookup of its entries: the rest of the
+// path goes to Access as given, and the log says where.
+TEST(MainLaunchMode, AComponentThatMayNotBeLookedUpIsPassedAsGiven) {
   FakePlatform fake;
   Prepare(fake, RunKind::Access97);
   fake.host.failing["FindEntry"] = FakeHost::Failure(5, L"C:\\Data");
-  RunOutcome outcome = RunAndObserve(fake);
-  EXPECT_TRUE(outcome.ended);
-  EXPECT_EQ(outcome.status, 5);
-  EXPECT_EQ(outcome.boxes, std::vector<std::wstring>{L"16|MdbSwitch|アクセスが拒否されました。"});
-  EXPECT_TRUE(outcome.process.empty());
+  const RunOutcome outcome = RunAndObserve(fake);
+  ExpectAccess97OpenedQuietly(outcome);
+  const auto messages = LogMessages(fake.host.FileBytes(kLog));
+  ASSERT_GE(messages.size(), 5u);
+  EXPECT_EQ(messages[3], "GetLongAsGiven Arg$(1)=C:\\Data (5)");
+  EXPECT_EQ(messages[4], "GetLongAfter Arg$(1)=C:\\Data\\Sales 97.mdb");
+}
+
+// Typed at a prompt whose current folder is on a share, a relative name is
+// a network path, and goes to Access unexpanded.
+TEST(MainLaunchMode, ARelativeNameUnderAShareIsPassedAsANetworkPath) {
+  const std::wstring unc = L"\\\\server\\share\\Dept\\Sales 97.mdb";
+  FakePlatform fake;
+  Prepare(fake, RunKind::Access97);
+  fake.host.currentDirectory = L"\\\\server\\share\\Dept";
+  fake.host.commandLine = L"\"Sales 97.mdb\"";
+  fake.engine.versions[unc] = L"3.5";
+  const RunOutcome outcome = RunAndObserve(fake);
+  ASSERT_FALSE(outcome.process.empty());
+  EXPECT_EQ(outcome.process.front(),
+            L"\"C:\\Office97\\MSACCESS.EXE\" /NOSTARTUP  \"" + unc + L"\"");
+  for (const std::wstring& event : fake.host.events) EXPECT_NE(event.rfind(L"find:\\\\", 0), 0u);
 }
 
 }  // namespace

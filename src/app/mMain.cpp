@@ -1,4 +1,4 @@
-#include "startup/mMain.h"
+#include "app/mMain.h"
 
 #include "association/mAccessReg.h"
 #include "launch/mSwitch.h"
@@ -16,12 +16,28 @@ std::wstring DumpArguments(const ArgumentList& list) {
   return dump;
 }
 
-// "X:\..." names its drive and root; any other non-empty path was typed at a
-// prompt relative to the current folder.
+// "X:\..." names its drive and root, "\\..." a share or a device; any other
+// non-empty path was typed at a prompt relative to the current folder.
 static bool IsRelativePath(const std::wstring& path) {
   const bool fromRoot =
       path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
-  return !path.empty() && !fromRoot;
+  return !path.empty() && !fromRoot && !IsNetworkPath(path);
+}
+
+// Slot 1 made absolute and, unless it is a network path, long; a component
+// that could not be looked up is said in the log.
+static void ExpandDatabasePath(IHost& host, std::wstring& path) {
+  // Typed at a prompt in a folder of a share, a relative name is one on the
+  // share too.
+  if (IsRelativePath(path)) path = host.FullPath(path);
+  if (IsNetworkPath(path)) return;
+  LongNameGap gap;
+  path = GetLongFileName(host, path, &gap);
+  if (!gap.prefix.empty()) {
+    WriteDebugLog(
+        host, L"GetLongAsGiven Arg$(1)=" + gap.prefix + L" (" + std::to_wstring(gap.code) + L")",
+        gLogFile);
+  }
 }
 
 void Main(Platform& platform) {
@@ -40,10 +56,7 @@ void Main(Platform& platform) {
     ArgumentList args;
     if (GetCmdLine(host, args)) {
       WriteDebugLog(host, L"GetCmdLineAfter Arg$()=" + DumpArguments(args), gLogFile);
-      if (!IsNetworkPath(args[1])) {
-        if (IsRelativePath(args[1])) args[1] = host.FullPath(args[1]);
-        args[1] = GetLongFileName(host, args[1]);
-      }
+      ExpandDatabasePath(host, args[1]);
       WriteDebugLog(host, L"GetLongAfter Arg$(1)=" + args[1], gLogFile);
       const int status = LaunchAccessForFile(platform, args);
       host.EndProgram(status);
