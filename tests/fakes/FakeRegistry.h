@@ -6,9 +6,9 @@
 // platform's status codes. Tests can make chosen operations on chosen keys
 // fail, make keys read-only as they are to a user without write rights, and
 // can see every call and every handle still open.
-// The tests set up, inspect and see the calls as the narrow functions of a
-// Japanese system would (code page 932): text values are converted on the
-// way in and out as RegSetValueExA and RegQueryValueExA convert them.
+// The tests name keys and values in UTF-8, and see text values as the narrow
+// functions of a Japanese system would (code page 932): converted on the way
+// in and out as RegSetValueExA and RegQueryValueExA convert them.
 #pragma once
 
 #include <cstdint>
@@ -90,8 +90,8 @@ class FakeRegistry final : public IRegistryApi {
   void DenyWrites(RegHandle root, const std::string& path);
   // The environment ExpandEnvironmentText takes its names from.
   std::map<std::wstring, std::wstring> environment;
-  // From now on the next read of that value finds it `grown` characters
-  // longer than the question of its size before it said, once.
+  // The next read of that value, once, finds it `grown` characters longer
+  // than the question of its size before it said.
   void GrowBeforeNextRead(RegHandle root, const std::string& path, const std::string& name,
                           std::size_t grown);
   // Handles opened or created and not closed yet.
@@ -123,29 +123,26 @@ class FakeRegistry final : public IRegistryApi {
   // The key behind an open handle, for a listing call asking for entry
   // `index`; null with the call's status set when the handle is bad, the
   // listing is refused or there is no such entry.
-  std::shared_ptr<Node> OpenedForListing(RegHandle key, std::uint32_t index, Call* call,
-                                         std::wstring* path) const;
+  std::shared_ptr<Node> OpenedForListing(RegHandle key, std::uint32_t index, Call* call) const;
   // The existing key `subKey` below `base`; null with *status set when a
   // part is missing or the path is malformed.
-  std::shared_ptr<Node> Walk(const std::shared_ptr<Node>& base, const std::wstring& subKey,
+  std::shared_ptr<Node> Walk(const std::shared_ptr<Node>& base, const std::string& subKey,
                              long* status) const;
-  std::shared_ptr<Node> Find(RegHandle root, const std::wstring& path) const;
+  std::shared_ptr<Node> Find(RegHandle root, const std::string& path) const;
   std::shared_ptr<Node> RootNode(RegHandle root) const;
-  long Refusal(Op op, const std::wstring& path) const;
-  bool WriteDenied(const std::wstring& path) const;
+  long Refusal(Op op, const std::string& path) const;
+  bool WriteDenied(const std::string& path) const;
   RegHandle NewHandle(const std::shared_ptr<Node>& node);
-  long Record(Call call, const std::wstring& path, const std::wstring& name = std::wstring());
-  std::wstring Wide(const std::string& text) const { return codec_.FromNarrow(text); }
-  std::string Narrow(const std::wstring& text) const { return codec_.ToNarrow(text); }
+  long Record(Call call);
   // A value's bytes as the narrow functions give and take them.
   std::string NarrowBytes(const Value& value) const;
-  std::string WideBytes(std::uint32_t type, const std::string& narrow) const;
+  std::string StoredBytes(std::uint32_t type, const std::string& narrow) const;
 
   mutable std::map<RegHandle, std::shared_ptr<Node>> roots_;  // made on first use
   std::map<RegHandle, std::shared_ptr<Node>> handles_;
-  std::map<std::wstring, long> refusals_;        // "<op>|<folded path>"
-  std::vector<std::wstring> readOnly_;           // folded paths
-  std::map<std::wstring, std::size_t> growing_;  // "<folded path>|<folded name>"
+  std::map<std::string, long> refusals_;        // "<op>|<folded path>"
+  std::vector<std::string> readOnly_;           // folded paths
+  std::map<std::string, std::size_t> growing_;  // "<folded path>|<folded name>"
   RegHandle nextHandle_ = 0x1000;
   mutable FakeTextCodec codec_;
 };

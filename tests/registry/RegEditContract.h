@@ -201,7 +201,7 @@ TYPED_TEST_P(RegEditContract, EmptyTextIsStoredAsOneZeroCharacter) {
   EXPECT_EQ(this->edit.mRegGetString(this->env.root, this->Key(L""), L"Empty"), L"");
 }
 
-TYPED_TEST_P(RegEditContract, TextAndNamesOutsideTheCodePageRoundTrip) {
+TYPED_TEST_P(RegEditContract, DoubleByteTextAndNamesRoundTrip) {
   const std::wstring name = std::wstring(kSo) + L"\u30D5\u30C8 " + kOutside;  // ソフト
   const std::wstring key = this->Key(name);
   const std::wstring text = std::wstring(L"C:\\") + kOutside + L"\\" + kSo + L"\u8868.mdb";
@@ -342,7 +342,7 @@ REGISTER_TYPED_TEST_SUITE_P(RegEditContract, MissingKeyGivesNeutralResultsAndLea
                             MissingValueInExistingKeyReadsEmpty,
                             StringValuesAreReadAndExpandableOnesExpanded,
                             ValuesOfAnyLengthAreReadWhole, EmptyTextIsStoredAsOneZeroCharacter,
-                            TextAndNamesOutsideTheCodePageRoundTrip, EmptyNameIsTheDefaultValue,
+                            DoubleByteTextAndNamesRoundTrip, EmptyNameIsTheDefaultValue,
                             NamesAreMatchedWithoutRegardToCase,
                             ListingsReplaceALongerListWithExactlyTheNames,
                             NamesOfEveryLengthAreListed, DeletionsInsideAnExistingParentReportTrue,

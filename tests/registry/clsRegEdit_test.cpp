@@ -193,7 +193,7 @@ TEST_F(RegEditOnFake, FailuresInsideAnOpenedKeyAreFoldedAway) {
   EXPECT_EQ(registry.OpenHandleCount(), 0u);
 }
 
-TEST_F(RegEditOnFake, AValueWithoutTerminatorReadsWholeAndOneWithTwoUpToTheFirst) {
+TEST_F(RegEditOnFake, AValueFillingTheWholeBufferWithoutTerminatorReadsAll256Bytes) {
   registry.SetRaw(kRoot, "Key", "Full", mdb::kRegSz, std::string(256, 'f'));
   EXPECT_EQ(edit.mRegGetString(kRoot, L"Key", L"Full"), std::wstring(256, L'f'));
   registry.SetRaw(kRoot, "Key", "Cut", mdb::kRegSz, std::string("front\0back\0", 11));
