@@ -58,7 +58,7 @@ void Main(Platform& platform) {
       WriteDebugLog(host, L"GetCmdLineAfter Arg$()=" + DumpArguments(args), gLogFile);
       ExpandDatabasePath(host, args[1]);
       WriteDebugLog(host, L"GetLongAfter Arg$(1)=" + args[1], gLogFile);
-      const int status = LaunchAccessForFile(platform, args);
+      const int status = LaunchAccessForFile(platform, args, PickedRelease(host.CommandLineText()));
       host.EndProgram(status);
     }
 

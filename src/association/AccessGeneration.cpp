@@ -55,6 +55,13 @@ const AccessGeneration* FindGeneration(const std::wstring& code) {
   return nullptr;
 }
 
+const AccessGeneration* FindGenerationByRelease(const std::wstring& release) {
+  for (const AccessGeneration& generation : kGenerations) {
+    if (release == generation.release) return &generation;
+  }
+  return nullptr;
+}
+
 const AccessGeneration& Access97() { return kGenerations[0]; }
 const AccessGeneration& Access2000() { return kGenerations[1]; }
 
@@ -84,11 +91,22 @@ std::wstring FormatName(MdbFormat format) {
   }
 }
 
-const AccessGeneration* ChooseGeneration(const GenerationSet& installed, MdbFormat format) {
+std::wstring GenerationName(const AccessGeneration& generation) {
+  return std::wstring(L"Access ") + generation.release;
+}
+
+bool Opens(const AccessGeneration& generation, MdbFormat format, bool compiled) {
+  const Opening opening = OpeningOf(generation, format);
+  return opening == Opening::Natively || (opening == Opening::AfterAsking && !compiled);
+}
+
+const AccessGeneration* ChooseGeneration(const GenerationSet& installed, MdbFormat format,
+                                         bool compiled) {
   if (format == MdbFormat::Unknown) return nullptr;
   const AccessGeneration* chosen = NearestLater(installed, format, Opening::Natively);
-  if (chosen != nullptr) return chosen;
-  // Only Jet 3 is opened after asking, by generations later than its maker.
+  // Only Jet 3 is opened after asking, by generations later than its maker;
+  // a compiled one cannot be converted, so it runs in Access 97 alone.
+  if (chosen != nullptr || compiled) return chosen;
   return NearestLater(installed, format, Opening::AfterAsking);
 }
 

@@ -33,6 +33,8 @@ struct AccessGeneration {
 const std::vector<AccessGeneration>& AccessGenerations();
 // The generation with that code, or null.
 const AccessGeneration* FindGeneration(const std::wstring& code);
+// The generation with that release name ("97", "2003"), or null.
+const AccessGeneration* FindGenerationByRelease(const std::wstring& release);
 // Access 97 and Access 2000, whose stored keys and texts the program keeps.
 const AccessGeneration& Access97();
 const AccessGeneration& Access2000();
@@ -44,14 +46,22 @@ std::wstring ClassOf(const AccessGeneration& generation);
 std::wstring MdbClassOf(const AccessGeneration& generation);
 // How the messages name a format, e.g. "Access 2000形式 (Jet 4)".
 std::wstring FormatName(MdbFormat format);
+// How the messages and the verbs name a generation, e.g. "Access 97".
+std::wstring GenerationName(const AccessGeneration& generation);
 
 // Installed generations, oldest first, each one entry of AccessGenerations().
 using GenerationSet = std::vector<const AccessGeneration*>;
 
+// Whether `generation` opens a file of `format`: as its own or, unless the
+// file is a compiled database (an MDE, which has no source to convert),
+// after asking to convert or enable it.
+bool Opens(const AccessGeneration& generation, MdbFormat format, bool compiled);
 // The generation a file of `format` goes to: the one that made it, else the
-// nearest later one that opens it natively, else the nearest one that opens
-// it after asking; never one that refuses it. Null when none installed does.
-const AccessGeneration* ChooseGeneration(const GenerationSet& installed, MdbFormat format);
+// nearest later one that opens it natively, else, unless `compiled`, the
+// nearest one that opens it after asking; never one that refuses it. Null
+// when none installed does.
+const AccessGeneration* ChooseGeneration(const GenerationSet& installed, MdbFormat format,
+                                         bool compiled = false);
 // Whether the two Jet 4 formats can go to different generations here: only
 // with Access 2000 and a later generation both installed.
 bool Jet4FormatMatters(const GenerationSet& installed);

@@ -1,5 +1,8 @@
 #include "association/mAccessReg.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "association/mIconCacheRefresh.h"
 #include "registry/clsRegEdit.h"
 #include "startup/mLongFileName3.h"
@@ -10,9 +13,23 @@ namespace {
 
 const wchar_t kOwnClass[] = L"MdbSwitch";
 const wchar_t kMdbKey[] = L".mdb";
-const wchar_t kOpenWithList[] = L".mdb\\OpenWithProgids";
-const wchar_t kUserChoiceKey[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.mdb\\UserChoice";
+const wchar_t kMdeKey[] = L".mde";
+// Databases and compiled databases: what the program claims, lists and
+// takes back, each type as the other.
+const wchar_t* const kFileTypes[] = {kMdbKey, kMdeKey};
+const wchar_t kOwnCommandKey[] = L"MdbSwitch\\shell\\open\\command";
+const wchar_t kVerbsKey[] = L"MdbSwitch\\shell";
+// Changed by every choice made in the window or by the package; a launch
+// that finds it changed after Access has ended leaves the choice be.
+const wchar_t kChoiceMarkKey[] = L"MdbSwitch\\choicemark";
+const wchar_t kClasses[] = L"Software\\Classes\\";
+
+std::wstring OpenWithList(const std::wstring& type) { return type + L"\\OpenWithProgids"; }
+
+std::wstring UserChoiceKey(const std::wstring& type) {
+  return L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\" + type +
+         L"\\UserChoice";
+}
 
 std::wstring OpenCommandKey(const std::wstring& code) {
   return L"Access.Application." + code + L"\\shell\\open\\command";
@@ -67,15 +84,26 @@ bool HasDefaultAppsLink(const WindowsVersion& version) {
 // worth a word.
 void ListAmongOpenWithPrograms(Platform& platform) {
   clsRegEdit edit = Classes(platform);
-  if (!edit.mClassHasValue(kOpenWithList, kOwnClass)) {
-    edit.mClassSetString(kOpenWithList, kOwnClass, L"");
+  for (const wchar_t* type : kFileTypes) {
+    if (!edit.mClassHasValue(OpenWithList(type), kOwnClass)) {
+      edit.mClassSetString(OpenWithList(type), kOwnClass, L"");
+    }
   }
 }
 
-// The ProgId of the user's own choice, "" where there is none.
-std::wstring ReadUserChoice(Platform& platform) {
+// The ProgId of the user's own choice for the type, "" where there is none.
+std::wstring ReadUserChoice(Platform& platform, const std::wstring& type) {
   return clsRegEdit(platform.registry)
-      .mRegReadString(HKEY_CURRENT_USER_, kUserChoiceKey, L"ProgId");
+      .mRegReadString(HKEY_CURRENT_USER_, UserChoiceKey(type), L"ProgId");
+}
+
+// The class Windows really opens files of the type with for this user.
+std::wstring EffectiveClass(Platform& platform, const std::wstring& type) {
+  if (IsVistaOrLater(platform.shell.RunningVersion())) {
+    const std::wstring choice = ReadUserChoice(platform, type);
+    if (!choice.empty()) return choice;
+  }
+  return ReadDefault(platform, type);
 }
 
 // One spelling of a path to compare: its long form (as given where that
@@ -111,6 +139,76 @@ bool NamesProgramOtherwise(IHost& host, const std::wstring& path, const std::wst
   return ComparablePath(host, storedPath) == ComparablePath(host, path);
 }
 
+// Unquoted, a path with a blank is ambiguous to CreateProcess, which would
+// try "C:\\Program.exe" first; a path without one is written as it is.
+std::wstring QuotedWhereNeeded(const std::wstring& path) {
+  return path.find(L' ') == std::wstring::npos ? path : L"\"" + path + L"\"";
+}
+
+// Only quoted text counts as an argument when the program parses its
+// command line, so every slot the shell may fill is quoted; "%1" is the file.
+std::wstring ArgumentSlots() {
+  std::wstring slots;
+  for (wchar_t digit = L'1'; digit <= L'9'; ++digit) {
+    slots += L" \"%";
+    slots += digit;
+    slots += L"\"";
+  }
+  return slots;
+}
+
+std::wstring FileNameOf(const std::wstring& path) {
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+// The program a command line starts, as CreateProcess reads it: up to the
+// closing quote of a quoted start, else up to the ".exe" that a blank or the
+// end follows, else up to the first blank.
+std::wstring ProgramOfCommand(const std::wstring& command) {
+  if (!command.empty() && command[0] == L'"') {
+    const std::size_t close = command.find(L'"', 1);
+    return command.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1);
+  }
+  const std::wstring lower = LowerAscii(command);
+  for (std::size_t at = lower.find(L".exe"); at != std::wstring::npos;
+       at = lower.find(L".exe", at + 1)) {
+    if (at + 4 == lower.size() || lower[at + 4] == L' ') return command.substr(0, at + 4);
+  }
+  return command.substr(0, command.find(L' '));
+}
+
+// Both stores' marks: a choice made in either is seen, whichever store the
+// user's own value would hide.
+std::wstring ChoiceMark(Platform& platform) {
+  clsRegEdit edit(platform.registry);
+  return edit.mRegReadString(HKEY_CURRENT_USER_, kClasses + std::wstring(kChoiceMarkKey), L"") +
+         L"|" +
+         edit.mRegReadString(HKEY_LOCAL_MACHINE_, kClasses + std::wstring(kChoiceMarkKey), L"");
+}
+
+// Whether the program's class is there and names a program that exists;
+// where the look-up is refused, the class is taken at its word.
+bool OwnClassStartsAProgram(Platform& platform) {
+  const std::wstring program = ProgramOfCommand(ReadDefault(platform, kOwnCommandKey));
+  if (program.empty()) return false;
+  try {
+    return !platform.host.FindEntry(program, kEntryHidden | kEntrySystem).empty();
+  } catch (const HostError&) {
+    return true;
+  }
+}
+
+// Writes the class of a file type; the shell is told when it really changed.
+void SetAssociation(Platform& platform, const std::wstring& type, const std::wstring& className) {
+  // After a launch the type is mostly as it was left; the shell (and with
+  // it shell32) is troubled only when it was not.
+  const bool unchanged = Classes(platform).mClassHasString(type, L"", className);
+  if (WriteDefault(platform, type, className) && !unchanged) {
+    platform.shell.NotifyAssociationChanged();
+  }
+}
+
 // The writes made at every start. Once an administrator has registered the
 // program, a standard user may read these keys but not write them: a value
 // that already says the same is left alone, so the start needs no rights and
@@ -129,6 +227,34 @@ bool RenewOwnDefault(Platform& platform, const std::wstring& key, const std::wst
   return edit.mClassHasString(key, L"", text) ||
          NamesProgramOtherwise(platform.host, path, edit.mClassGetString(key, L""), text) ||
          edit.mClassSetString(key, L"", text);
+}
+
+// The verb of the user's own pick of a generation: its key, and the
+// command, which picks the generation by text the parser leaves alone.
+std::wstring VerbName(const AccessGeneration& generation) {
+  return std::wstring(L"Access") + generation.release;
+}
+
+// One verb per installed generation beside "open"; a verb of a generation
+// that is gone goes too, where the user may remove it. Each is only looked
+// at before anything is written, so a start that changes nothing needs no
+// right to write.
+void RegisterPickVerbs(Platform& platform, const GenerationSet& installed,
+                       const std::wstring& program, const std::wstring& path) {
+  clsRegEdit edit(platform.registry);
+  for (const AccessGeneration& generation : AccessGenerations()) {
+    const std::wstring key = std::wstring(kVerbsKey) + L"\\" + VerbName(generation);
+    if (std::find(installed.begin(), installed.end(), &generation) != installed.end()) {
+      RenewDefault(platform, key, GenerationName(generation) + L"で開く");
+      RenewOwnDefault(platform, key + L"\\command",
+                      program + L" /access:" + generation.release + ArgumentSlots(), path);
+    } else if (edit.mClassHasValue(key, L"")) {
+      for (RegistryRoot store : {HKEY_LOCAL_MACHINE_, HKEY_CURRENT_USER_}) {
+        edit.mRegDeleteSubKey(store, kClasses + key, L"command");
+        edit.mRegDeleteSubKey(store, kClasses + std::wstring(kVerbsKey), VerbName(generation));
+      }
+    }
+  }
 }
 
 // The class a mode stands for, or "" for a mode that changes nothing.
@@ -156,13 +282,7 @@ std::wstring GetMdbAssociation(Platform& platform) {
   return GetEffectiveMdbClass(platform) == kOwnClass ? kOwnClass : L"Access";
 }
 
-std::wstring GetEffectiveMdbClass(Platform& platform) {
-  if (IsVistaOrLater(platform.shell.RunningVersion())) {
-    const std::wstring choice = ReadUserChoice(platform);
-    if (!choice.empty()) return choice;
-  }
-  return ReadDefault(platform, kMdbKey);
-}
+std::wstring GetEffectiveMdbClass(Platform& platform) { return EffectiveClass(platform, kMdbKey); }
 
 std::wstring ChosenMdbClass(const AccessGeneration& generation, bool restoreToAccess,
                             bool viaMdbSwitch) {
@@ -170,9 +290,19 @@ std::wstring ChosenMdbClass(const AccessGeneration& generation, bool restoreToAc
   return viaMdbSwitch ? kOwnClass : L"";
 }
 
-bool IsMdbChoiceOverridden(Platform& platform, const std::wstring& className) {
-  if (className.empty() || !IsVistaOrLater(platform.shell.RunningVersion())) return false;
-  return GetEffectiveMdbClass(platform) != className;
+std::wstring ChosenMdeClass(Platform& platform, const AccessGeneration& generation,
+                            bool restoreToAccess, bool viaMdbSwitch) {
+  if (restoreToAccess) return GetMdeClass(platform, generation);
+  return ChosenMdbClass(generation, false, viaMdbSwitch);
+}
+
+bool IsMdbChoiceOverridden(Platform& platform, const AccessGeneration& generation,
+                           bool restoreToAccess, bool viaMdbSwitch) {
+  const std::wstring mdbClass = ChosenMdbClass(generation, restoreToAccess, viaMdbSwitch);
+  if (mdbClass.empty() || !IsVistaOrLater(platform.shell.RunningVersion())) return false;
+  return EffectiveClass(platform, kMdbKey) != mdbClass ||
+         EffectiveClass(platform, kMdeKey) !=
+             ChosenMdeClass(platform, generation, restoreToAccess, viaMdbSwitch);
 }
 
 SystemPage AssociationPageFor(const WindowsVersion& version, const std::wstring& systemDirectory,
@@ -208,34 +338,33 @@ bool OpenAssociationPage(Platform& platform) {
 
 bool RegisterLauncherClass(Platform& platform) {
   const std::wstring path = ProgramPath(platform.host);
-  // Only quoted text counts as an argument when the program parses its
-  // command line, so every slot the shell may fill is quoted; "%1" is the file.
-  std::wstring argumentSlots;
-  for (wchar_t digit = L'1'; digit <= L'9'; ++digit) {
-    argumentSlots += L" \"%";
-    argumentSlots += digit;
-    argumentSlots += L"\"";
-  }
-  // Unquoted, a path with a blank is ambiguous to CreateProcess, which would
-  // try "C:\Program.exe" first; a path without one is written as it is.
-  const std::wstring program = path.find(L' ') == std::wstring::npos ? path : L"\"" + path + L"\"";
+  const std::wstring program = QuotedWhereNeeded(path);
   bool result = true;
-  if (!RenewOwnDefault(platform, L"MdbSwitch\\shell\\open\\command", program + argumentSlots,
-                       path)) {
-    result = false;
-  }
+  if (!RenewOwnDefault(platform, kOwnCommandKey, program + ArgumentSlots(), path)) result = false;
   if (!RenewOwnDefault(platform, L"MdbSwitch\\DefaultIcon", path + L",0", path)) result = false;
-  BackupAccessCommand(platform, L"9");
-  BackupAccessCommand(platform, L"8");
+  // Access 2000's first, then Access 97's, as they always were; then the
+  // later generations', oldest first.
+  BackupAccessCommand(platform, Access2000().code);
+  BackupAccessCommand(platform, Access97().code);
+  for (const AccessGeneration& generation : AccessGenerations()) {
+    if (&generation != &Access97() && &generation != &Access2000()) {
+      BackupAccessCommand(platform, generation.code);
+    }
+  }
+  RegisterPickVerbs(platform, InstalledGenerations(platform), program, path);
   ListAmongOpenWithPrograms(platform);
   return result;
 }
 
 void BackupAccessCommand(Platform& platform, const std::wstring& code) {
-  const std::wstring command = GetAccessOpenCommand(platform, code);
+  const AccessGeneration* generation = FindGeneration(code);
+  const std::wstring command =
+      generation != nullptr ? GetGenerationOpenCommand(platform, *generation) : std::wstring();
   // Only a command that really starts Access is worth keeping; anything
-  // else leaves the last good copy in place.
-  if (IsMsAccessCommand(command)) RenewDefault(platform, BackupKey(code), command);
+  // else (one that names MdbSwitch, say) leaves the last good copy in place.
+  if (IsMsAccessCommand(command) && !NamesMdbSwitch(platform, command)) {
+    RenewDefault(platform, BackupKey(code), command);
+  }
 }
 
 std::wstring GetAccessOpenCommand(Platform& platform, const std::wstring& code) {
@@ -248,12 +377,18 @@ bool IsMsAccessCommand(const std::wstring& command) {
 
 bool ApplyAssociationChoice(Platform& platform, const AccessGeneration& generation,
                             bool restoreToAccess, bool viaMdbSwitch) {
-  const std::wstring className = ChosenMdbClass(generation, restoreToAccess, viaMdbSwitch);
+  const std::wstring mdbClass = ChosenMdbClass(generation, restoreToAccess, viaMdbSwitch);
   // Written for the machine, or for this user where the machine refuses: the
   // flag says whether the choice is then in effect for this user.
-  const bool applied = className.empty() || WriteDefault(platform, kMdbKey, className);
+  bool applied = true;
+  if (!mdbClass.empty()) {
+    applied = WriteDefault(platform, kMdbKey, mdbClass) &&
+              WriteDefault(platform, kMdeKey,
+                           ChosenMdeClass(platform, generation, restoreToAccess, viaMdbSwitch));
+    MarkChoice(platform);
+  }
   RefreshIconCache(platform);
-  if (!className.empty() && applied) platform.shell.NotifyAssociationChanged();
+  if (!mdbClass.empty() && applied) platform.shell.NotifyAssociationChanged();
   return applied;
 }
 
@@ -263,18 +398,27 @@ void SetAssociationMode(Platform& platform, const std::wstring& mode) {
 }
 
 void SetMdbAssociation(Platform& platform, const std::wstring& className) {
-  // After a launch ".mdb" is mostly as it was left; the shell (and with it
-  // shell32) is troubled only when it was not.
-  const bool unchanged = Classes(platform).mClassHasString(kMdbKey, L"", className);
-  if (WriteDefault(platform, kMdbKey, className) && !unchanged) {
-    platform.shell.NotifyAssociationChanged();
-  }
+  SetAssociation(platform, kMdbKey, className);
 }
 
-bool IsMdbClaimed(Platform& platform) { return ReadDefault(platform, kMdbKey) == kOwnClass; }
+void MarkChoice(Platform& platform) {
+  WriteDefault(platform, kChoiceMarkKey, platform.host.UniqueStamp());
+}
 
-void ReclaimMdbAfterAccess(Platform& platform, bool wasClaimed) {
-  if (wasClaimed) SetMdbAssociation(platform, kOwnClass);
+TakeBack PrepareTakeBack(Platform& platform) {
+  TakeBack before;
+  before.mdbClaimed = ReadDefault(platform, kMdbKey) == kOwnClass;
+  before.mdeClaimed = ReadDefault(platform, kMdeKey) == kOwnClass;
+  before.mark = ChoiceMark(platform);
+  return before;
+}
+
+void ReclaimAfterAccess(Platform& platform, const TakeBack& before) {
+  // A choice made while Access ran (the window's, the package's) stands;
+  // the class gone or naming a program that is gone, nothing may point at it.
+  if (ChoiceMark(platform) != before.mark || !OwnClassStartsAProgram(platform)) return;
+  if (before.mdbClaimed) SetAssociation(platform, kMdbKey, kOwnClass);
+  if (before.mdeClaimed) SetAssociation(platform, kMdeKey, kOwnClass);
 }
 
 std::wstring GetBackupAccessPath(Platform& platform, const std::wstring& code) {
@@ -308,6 +452,39 @@ std::wstring GetGenerationAccessPath(Platform& platform, const AccessGeneration&
   if (&generation == &Access2000()) return GetBackupAccessPath(platform, generation.code);
   const std::wstring command = GetGenerationOpenCommand(platform, generation);
   return command.substr(0, command.find(L'/'));
+}
+
+std::wstring GetMdeClass(Platform& platform, const AccessGeneration& generation) {
+  const std::wstring own = std::wstring(L"Access.MDEFile.") + generation.code;
+  // Each generation registers a class of its own for compiled databases;
+  // where it did not, its class for databases opens them as well.
+  if (!ReadDefault(platform, own + L"\\shell\\open\\command").empty()) return own;
+  return MdbClassOf(generation);
+}
+
+std::wstring GetLaunchCommand(Platform& platform, const AccessGeneration& generation,
+                              bool* namedMdbSwitch) {
+  const std::wstring command = GetGenerationOpenCommand(platform, generation);
+  *namedMdbSwitch = NamesMdbSwitch(platform, command);
+  if (!*namedMdbSwitch) return command;
+  // Pointed at MdbSwitch (by an administrator, or a broken repair), it would
+  // start this program again: Access's own command, as last backed up, or none.
+  const std::wstring backup = GetBackupAccessCommand(platform, generation.code);
+  return IsMsAccessCommand(backup) && !NamesMdbSwitch(platform, backup) ? backup : std::wstring();
+}
+
+bool NamesMdbSwitch(Platform& platform, const std::wstring& command) {
+  const std::wstring program = ProgramOfCommand(command);
+  if (program.empty()) return false;
+  IHost& host = platform.host;
+  const std::wstring self = ProgramPath(host);
+  const std::wstring name = LowerAscii(FileNameOf(program));
+  if (name == L"mdbswitch.exe" || name == LowerAscii(FileNameOf(self))) return true;
+  // A copy under another name is still the one the program's class names.
+  const std::wstring registered = ProgramOfCommand(ReadDefault(platform, kOwnCommandKey));
+  const std::wstring spelled = ComparablePath(host, program);
+  return spelled == ComparablePath(host, self) ||
+         (!registered.empty() && spelled == ComparablePath(host, registered));
 }
 
 }  // namespace mdb

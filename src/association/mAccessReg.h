@@ -1,6 +1,7 @@
-// The .mdb association keys, named as under HKEY_CLASSES_ROOT: the program's
-// own class "MdbSwitch", the backups of the two Access open commands, ".mdb"
-// and its Open-with list, and the user's own choice for .mdb, which is only
+// The association keys of databases (.mdb) and compiled databases (.mde),
+// named as under HKEY_CLASSES_ROOT: the program's own class "MdbSwitch" with
+// its verbs, the backups of the Access open commands, ".mdb" and ".mde" with
+// their Open-with lists, and the user's own choice for each, which is only
 // read. Each is read as it is in effect for this user (the user's classes,
 // then the machine's) and written for the machine, or for this user where
 // the machine refuses (a standard user under UAC), so every answer here
@@ -30,9 +31,15 @@ std::wstring GetEffectiveMdbClass(Platform& platform);
 // .mdb back to `generation`, the second to the program; "" for none.
 std::wstring ChosenMdbClass(const AccessGeneration& generation, bool restoreToAccess,
                             bool viaMdbSwitch);
-// True when `className` has been written but the user's own choice keeps
-// Windows on another class; never before Vista, nor for an empty class.
-bool IsMdbChoiceOverridden(Platform& platform, const std::wstring& className);
+// The class the window writes for .mde: the first option gives it back to
+// `generation`'s class for compiled databases (GetMdeClass).
+std::wstring ChosenMdeClass(Platform& platform, const AccessGeneration& generation,
+                            bool restoreToAccess, bool viaMdbSwitch);
+// True when the window's choice has been written but the user's own choice
+// keeps Windows on another class for .mdb or .mde; never before Vista, nor
+// for no choice.
+bool IsMdbChoiceOverridden(Platform& platform, const AccessGeneration& generation,
+                           bool restoreToAccess, bool viaMdbSwitch);
 
 // A system page: a program or URI with its parameters.
 struct SystemPage {
@@ -48,29 +55,42 @@ SystemPage AssociationPageFor(const WindowsVersion& version, const std::wstring&
 // Opens that page for the running Windows, as registered there; false when
 // there is none or the shell could not open it.
 bool OpenAssociationPage(Platform& platform);
-// Rewrites the program's class keys and backs up the Access open commands;
-// a value that already holds what would be written is not written again.
+// Rewrites the program's class keys and its verbs, one per installed
+// generation, and backs up the Access open commands of every generation; a
+// value that already holds what would be written is not written again.
 // True when both class keys hold their values.
 bool RegisterLauncherClass(Platform& platform);
 void BackupAccessCommand(Platform& platform, const std::wstring& code);
 // The live open command of Access.Application.<code>, or "".
 std::wstring GetAccessOpenCommand(Platform& platform, const std::wstring& code);
 bool IsMsAccessCommand(const std::wstring& command);
-// Applies the settings window's choice (ChosenMdbClass), refreshes the
-// shell's icons and, after a change, tells the shell the association
-// changed. True when the choice is written where it is in effect for this
-// user (the user's own choice in Windows aside, see IsMdbChoiceOverridden).
+// Applies the settings window's choice to .mdb and .mde (ChosenMdbClass,
+// ChosenMdeClass) and marks it (MarkChoice), refreshes the shell's icons
+// and, after a change, tells the shell the association changed. True when
+// the choice is written where it is in effect for this user (the user's own
+// choice in Windows aside, see IsMdbChoiceOverridden).
 bool ApplyAssociationChoice(Platform& platform, const AccessGeneration& generation,
                             bool restoreToAccess, bool viaMdbSwitch);
 void SetAssociationMode(Platform& platform, const std::wstring& mode);
 // Writes the class of ".mdb"; the shell is told when it really changed.
 void SetMdbAssociation(Platform& platform, const std::wstring& className);
-// Whether ".mdb" belongs to the program's class for this user now.
-bool IsMdbClaimed(Platform& platform);
-// After Access has ended: ".mdb" is made the program's again only when it
-// was before Access started (`wasClaimed`, from IsMdbClaimed), so a claim
-// Access made while it ran is undone and a user's other choice stays.
-void ReclaimMdbAfterAccess(Platform& platform, bool wasClaimed);
+// Records that a choice was made: a new mark, which a launch waiting for
+// Access finds changed (the package writes one too).
+void MarkChoice(Platform& platform);
+
+// What the take-back after Access compares with, read before it starts:
+// whether each type was the program's for this user, and the mark.
+struct TakeBack {
+  bool mdbClaimed = false;
+  bool mdeClaimed = false;
+  std::wstring mark;
+};
+TakeBack PrepareTakeBack(Platform& platform);
+// After Access has ended (or when the session ends while it runs): each
+// type that was the program's before is made so again, undoing what Access
+// took; never where a choice was marked meanwhile, nor where the program's
+// class is gone or names a program that is not there.
+void ReclaimAfterAccess(Platform& platform, const TakeBack& before);
 // The backed-up command cut before its first "/", or "".
 std::wstring GetBackupAccessPath(Platform& platform, const std::wstring& code);
 std::wstring GetBackupAccessCommand(Platform& platform, const std::wstring& code);
@@ -85,5 +105,18 @@ GenerationSet InstalledGenerations(Platform& platform);
 // command, any other's live one, cut before its first "/" as
 // GetBackupAccessPath cuts.
 std::wstring GetGenerationAccessPath(Platform& platform, const AccessGeneration& generation);
+// The class `generation` opens compiled databases with: its own
+// "Access.MDEFile.<code>" where that has an open command, else its class
+// for databases.
+std::wstring GetMdeClass(Platform& platform, const AccessGeneration& generation);
+// The command that starts `generation`: its open command, or, where that
+// names an MdbSwitch (*namedMdbSwitch), its backed-up command where that
+// names Access; "" where there is none.
+std::wstring GetLaunchCommand(Platform& platform, const AccessGeneration& generation,
+                              bool* namedMdbSwitch);
+// Whether the program `command` starts is an MdbSwitch: this copy or the
+// one the program's class names (their long form, in any letter case), or
+// a program of this one's file name.
+bool NamesMdbSwitch(Platform& platform, const std::wstring& command);
 
 }  // namespace mdb

@@ -1,5 +1,7 @@
 #include "launch/mSwitch.h"
 
+#include <algorithm>
+
 #include "association/mAccessReg.h"
 #include "launch/JetCatalog.h"
 #include "launch/MdbHeader.h"
@@ -140,38 +142,96 @@ std::optional<std::wstring> ComposeAccessCommandLine(const std::wstring& registe
   return commandLine + registeredCommand.substr(at + length);
 }
 
-int LaunchAccessForFile(Platform& platform, ArgumentList& args) {
+namespace {
+
+// A compiled database (MDE) is told by its name: the file is a Jet file
+// like any other.
+bool IsCompiledDatabase(const std::wstring& path) {
+  if (path.size() < 4) return false;
+  std::wstring tail = path.substr(path.size() - 4);
+  for (wchar_t& c : tail) c = (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
+  return tail == L".mde";
+}
+
+// The one message of a launch that starts nothing.
+int Refuse(IHost& host, const std::wstring& text) {
+  host.ShowMessage(text, kIconError);
+  return kLaunchRefused;
+}
+
+std::wstring UnknownPickText(const std::wstring& release) {
+  std::wstring known;
+  for (const AccessGeneration& generation : AccessGenerations()) {
+    known += (known.empty() ? L"" : L"、") + std::wstring(generation.release);
+  }
+  return L"「/access:" + release + L"」のAccessのバージョンがわかりません。" + known +
+         L"のどれかを指定してください";
+}
+
+std::wstring NoAccessText(const std::wstring& path, MdbFormat format, bool compiled,
+                          const AccessGeneration* picked) {
+  const std::wstring what = path + L"は" + FormatName(format) +
+                            (compiled ? L"のコンパイル済みデータベース (MDE) " : L"のデータベース");
+  const std::wstring why = compiled ? L"。コンパイル済みデータベースは変換できません" : L"";
+  if (picked != nullptr)
+    return what + L"のため、" + GenerationName(*picked) + L"では開けません" + why;
+  return what + L"ですが、この形式を開けるAccessがインストールされていません" + why;
+}
+
+}  // namespace
+
+int LaunchAccessForFile(Platform& platform, ArgumentList& args, const std::wstring& pickedRelease) {
   IHost& host = platform.host;
   const std::wstring& path = ArgumentAt(args, 1);
   const GenerationSet installed = InstalledGenerations(platform);
-  const MdbFormat format =
-      GetMdbFormat(platform.engine, platform.files, path, Jet4FormatMatters(installed));
+  const AccessGeneration* picked = nullptr;
+  if (!pickedRelease.empty()) {
+    picked = FindGenerationByRelease(pickedRelease);
+    if (picked == nullptr) return Refuse(host, UnknownPickText(pickedRelease));
+    if (std::find(installed.begin(), installed.end(), picked) == installed.end()) {
+      return Refuse(host, GenerationName(*picked) + L"はインストールされていません");
+    }
+  }
+  const bool compiled = IsCompiledDatabase(path);
+  const auto choose = [&](MdbFormat format) -> const AccessGeneration* {
+    if (picked == nullptr) return ChooseGeneration(installed, format, compiled);
+    return Opens(*picked, format, compiled) ? picked : nullptr;
+  };
+  // The catalogue is read only where the two Jet 4 formats go to different
+  // places; a plain file on exactly Access 97 and 2000 goes unread, as ever.
+  const bool tellJet4Formats =
+      picked == nullptr && !compiled
+          ? Jet4FormatMatters(installed)
+          : choose(MdbFormat::Jet4Access2000) != choose(MdbFormat::Jet4Access2002);
+  const MdbFormat format = GetMdbFormat(platform.engine, platform.files, path, tellJet4Formats);
   // No apartment may be held through the wait: a thread that owns one and
   // never pumps messages stalls broadcasts and DDE for as long as Access runs.
   platform.engine.ReleaseEngine();
   if (format == MdbFormat::Unknown) {
-    host.ShowMessage(path + L"はAccess97、または2000のファイルではありません", kIconError);
-    return kLaunchRefused;
+    return Refuse(host, path + L"はAccess97、または2000のファイルではありません");
   }
-  const AccessGeneration* generation = ChooseGeneration(installed, format);
-  if (generation == nullptr) {
-    host.ShowMessage(
-        path + L"は" + FormatName(format) +
-            L"のデータベースですが、この形式を開けるAccessがインストールされていません",
-        kIconError);
-    return kLaunchRefused;
+  const AccessGeneration* generation = choose(format);
+  if (generation == nullptr) return Refuse(host, NoAccessText(path, format, compiled, picked));
+  bool namedMdbSwitch = false;
+  const std::wstring registered = GetLaunchCommand(platform, *generation, &namedMdbSwitch);
+  if (registered.empty() && namedMdbSwitch) {
+    return Refuse(host, GenerationName(*generation) +
+                            L"の開くコマンドがMdbSwitchを指しているため、Accessを起動できません。"
+                            L"Accessの登録を修復してください");
   }
-  const std::optional<std::wstring> commandLine =
-      ComposeAccessCommandLine(GetGenerationOpenCommand(platform, *generation), args);
-  if (!commandLine) {
-    host.ShowMessage(L"BakReg取得失敗", kIconError);
-    return kLaunchRefused;
-  }
+  const std::optional<std::wstring> commandLine = ComposeAccessCommandLine(registered, args);
+  if (!commandLine) return Refuse(host, L"BakReg取得失敗");
   WriteDebugLog(host, L"strShell$=" + *commandLine, gLogFile);
-  const bool claimed = IsMdbClaimed(platform);
-  const int exitCode = ShellAndWait(platform.process, *commandLine);
-  // Access may have taken .mdb over while it ran; only that is undone.
-  ReclaimMdbAfterAccess(platform, claimed);
+  const TakeBack before = PrepareTakeBack(platform);
+  const int exitCode = ShellAndWait(platform.process, *commandLine, [&platform, &before] {
+    try {
+      ReclaimAfterAccess(platform, before);
+    } catch (...) {
+      // The session is ending: nothing can be shown any more.
+    }
+  });
+  // Access may have taken .mdb and .mde over while it ran; only that is undone.
+  ReclaimAfterAccess(platform, before);
   return exitCode;
 }
 

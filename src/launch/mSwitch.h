@@ -39,11 +39,15 @@ std::optional<std::wstring> ComposeAccessCommandLine(const std::wstring& registe
 // that a caller other than the shell can tell it from a launch that worked.
 constexpr int kLaunchRefused = kExitRefused;
 
-// Starts the installed Access generation the database in slot 1 goes to and
-// waits for it. Returns the exit status for the process: the started
+// Starts the installed Access generation the database in slot 1 goes to, or
+// the one the user picked by its release name ("2003"), and waits for it. A
+// compiled database (.mde) goes only to a generation that runs it without
+// converting it. Returns the exit status for the process: the started
 // program's exit code, 0 when it could not be waited for, or kLaunchRefused
-// when the file was not recognised, no installed Access opens it or its
-// Access has no usable open command.
-int LaunchAccessForFile(Platform& platform, ArgumentList& args);
+// when the file was not recognised, no installed Access (or not the pick)
+// opens it, the pick is unknown or not installed, or its Access has no
+// usable open command.
+int LaunchAccessForFile(Platform& platform, ArgumentList& args,
+                        const std::wstring& pickedRelease = std::wstring());
 
 }  // namespace mdb

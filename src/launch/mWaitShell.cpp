@@ -2,8 +2,9 @@
 
 namespace mdb {
 
-int ShellAndWait(IProcessApi& process, const std::wstring& commandLine) {
-  return static_cast<int>(process.ExecuteAndWait(commandLine).value_or(0));
+int ShellAndWait(IProcessApi& process, const std::wstring& commandLine,
+                 const std::function<void()>& atSessionEnd) {
+  return static_cast<int>(process.ExecuteAndWait(commandLine, atSessionEnd).value_or(0));
 }
 
 }  // namespace mdb

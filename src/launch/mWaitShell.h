@@ -3,6 +3,7 @@
 // caller; a process that cannot be opened for waiting is not waited for.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/Process.h"
@@ -10,8 +11,10 @@
 namespace mdb {
 
 // Starts `commandLine` in a normal, activated window and blocks until the
-// started process has ended. Returns its exit code, or 0 when it could not be
+// started process has ended; `atSessionEnd` runs where Windows signs out or
+// shuts down meanwhile. Returns the exit code, or 0 when it could not be
 // waited for.
-int ShellAndWait(IProcessApi& process, const std::wstring& commandLine);
+int ShellAndWait(IProcessApi& process, const std::wstring& commandLine,
+                 const std::function<void()>& atSessionEnd);
 
 }  // namespace mdb

@@ -66,6 +66,9 @@ class IHost {
   virtual void AppendLine(const std::wstring& path, const std::wstring& text) = 0;
   // Local time: the user's short date, a blank, the user's long time.
   virtual std::wstring CurrentDateTime() = 0;
+  // A text that no other call gives, in this process or any other: the
+  // process's id and the time to the tenth of a microsecond.
+  virtual std::wstring UniqueStamp() = 0;
   // Modal box with one OK button. A null title means the application title.
   virtual void ShowMessage(const std::wstring& text, MessageIcon icon,
                            const std::wstring* title = nullptr) = 0;

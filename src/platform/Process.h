@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -16,7 +17,11 @@ class IProcessApi {
   // and blocks until the process has ended. Its exit code; none when it
   // could not be waited for or its code read. Throws HostError when the
   // command cannot be started.
-  virtual std::optional<std::uint32_t> ExecuteAndWait(const std::wstring& commandLine) = 0;
+  // While it waits, the program is told when Windows signs out or shuts
+  // down: `atSessionEnd` runs then, once, before the session may end and
+  // the program with it. It must not throw.
+  virtual std::optional<std::uint32_t> ExecuteAndWait(
+      const std::wstring& commandLine, const std::function<void()>& atSessionEnd) = 0;
 };
 
 }  // namespace mdb

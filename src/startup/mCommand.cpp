@@ -27,6 +27,29 @@ bool SplitQuotedArguments(const std::wstring& text, ArgumentList& list) {
   return count != 0;
 }
 
+std::wstring PickedRelease(const std::wstring& text) {
+  const std::wstring prefix = L"/access:";
+  std::wstring word;
+  bool insideQuotes = false;
+  // A blank, a quote or the end closes a word; only words outside quotes
+  // count, so that no quoted path can pick anything.
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    const wchar_t ch = i < text.size() ? text[i] : L' ';
+    if (ch == L'"' || ch == L' ' || ch == L'\t') {
+      if (!insideQuotes && word.size() > prefix.size()) {
+        std::wstring head = word.substr(0, prefix.size());
+        for (wchar_t& c : head) c = (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c;
+        if (head == prefix) return word.substr(prefix.size());
+      }
+      word.clear();
+      if (ch == L'"') insideQuotes = !insideQuotes;
+    } else {
+      word += ch;
+    }
+  }
+  return std::wstring();
+}
+
 bool GetCmdLine(IHost& host, ArgumentList& list) {
   const std::wstring text = host.CommandLineText();
   WriteDebugLog(host, L"CmdL$=" + text, gLogFile);

@@ -21,4 +21,10 @@ bool SplitQuotedArguments(const std::wstring& text, ArgumentList& list);
 // Reads the command line, logs it as "CmdL$=" and splits it.
 bool GetCmdLine(IHost& host, ArgumentList& list);
 
+// The Access generation `text` picks outside its double quotes, where the
+// parser looks at nothing: the release after the first "/access:" (any
+// letter case) that stands as a word of its own, e.g. "2003" for
+// `/access:2003 "C:\Data\A.mdb"`; "" when it picks none. Pure.
+std::wstring PickedRelease(const std::wstring& text);
+
 }  // namespace mdb

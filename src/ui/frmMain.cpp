@@ -125,7 +125,7 @@ void Command3_Click(Platform& platform, IFormControls& controls) {
   }
   // Since Vista a choice the user made in Windows outranks the class of
   // ".mdb", and no program may change it: the user is told and shown where.
-  if (IsMdbChoiceOverridden(platform, ChosenMdbClass(second, restoreToAccess, viaMdbSwitch))) {
+  if (IsMdbChoiceOverridden(platform, second, restoreToAccess, viaMdbSwitch)) {
     if (host.AskYesNo(kOverriddenText, kIconInformation)) OpenAssociationPage(platform);
     host.EndProgram(kChoiceOverridden);
   }

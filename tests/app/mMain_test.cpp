@@ -303,6 +303,10 @@ void RegisterAsAnAdministratorDid(FakePlatform& fake) {
   fake.registry.SetText(HKEY_CLASSES_ROOT_, kOwnCommand, "", program + placeholders);
   fake.registry.SetText(HKEY_CLASSES_ROOT_, kOwnIcon, "", program + ",0");
   fake.registry.SetText(HKEY_CLASSES_ROOT_, kBackup8, "", kLive8);
+  fake.registry.SetText(HKEY_CLASSES_ROOT_, "MdbSwitch\\shell\\Access97", "",
+                        "Access 97" + fake.codec.ToNarrow(L"\u3067\u958B\u304F"));
+  fake.registry.SetText(HKEY_CLASSES_ROOT_, "MdbSwitch\\shell\\Access97\\command", "",
+                        program + " /access:97" + placeholders);
   fake.registry.DenyWrites(HKEY_CLASSES_ROOT_, "MdbSwitch");
 }
 
@@ -377,7 +381,8 @@ TEST(MainRegistration, ARefusedChangeIsReportedAndTheDatabaseStillOpens) {
   EXPECT_EQ(boxesWhileAccessRan, 1u);  // shown before the launch, not after
   EXPECT_EQ(CallsOnTheProgramsKeys(fake.registry),
             (std::vector<std::string>{"1:HKCR\\MdbSwitch\\shell\\open\\command",
-                                      "1:HKCR\\MdbSwitch\\DefaultIcon"}));
+                                      "1:HKCR\\MdbSwitch\\DefaultIcon",
+                                      "1:HKCR\\MdbSwitch\\shell\\Access97\\command"}));
   ASSERT_FALSE(outcome.process.empty());
   EXPECT_EQ(outcome.process.front(), kAccess8Line);
   EXPECT_EQ(outcome.status, 7);

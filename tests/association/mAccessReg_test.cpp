@@ -39,6 +39,16 @@ class AccessReg : public ::testing::Test {
     registry.SetText(kCr, key, "", text);
   }
 
+  // The verbs a start writes for Access 97 and 2000, as it writes them.
+  void PutPickVerbs() {
+    for (const char* release : {"97", "2000"}) {
+      const std::string verb = std::string("MdbSwitch\\shell\\Access") + release;
+      Put(verb, "Access " + std::string(release) + fake.codec.ToNarrow(L"\u3067\u958B\u304F"));
+      Put(verb + "\\command",
+          "C:\\Tools\\MdbSwitch.exe /access:" + std::string(release) + kPlaceholders);
+    }
+  }
+
   std::vector<std::string> WrittenKeys() const {
     std::vector<std::string> keys;
     for (const FakeRegistry::Call& call : registry.calls) {
@@ -69,7 +79,8 @@ TEST_F(AccessReg, EveryStartWritesTheClassKeysAndLeavesMdbAlone) {
   EXPECT_EQ(Read("MdbSwitch"), "<missing>");
   for (const FakeRegistry::Call& call : registry.calls) {
     if (call.op == Op::SetValue) {
-      EXPECT_EQ(call.name, call.path == "HKCR\\" + std::string(kOpenWith) ? "MdbSwitch" : "");
+      const bool listing = call.path.find("OpenWithProgids") != std::string::npos;
+      EXPECT_EQ(call.name, listing ? "MdbSwitch" : "");
       EXPECT_EQ(call.type, mdb::kRegSz);
     }
     if (call.op == Op::OpenKey || call.op == Op::CreateKey) {
@@ -213,10 +224,13 @@ TEST_F(AccessReg, TheAccess2000BackupIsWrittenBeforeTheAccess97One) {
   Put(kAccess8Command, "C:\\Office97\\MSACCESS.EXE \"%1\"");
   Put(kAccess9Command, "C:\\Office2000\\MSACCESS.EXE \"%1\"");
   ASSERT_TRUE(mdb::RegisterLauncherClass(platform));
-  EXPECT_EQ(WrittenKeys(), (std::vector<std::string>{
-                               "HKCR\\MdbSwitch\\shell\\open\\command",
-                               "HKCR\\MdbSwitch\\DefaultIcon", "HKCR\\MdbSwitch\\ac9regcommand",
-                               "HKCR\\MdbSwitch\\ac8regcommand", "HKCR\\.mdb\\OpenWithProgids"}));
+  EXPECT_EQ(WrittenKeys(),
+            (std::vector<std::string>{
+                "HKCR\\MdbSwitch\\shell\\open\\command", "HKCR\\MdbSwitch\\DefaultIcon",
+                "HKCR\\MdbSwitch\\ac9regcommand", "HKCR\\MdbSwitch\\ac8regcommand",
+                "HKCR\\MdbSwitch\\shell\\Access97", "HKCR\\MdbSwitch\\shell\\Access97\\command",
+                "HKCR\\MdbSwitch\\shell\\Access2000", "HKCR\\MdbSwitch\\shell\\Access2000\\command",
+                "HKCR\\.mdb\\OpenWithProgids", "HKCR\\.mde\\OpenWithProgids"}));
 }
 
 // A machine registered once by an administrator, started by a standard user:
@@ -236,8 +250,10 @@ class RegisteredByAnAdministrator : public AccessReg {
     Put(kOwnIcon, icon);
     Put(kBackup8, live8);
     Put(kBackup9, live9);
+    PutPickVerbs();
     // Listed by the package, which writes the value its own way.
     registry.SetRaw(kCr, kOpenWith, "MdbSwitch", 0, "");
+    registry.SetRaw(kCr, ".mde\\OpenWithProgids", "MdbSwitch", 0, "");
     registry.DenyWrites(kCr, "MdbSwitch");
     registry.DenyWrites(kCr, ".mdb");
     registry.DenyWrites(mdb::HKEY_CURRENT_USER_, "Software\\Classes");
@@ -305,6 +321,8 @@ TEST_F(AccessReg, OnlyTheValuesThatDifferAreWritten) {
   // not the same value: rewritten as the plain text.
   registry.SetRaw(kCr, kBackup8, "", mdb::kRegExpandSz,
                   "C:\\Office97\\MSACCESS.EXE \"%1\"" + std::string(1, '\0'));
+  PutPickVerbs();
+  registry.SetText(kCr, ".mde\\OpenWithProgids", "MdbSwitch", "");
   EXPECT_TRUE(mdb::RegisterLauncherClass(platform));
   EXPECT_EQ(WrittenKeys(), (std::vector<std::string>{"HKCR\\MdbSwitch\\DefaultIcon",
                                                      "HKCR\\MdbSwitch\\ac8regcommand",
@@ -437,21 +455,24 @@ TEST_F(AccessReg, ApplyingAChoiceWritesMdbReportsTheWriteAndAlwaysRefreshesIcons
     bool second;
     bool refused;
     std::string mdb;
+    std::string mde;  // Access 2000's own class for compiled databases
     bool result;
   };
   const Case cases[] = {
-      {true, false, false, "Access.Application.9", true},
-      {false, true, false, "MdbSwitch", true},
-      {true, true, false, "Access.Application.9", true},
-      {false, false, false, "Before", true},
-      {true, false, true, "Before", false},
-      {false, true, true, "Before", false},
-      {false, false, true, "Before", true},
+      {true, false, false, "Access.Application.9", "Access.MDEFile.9", true},
+      {false, true, false, "MdbSwitch", "MdbSwitch", true},
+      {true, true, false, "Access.Application.9", "Access.MDEFile.9", true},
+      {false, false, false, "Before", "Before", true},
+      {true, false, true, "Before", "Before", false},
+      {false, true, true, "Before", "Before", false},
+      {false, false, true, "Before", "Before", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.first) + std::to_string(c.second) + std::to_string(c.refused));
     mdb::FakePlatform each;
     each.registry.SetText(kCr, ".mdb", "", "Before");
+    each.registry.SetText(kCr, ".mde", "", "Before");
+    each.registry.SetText(kCr, "Access.MDEFile.9\\shell\\open\\command", "", "C:\\A\\MSACCESS.EXE");
     each.registry.SetText(mdb::HKEY_CURRENT_USER_, kMetricsKey, kIconSizeValue, "32");
     if (c.refused) each.registry.Refuse(Op::SetValue, kCr, ".mdb");
     if (!c.result) each.registry.DenyWrites(mdb::HKEY_CURRENT_USER_, "Software\\Classes");
@@ -460,11 +481,15 @@ TEST_F(AccessReg, ApplyingAChoiceWritesMdbReportsTheWriteAndAlwaysRefreshesIcons
     FakeRegistry::Value value;
     ASSERT_TRUE(each.registry.GetRaw(kCr, ".mdb", "", &value));
     EXPECT_EQ(value.bytes, c.mdb + std::string(1, '\0'));
+    ASSERT_TRUE(each.registry.GetRaw(kCr, ".mde", "", &value));
+    EXPECT_EQ(value.bytes, c.mde + std::string(1, '\0'));
     EXPECT_EQ(each.broadcast.sent.size(), 2u);
-    // Nothing but ".mdb" and the icon size is written.
+    // Nothing but the two types, the mark of a choice and the icon size.
     for (const FakeRegistry::Call& call : each.registry.calls) {
       if (call.op == Op::SetValue && call.path.rfind("HKCR", 0) == 0) {
-        EXPECT_EQ(call.path, "HKCR\\.mdb");
+        EXPECT_TRUE(call.path == "HKCR\\.mdb" || call.path == "HKCR\\.mde" ||
+                    call.path == "HKCR\\MdbSwitch\\choicemark")
+            << call.path;
       }
     }
   }

@@ -103,6 +103,8 @@ std::wstring FakeHost::FullPath(const std::wstring& path) {
   return parts.empty() ? full + L"\\" : full;
 }
 
+std::wstring FakeHost::UniqueStamp() { return L"stamp " + std::to_wstring(++stamps_); }
+
 std::wstring FakeHost::ErrorText(std::uint32_t code) {
   return L"system text " + std::to_wstring(code);
 }

@@ -74,6 +74,8 @@ class FakeHost final : public IHost {
   void RemoveFile(const std::wstring& path) override;
   void AppendLine(const std::wstring& path, const std::wstring& text) override;
   std::wstring CurrentDateTime() override;
+  // "stamp <n>", one more each call.
+  std::wstring UniqueStamp() override;
   void ShowMessage(const std::wstring& text, MessageIcon icon, const std::wstring* title) override;
   bool AskYesNo(const std::wstring& text, MessageIcon icon) override;
   // "system text <code>".
@@ -87,6 +89,7 @@ class FakeHost final : public IHost {
   ITextCodec& codec_;
   std::map<std::wstring, Entry> entries_;
   std::map<std::wstring, std::string> files_;
+  int stamps_ = 0;
 };
 
 }  // namespace mdb

@@ -81,6 +81,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(entry.size() >= head.size() + text.size() + 2);
   FUZZ_CHECK(entry.compare(entry.size() - 2, 2, "\r\n") == 0);
 
+  // A pick is one word outside the quotes: it holds neither a quote nor a
+  // blank, and it stands in the text as given.
+  const std::wstring pick = PickedRelease(text);
+  FUZZ_CHECK(pick.find_first_of(L"\" \t") == std::wstring::npos);
+  FUZZ_CHECK(pick.empty() || text.find(pick) != std::wstring::npos);
+
   const std::wstring dump = DumpArguments(list);
   FUZZ_CHECK(list.empty() ? dump.empty() : dump.compare(0, 5, L"(0)\r\n") == 0);
   return 0;

@@ -2,8 +2,10 @@
 // starts and writes, and in which order.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 
+#include "association/mAccessReg.h"
 #include "fakes/FakePlatform.h"
 #include "launch/mSwitch.h"
 #include "app/mMain.h"
@@ -29,6 +31,9 @@ class Launch : public ::testing::Test {
     gLogFile = L"C:\\Tools\\MdbSwitch.Log";
     fake.registry.SetText(HKEY_CLASSES_ROOT_, kAccess8Command, "", kAccess8);
     fake.registry.SetText(HKEY_CLASSES_ROOT_, ".mdb", "", "Before");
+    // The program's class, as a start registers it, naming this program.
+    fake.registry.SetText(HKEY_CLASSES_ROOT_, kOwnCommand, "", "C:\\Tools\\MdbSwitch.exe \"%1\"");
+    fake.host.AddEntry(L"C:\\Tools\\MdbSwitch.exe", L"MdbSwitch.exe");
     args = ArgumentList(11);
     args[1] = kDb;
   }
@@ -132,11 +137,16 @@ TEST_F(Launch, MissingOrTooShortOpenCommandIsReported) {
 
 // Which installed generation each kind of file goes to (codes installed; the
 // engine's Version and AccessVersion; the code started, "" for a refusal):
-// the maker, else the nearest later native one, else the nearest that asks.
+// the maker, else the nearest later native one, else the nearest that asks;
+// a compiled database (.mde) never to one that would convert it; the
+// user's pick (a release name) wherever it opens the file.
 struct Choice {
   const char* installed;
   std::wstring version, access, chosen;
+  std::wstring file = L"C:\\Data\\Sales 97.mdb";
+  std::wstring pick = L"";
 };
+const std::wstring kMde = L"C:\\Data\\App.mde";
 
 class GenerationChoice : public Launch, public ::testing::WithParamInterface<Choice> {};
 
@@ -149,10 +159,11 @@ TEST_P(GenerationChoice, StartsTheChosenGenerationOrRefuses) {
                           "Access.Application." + code + "\\shell\\open\\command", "",
                           "C:\\" + code + "\\MSACCESS.EXE \"%1\"");
   }
-  fake.engine.versions[kDb] = c.version;
-  fake.engine.accessVersions[kDb] = c.access;
-  EXPECT_EQ(LaunchAccessForFile(fake.platform, args) == kLaunchRefused, c.chosen.empty());
-  const std::wstring start = L"C:\\" + c.chosen + L"\\MSACCESS.EXE  \"" + kDb + L"\"";
+  args[1] = c.file;
+  fake.engine.versions[c.file] = c.version;
+  fake.engine.accessVersions[c.file] = c.access;
+  EXPECT_EQ(LaunchAccessForFile(fake.platform, args, c.pick) == kLaunchRefused, c.chosen.empty());
+  const std::wstring start = L"C:\\" + c.chosen + L"\\MSACCESS.EXE  \"" + c.file + L"\"";
   EXPECT_EQ(fake.process.calls.empty() ? L"" : fake.process.calls.front(),
             c.chosen.empty() ? L"" : start);
 }
@@ -161,21 +172,104 @@ TEST_P(GenerationChoice, StartsTheChosenGenerationOrRefuses) {
 // format; Jet 3 never goes to 2013 or later.
 INSTANTIATE_TEST_SUITE_P(
     InstalledSets, GenerationChoice,
-    ::testing::Values(Choice{"8 9", L"3.0", L"", L"8"}, Choice{"8 9", L"4.0", L"09.50", L"9"},
-                      Choice{"8 11", L"3.5", L"", L"8"}, Choice{"8 11", L"4.0", L"08.50", L"11"},
-                      Choice{"8 11", L"4.0", L"09.50", L"11"}, Choice{"8 16", L"3.0", L"", L"8"},
-                      Choice{"8 16", L"4.0", L"09.50", L"16"},
-                      Choice{"8 14 16", L"4.0", L"08.50", L"14"},
-                      Choice{"9 11", L"4.0", L"08.50", L"9"},
-                      Choice{"9 11", L"4.0", L"09.50", L"11"}, Choice{"9 11", L"4.0", L"", L"9"},
-                      Choice{"9 11", L"3.0", L"", L"9"}, Choice{"9 10 11", L"4.0", L"09.50", L"10"},
-                      Choice{"9 16", L"4.0", L"09.50", L"16"}, Choice{"12 16", L"3.0", L"", L"12"},
-                      Choice{"14 15", L"3.5", L"", L"14"}, Choice{"16", L"3.0", L"", L""},
-                      Choice{"15 16", L"3.0", L"", L""}, Choice{"8", L"4.0", L"08.50", L""},
-                      Choice{"", L"4.0", L"", L""}, Choice{"16", L"4.0", L"", L"16"}),
+    ::testing::Values(
+        Choice{"8 9", L"3.0", L"", L"8"}, Choice{"8 9", L"4.0", L"09.50", L"9"},
+        Choice{"8 11", L"3.5", L"", L"8"}, Choice{"8 11", L"4.0", L"08.50", L"11"},
+        Choice{"8 11", L"4.0", L"09.50", L"11"}, Choice{"8 16", L"3.0", L"", L"8"},
+        Choice{"8 16", L"4.0", L"09.50", L"16"}, Choice{"8 14 16", L"4.0", L"08.50", L"14"},
+        Choice{"9 11", L"4.0", L"08.50", L"9"}, Choice{"9 11", L"4.0", L"09.50", L"11"},
+        Choice{"9 11", L"4.0", L"", L"9"}, Choice{"9 11", L"3.0", L"", L"9"},
+        Choice{"9 10 11", L"4.0", L"09.50", L"10"}, Choice{"9 16", L"4.0", L"09.50", L"16"},
+        Choice{"12 16", L"3.0", L"", L"12"}, Choice{"14 15", L"3.5", L"", L"14"},
+        Choice{"16", L"3.0", L"", L""}, Choice{"15 16", L"3.0", L"", L""},
+        Choice{"8", L"4.0", L"08.50", L""}, Choice{"", L"4.0", L"", L""},
+        Choice{"16", L"4.0", L"", L"16"}, Choice{"8 16", L"3.0", L"", L"8", kMde},
+        Choice{"8 16", L"4.0", L"", L"16", kMde}, Choice{"9 11", L"3.0", L"", L"", kMde},
+        Choice{"9", L"3.5", L"", L"", kMde}, Choice{"9 11", L"4.0", L"09.50", L"11", kMde},
+        Choice{"8 9", L"4.0", L"09.50", L"", kMde},
+        Choice{"8 9 11", L"3.0", L"", L"11", kDb, L"2003"},
+        Choice{"8 9 11", L"4.0", L"08.50", L"11", kDb, L"2003"},
+        Choice{"8 9 11", L"3.0", L"", L"", kMde, L"2003"},
+        Choice{"8 16", L"3.0", L"", L"", kDb, L"2016"},
+        Choice{"8 9 11", L"4.0", L"09.50", L"", kDb, L"2000"},
+        Choice{"8 9", L"3.0", L"", L"", kDb, L"2003"}, Choice{"8 9", L"3.0", L"", L"", kDb, L"95"}),
     [](const ::testing::TestParamInfo<Choice>& info) {
       return "Row" + std::to_string(info.index);
     });
+
+// After Access: what it took is taken back, and nothing else. A choice
+// marked meanwhile stands, and no type is pointed at a class that is gone or
+// names a program that is not there.
+TEST_F(Launch, TheTakeBackUndoesOnlyWhatAccessDid) {
+  struct Case {
+    const char* what;
+    std::function<void(FakePlatform&)> meanwhile;
+    std::string mdb, mde;  // after Access has ended
+  };
+  const Case cases[] = {
+      {"Access took both", [](FakePlatform&) {}, "MdbSwitch", "MdbSwitch"},
+      {"a choice in the window",
+       [](FakePlatform& f) {
+         MarkChoice(f.platform);
+         f.registry.SetText(HKEY_CLASSES_ROOT_, ".mdb", "", "Access.Application.9");
+       },
+       "Access.Application.9", "Access.MDEFile.8"},
+      {"the class removed",
+       [](FakePlatform& f) { f.registry.SetText(HKEY_CLASSES_ROOT_, kOwnCommand, "", ""); },
+       "Access.Application.8", "Access.MDEFile.8"},
+      {"the program gone",
+       [](FakePlatform& f) {
+         f.registry.SetText(HKEY_CLASSES_ROOT_, kOwnCommand, "", "D:\\Gone\\MdbSwitch.exe");
+       },
+       "Access.Application.8", "Access.MDEFile.8"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakePlatform each;
+    each.registry.SetText(HKEY_CLASSES_ROOT_, kAccess8Command, "", kAccess8);
+    each.registry.SetText(HKEY_CLASSES_ROOT_, kOwnCommand, "", "C:\\Tools\\MdbSwitch.exe");
+    each.host.AddEntry(L"C:\\Tools\\MdbSwitch.exe", L"MdbSwitch.exe");
+    for (const char* type : {".mdb", ".mde"})
+      each.registry.SetText(HKEY_CLASSES_ROOT_, type, "", "MdbSwitch");
+    each.engine.versions[kDb] = L"3.0";
+    each.process.whileWaiting = [&] {
+      each.registry.SetText(HKEY_CLASSES_ROOT_, ".mdb", "", "Access.Application.8");
+      each.registry.SetText(HKEY_CLASSES_ROOT_, ".mde", "", "Access.MDEFile.8");
+      c.meanwhile(each);
+    };
+    EXPECT_EQ(LaunchAccessForFile(each.platform, args), 0);
+    FakeRegistry::Value value;
+    ASSERT_TRUE(each.registry.GetRaw(HKEY_CLASSES_ROOT_, ".mdb", "", &value));
+    EXPECT_EQ(value.bytes, c.mdb + std::string(1, '\0'));
+    ASSERT_TRUE(each.registry.GetRaw(HKEY_CLASSES_ROOT_, ".mde", "", &value));
+    EXPECT_EQ(value.bytes, c.mde + std::string(1, '\0'));
+  }
+}
+
+// An Access open command that names MdbSwitch (this copy under any spelling,
+// one of its name, or the copy the class names) is not started: Access's
+// backed-up command is, or, without one, nothing.
+TEST_F(Launch, AnOpenCommandNamingMdbSwitchIsNeverStarted) {
+  fake.engine.versions[kDb] = L"3.0";
+  fake.host.AddEntry(L"C:\\TOOLS~1", L"Tools", kEntryDirectory);
+  fake.host.AddEntry(L"C:\\TOOLS~1\\MDBSWI~1.EXE", L"MdbSwitch.exe");
+  fake.registry.SetText(HKEY_CLASSES_ROOT_, kOwnCommand, "", "D:\\Renamed\\Switch.exe \"%1\"");
+  for (const char* command :
+       {"C:\\Tools\\MdbSwitch.exe \"%1\"", "\"C:\\TOOLS~1\\MDBSWI~1.EXE\" \"%1\"",
+        "D:\\Copy\\MDBSWITCH.EXE \"%1\"", "D:\\Renamed\\Switch.exe \"%1\""}) {
+    for (const bool backedUp : {true, false}) {
+      SCOPED_TRACE(std::string(command) + (backedUp ? " with a backup" : ""));
+      fake.registry.SetText(HKEY_CLASSES_ROOT_, kAccess8Command, "", command);
+      fake.registry.SetText(HKEY_CLASSES_ROOT_, kBackup8, "", backedUp ? kAccess8 : "");
+      fake.process.calls.clear();
+      fake.host.messages.clear();
+      EXPECT_EQ(LaunchAccessForFile(fake.platform, args), backedUp ? 0 : kLaunchRefused);
+      EXPECT_EQ(fake.process.calls,
+                backedUp ? std::vector<std::wstring>{kAccess8Line} : std::vector<std::wstring>{});
+      EXPECT_EQ(fake.host.messages.size(), backedUp ? 0u : 1u);
+    }
+  }
+}
 
 TEST_F(Launch, ProcessThatCannotBeOpenedIsReclaimedAtOnce) {
   fake.engine.versions[kDb] = L"3.0";

@@ -53,6 +53,20 @@ TEST(SplitQuoted, NineArgumentsOfWhichOnlyTheFirstIsSetReachSlotTen) {
   EXPECT_EQ(list[0], L"");
 }
 
+// The user's pick of a generation stands outside the quotes, where the
+// parser looks at nothing, so every command line meant before means the same.
+TEST(PickedRelease, IsTheWordAfterAccessOutsideTheQuotes) {
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"/access:2003 \"C:\\A.mdb\" \"\"", L"2003"},
+      {L"\"C:\\A.mdb\" /ACCESS:97", L"97"},
+      {L"\"/access:2003\" \"C:\\A.mdb\"", L""},
+      {L"x/access:97 \"C:\\A.mdb\"", L""},
+      {L"/access: \"C:\\A.mdb\"", L""},
+      {L"\"C:\\A.mdb\"", L""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PickedRelease(c.first), c.second);
+}
+
 TEST(ArgumentAt, ReadsPastTheEndAsEmpty) {
   const ArgumentList list{L"", L"a", L""};
   EXPECT_EQ(ArgumentAt(list, 1), L"a");

@@ -117,6 +117,16 @@ std::wstring Win32Host::CurrentDateTime() {
   return std::wstring(date) + L" " + time;
 }
 
+std::wstring Win32Host::UniqueStamp() {
+  // A process writes its stamp once; two processes have two ids while both
+  // live, and an id used again comes later in time.
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const unsigned long long ticks =
+      (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  return std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(ticks);
+}
+
 void Win32Host::ShowMessage(const std::wstring& text, MessageIcon icon, const std::wstring* title) {
   const std::wstring caption = title != nullptr ? *title : ApplicationTitle();
   // The box's buttons are common controls, as in the settings window, which

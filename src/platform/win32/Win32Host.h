@@ -18,6 +18,7 @@ class Win32Host final : public IHost {
   void RemoveFile(const std::wstring& path) override;
   void AppendLine(const std::wstring& path, const std::wstring& text) override;
   std::wstring CurrentDateTime() override;
+  std::wstring UniqueStamp() override;
   void ShowMessage(const std::wstring& text, MessageIcon icon, const std::wstring* title) override;
   bool AskYesNo(const std::wstring& text, MessageIcon icon) override;
   std::wstring ErrorText(std::uint32_t code) override;
