@@ -1,5 +1,5 @@
-// The package's custom actions: what happens to .mdb and to the program's
-// backups under its class key on install, upgrade and removal.
+// The package's custom actions: what happens to .mdb and .mde and to the
+// program's backups under its class key on install, upgrade and removal.
 //
 // PrepareMdb (immediate) reads the registry and the session and leaves, for
 // each deferred action, the registry operations it is to carry out; the
@@ -9,7 +9,10 @@
 // ReleaseMdb, used for removal and rollback, only logs it: a removal must
 // never be blocked by .mdb. ReleaseUserMdb (deferred, as the user who
 // removes the package) takes back what the program wrote for that user alone
-// where the machine's classes refused it.
+// where the machine's classes refused it; for every other user the removal
+// leaves an Active Setup component, which Windows runs once for each user at
+// the next sign-in, before the desktop, to take back the same of theirs. An
+// install takes that component away again.
 //
 // The machine's classes are named explicitly (HKLM\Software\Classes) in
 // every phase: the immediate action runs as the installing user, whose view
@@ -34,17 +37,27 @@ __declspec(dllexport) UINT __stdcall ReleaseMdb(MSIHANDLE session);
 namespace {
 
 const wchar_t kMdbKey[] = L".mdb";
+const wchar_t kMdeKey[] = L".mde";
+// Databases and compiled databases, each as the other.
+const wchar_t* const kFileTypes[] = {kMdbKey, kMdeKey};
+// Changed whenever the package makes a choice for the file types: a launch
+// that waits for Access while it happens leaves the choice be.
+const wchar_t kChoiceMark[] = L"MdbSwitch\\choicemark";
+const wchar_t kActiveSetup[] =
+    L"Software\\Microsoft\\Active Setup\\Installed Components\\"
+    L"{3E8F0B7A-5C21-4D6E-9A43-7B1D2C8E6F05}";
 const wchar_t kClasses[] = L"Software\\Classes\\";
 const wchar_t kRegisteredApplications[] = L"Software\\RegisteredApplications";
 const wchar_t kCapabilities[] = L"Software\\Classes\\MdbSwitch\\Capabilities";
 const wchar_t kOwnClass[] = L"MdbSwitch";
 
 // Where an operation's key is: the machine's classes, the user's classes,
-// or the machine's software in the 64-bit view (the one the 64-bit shell
-// reads; 32-bit Windows has only one).
+// the machine's software in the 64-bit view (the one the 64-bit shell
+// reads; 32-bit Windows has only one), or in this package's own view.
 const wchar_t kMachine = L'M';
 const wchar_t kUser = L'U';
 const wchar_t kMachine64 = L'6';
+const wchar_t kMachineOwn = L'W';
 
 // One change in `store`: set a string value, delete a value, or delete a
 // key with everything below it. 's' and 'd' set or delete only
@@ -60,7 +73,7 @@ struct Operation {
 
 HKEY RootOf(wchar_t store) { return store == kUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
 std::wstring PathIn(wchar_t store, const std::wstring& key) {
-  return store == kMachine64 ? key : kClasses + key;
+  return store == kMachine64 || store == kMachineOwn ? key : kClasses + key;
 }
 REGSAM ViewOf(wchar_t store) { return store == kMachine64 ? KEY_WOW64_64KEY : 0; }
 
@@ -183,17 +196,78 @@ bool KeyExists(const std::wstring& path) {
   return key.Open(HKEY_LOCAL_MACHINE, kClasses + path, KEY_QUERY_VALUE) == ERROR_SUCCESS;
 }
 
-// The class .mdb goes back to when MdbSwitch leaves: a working Access 2000,
-// else Access 97, else the class .mdb had before the first install.
-Operation GiveBackMdb(MSIHANDLE session) {
-  for (const wchar_t* access : {L"Access.Application.9", L"Access.Application.8"}) {
-    if (KeyExists(std::wstring(access) + L"\\shell\\open\\command")) {
-      return {L'S', kMdbKey, L"", access, REG_SZ, kMachine};
+// The class a file type goes back to when MdbSwitch leaves: a working
+// Access 2000, else Access 97 (for .mde the generation's own class for
+// compiled databases where it has one), else the class the type had before
+// the first install.
+Operation GiveBack(MSIHANDLE session, const std::wstring& type) {
+  for (const wchar_t* code : {L"9", L"8"}) {
+    const std::wstring classes[] = {type == kMdeKey ? std::wstring(L"Access.MDEFile.") + code : L"",
+                                    std::wstring(L"Access.Application.") + code};
+    for (const std::wstring& access : classes) {
+      if (!access.empty() && KeyExists(access + L"\\shell\\open\\command")) {
+        return {L'S', type, L"", access, REG_SZ, kMachine};
+      }
     }
   }
-  const std::wstring saved = Property(session, L"SAVEDMDBCLASS");
-  if (!saved.empty()) return {L'S', kMdbKey, L"", saved, REG_SZ, kMachine};
-  return {L'D', kMdbKey, L"", L"", 0, kMachine};
+  const std::wstring saved =
+      Property(session, type == kMdeKey ? L"SAVEDMDECLASS" : L"SAVEDMDBCLASS");
+  if (!saved.empty()) return {L'S', type, L"", saved, REG_SZ, kMachine};
+  return {L'D', type, L"", L"", 0, kMachine};
+}
+
+// A mark no launch of the program has seen: the package's process and the
+// time to the tenth of a microsecond.
+Operation MarkChoice() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const unsigned long long ticks =
+      (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  const std::wstring stamp = L"setup-" + Number(GetCurrentProcessId()) + L"-" +
+                             Number(static_cast<unsigned long>(ticks >> 32)) + L"-" +
+                             Number(static_cast<unsigned long>(ticks & 0xFFFFFFFF));
+  return {L'S', kChoiceMark, L"", stamp, REG_SZ, kMachine};
+}
+
+// The removal's Active Setup component as it is now: what a rollback of an
+// install that takes it away puts back.
+std::vector<Operation> ComponentNow() {
+  std::vector<Operation> now = {{L'T', kActiveSetup, L"", L"", 0, kMachineOwn}};
+  for (const wchar_t* name : {L"", L"StubPath", L"Version"}) {
+    std::wstring value;
+    if (ReadValue(kMachineOwn, kActiveSetup, name, &value)) {
+      now.push_back({L'S', kActiveSetup, name, value, REG_SZ, kMachineOwn});
+    }
+  }
+  return now;
+}
+
+// What Windows runs once for each user at the next sign-in after the
+// removal: that user's .mdb and .mde go where they name MdbSwitch, so that
+// the machine's classes, as the removal left them, apply; the program's own
+// per-user class and listings go with them. Only the system's cmd and reg.
+std::vector<Operation> ReleaseEveryUser() {
+  wchar_t system[MAX_PATH] = L"";
+  GetSystemDirectoryW(system, MAX_PATH);
+  const std::wstring classes = L"HKCU\\Software\\Classes\\";
+  std::wstring script = L"reg delete " + classes + L"MdbSwitch /f >nul 2>&1";
+  for (const wchar_t* type : kFileTypes) {
+    script += L" & reg delete " + classes + type + L"\\OpenWithProgids /v MdbSwitch /f >nul 2>&1";
+  }
+  script += L" & for %t in (.mdb .mde) do @for /f \"tokens=2*\" %a in ('reg query " + classes +
+            L"%t /ve 2^>nul') do @if /i \"%b\"==\"MdbSwitch\" reg delete " + classes +
+            L"%t /ve /f >nul 2>&1";
+  // Each removal a version above the last, so that a user who ran the
+  // component for an earlier removal runs it again.
+  SYSTEMTIME now;
+  GetSystemTime(&now);
+  const std::wstring version = Number(now.wYear) + L"," + Number(now.wMonth * 100 + now.wDay) +
+                               L"," + Number(now.wHour * 100 + now.wMinute) + L"," +
+                               Number(now.wSecond);
+  return {{L'S', kActiveSetup, L"", L"MdbSwitch", REG_SZ, kMachineOwn},
+          {L'S', kActiveSetup, L"StubPath",
+           L"\"" + std::wstring(system) + L"\\cmd.exe\" /d /q /c " + script, REG_SZ, kMachineOwn},
+          {L'S', kActiveSetup, L"Version", version, REG_SZ, kMachineOwn}};
 }
 
 Operation IfOrphaned(Operation op) {
@@ -300,8 +374,8 @@ std::wstring Describe(const Operation& op) {
 
 bool Applies(const Operation& op) {
   if (op.kind != L's' && op.kind != L'd') return true;
-  std::wstring mdb;
-  return ReadDefault(kMdbKey, &mdb) && mdb == kOwnClass &&
+  std::wstring type;
+  return ReadDefault(op.key, &type) && type == kOwnClass &&
          !KeyExists(L"MdbSwitch\\shell\\open\\command");
 }
 
@@ -337,11 +411,14 @@ UINT __stdcall PrepareMdb(MSIHANDLE session) {
   // what an upgrade keeps whatever the old version's removal did to them.
   std::vector<Operation> now;
   Snapshot(kOwnClass, &now);
-  std::wstring mdb;
+  std::wstring mdb, mde;
   const bool hasMdb = ReadDefault(kMdbKey, &mdb);
-  now.push_back(hasMdb ? Operation{L'S', kMdbKey, L"", mdb, REG_SZ, kMachine}
-                       : Operation{L'D', kMdbKey, L"", L"", 0, kMachine});
-  const Operation giveBack = GiveBackMdb(session);
+  const bool hasMde = ReadDefault(kMdeKey, &mde);
+  for (const wchar_t* type : kFileTypes) {
+    std::wstring value;
+    now.push_back(ReadDefault(type, &value) ? Operation{L'S', type, L"", value, REG_SZ, kMachine}
+                                            : Operation{L'D', type, L"", L"", 0, kMachine});
+  }
   // Listed where the 64-bit shell looks, whichever view the package's own
   // value landed in.
   const Operation listing = {L'S',      kRegisteredApplications, kOwnClass, kCapabilities, REG_SZ,
@@ -357,31 +434,44 @@ UINT __stdcall PrepareMdb(MSIHANDLE session) {
     // The removal of the old version inside an upgrade leaves both to the
     // new one.
     if (Property(session, L"UPGRADINGPRODUCTCODE").empty()) {
-      if (hasMdb && mdb == kOwnClass) release.push_back(giveBack);
+      if (hasMdb && mdb == kOwnClass) release.push_back(GiveBack(session, kMdbKey));
+      if (hasMde && mde == kOwnClass) release.push_back(GiveBack(session, kMdeKey));
       release.push_back({L'T', kOwnClass, L"", L"", 0, kMachine});
       release.push_back({L'D', kRegisteredApplications, kOwnClass, L"", 0, kMachine64});
+      const std::vector<Operation> everyUser = ReleaseEveryUser();
+      release.insert(release.end(), everyUser.begin(), everyUser.end());
       // What the program wrote for this user where the machine refused it:
-      // the user's .mdb goes only where it names the program, so that the
-      // machine's class applies to them again.
-      std::wstring userMdb;
-      if (ReadDefault(kMdbKey, &userMdb, kUser) && userMdb == kOwnClass) {
-        releaseUser.push_back({L'D', kMdbKey, L"", L"", 0, kUser});
+      // the user's .mdb and .mde go only where they name the program, so
+      // that the machine's classes apply to them again.
+      for (const wchar_t* type : kFileTypes) {
+        std::wstring user;
+        if (ReadDefault(type, &user, kUser) && user == kOwnClass) {
+          releaseUser.push_back({L'D', type, L"", L"", 0, kUser});
+        }
+        releaseUser.push_back(
+            {L'D', std::wstring(type) + L"\\OpenWithProgids", kOwnClass, L"", 0, kUser});
       }
-      releaseUser.push_back({L'D', L".mdb\\OpenWithProgids", kOwnClass, L"", 0, kUser});
       releaseUser.push_back({L'T', kOwnClass, L"", L"", 0, kUser});
     }
   } else if (!installed) {
+    // Nothing of a removal is left to run for anyone once MdbSwitch is back.
+    apply.push_back({L'T', kActiveSetup, L"", L"", 0, kMachineOwn});
     if (!Property(session, L"WIX_UPGRADE_DETECTED").empty()) {
-      apply = now;
+      apply.insert(apply.end(), now.begin(), now.end());
     } else if (Property(session, L"CLAIMMDB") == L"1") {
-      apply.push_back({L'S', kMdbKey, L"", kOwnClass, REG_SZ, kMachine});
+      for (const wchar_t* type : kFileTypes) {
+        apply.push_back({L'S', type, L"", kOwnClass, REG_SZ, kMachine});
+      }
+      apply.push_back(MarkChoice());
     }
     apply.push_back(listing);
   }
   Log(session, L".mdb is " + (hasMdb ? L"\"" + mdb + L"\"" : std::wstring(L"unset")) + L"; " +
                    Number(apply.size()) + L" changes to install, " + Number(release.size()) +
                    L" to remove");
-  now.push_back(IfOrphaned(giveBack));
+  for (const wchar_t* type : kFileTypes) now.push_back(IfOrphaned(GiveBack(session, type)));
+  const std::vector<Operation> component = ComponentNow();
+  now.insert(now.end(), component.begin(), component.end());
   // Each rollback action undoes only its own deferred action.
   const std::wstring undo = Encode(now);
   if (MsiSetPropertyW(session, L"ApplyMdb", Encode(apply).c_str()) != ERROR_SUCCESS ||

@@ -195,12 +195,15 @@ std::vector<Listing> Listings() {
   const wchar_t* caps = kCaps;
   return {
       {HKEY_CLASSES_ROOT, L".mdb\\OpenWithProgids", L"MdbSwitch", L""},
+      {HKEY_CLASSES_ROOT, L".mde\\OpenWithProgids", L"MdbSwitch", L""},
       {HKEY_LOCAL_MACHINE, L"Software\\RegisteredApplications", L"MdbSwitch", caps},
       {HKEY_LOCAL_MACHINE, caps, L"ApplicationName", L"MdbSwitch"},
       {HKEY_LOCAL_MACHINE, caps, L"ApplicationDescription",
        L".mdb ファイルを、作られた Access のバージョンで開きます。"},
       {HKEY_LOCAL_MACHINE, caps, L"ApplicationIcon", L"\"" + InstalledExe() + L"\",0"},
       {HKEY_LOCAL_MACHINE, L"Software\\Classes\\MdbSwitch\\Capabilities\\FileAssociations", L".mdb",
+       L"MdbSwitch"},
+      {HKEY_LOCAL_MACHINE, L"Software\\Classes\\MdbSwitch\\Capabilities\\FileAssociations", L".mde",
        L"MdbSwitch"},
   };
 }
@@ -306,6 +309,7 @@ TEST_F(Installer, SilentInstallThenOpenThenUninstall) {
   const std::wstring ac8Command = RegRead(HKEY_CLASSES_ROOT, kAccess8CommandW, L"");
   const std::wstring ac9Command = RegRead(HKEY_CLASSES_ROOT, kAccess9CommandW, L"");
   RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", L"Access.Application.9");
+  RegWrite(HKEY_CLASSES_ROOT, L"Access.MDEFile.9\\shell\\open\\command", L"", ac9Command);
 
   ASSERT_EQ(Install(MDB_TEST_MSI), 0);
 
@@ -356,6 +360,7 @@ TEST_F(Installer, SilentInstallThenOpenThenUninstall) {
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, kOwnCommandW, L""), ExpectedOpenCommand(InstalledExe()));
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, kOwnIconW, L""), InstalledExe() + L",0");
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"MdbSwitch");
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mde", L""), L"MdbSwitch");
   const std::string command = ClassValue(kOwnCommandW);
   const std::string iconEntry = ClassValue(kOwnIconW);
 
@@ -377,6 +382,7 @@ TEST_F(Installer, SilentInstallThenOpenThenUninstall) {
   ASSERT_TRUE(RegWrite(HKEY_CURRENT_USER, userMdb, L"", L"MdbSwitch"));
   ASSERT_EQ(Uninstall(MDB_TEST_MSI), 0);
   EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mdb", L""), L"Access.Application.9");
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mde", L""), L"Access.MDEFile.9");
   EXPECT_EQ(RegRead(HKEY_CURRENT_USER, userMdb, L""), kMissing);
   ExpectGone();
   // Access's own keys are as Access left them.
@@ -506,11 +512,14 @@ class FailedInstall : public Installer, public ::testing::WithParamInterface<Fai
 
 TEST_P(FailedInstall, LeavesMdbAsItWas) {
   RegisterStandin(L"9");
-  if (GetParam().before != nullptr) RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", GetParam().before);
+  for (const wchar_t* type : {L".mdb", L".mde"}) {
+    if (GetParam().before != nullptr) RegWrite(HKEY_CLASSES_ROOT, type, L"", GetParam().before);
+  }
   const std::string before = ClassValue(L".mdb");
 
   EXPECT_NE(Install(MDB_TEST_MSI_FAILS), 0);
   EXPECT_EQ(ClassValue(L".mdb"), before);
+  EXPECT_EQ(ClassValue(L".mde"), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, FailedInstall, ::testing::ValuesIn(kFailedInstallCases),
@@ -562,6 +571,43 @@ TEST_F(Installer, UpgradeKeepsTheUsersChoiceAndTheBackups) {
   for (size_t i = 0; i < backups.size(); ++i) {
     EXPECT_EQ(ClassValue(backups[i]), saved[i]) << Utf8(backups[i]);
   }
+}
+
+// Another user's own choice of MdbSwitch (a standard user's, in their own
+// classes) is given back when Windows runs the removal's Active Setup
+// component for them at their next sign-in; their other choices stay.
+TEST_F(Installer, UninstallGivesOtherUsersTheirsBackAtTheirNextSignIn) {
+  RegisterStandin(L"9");
+  ASSERT_EQ(Install(MDB_TEST_MSI), 0);
+  ASSERT_EQ(Uninstall(MDB_TEST_MSI), 0);
+  const wchar_t component[] =
+      L"Software\\Microsoft\\Active Setup\\Installed Components\\"
+      L"{3E8F0B7A-5C21-4D6E-9A43-7B1D2C8E6F05}";
+  const std::wstring stub = RegRead(HKEY_LOCAL_MACHINE, component, L"StubPath");
+  ASSERT_NE(stub, kMissing);
+  EXPECT_NE(RegRead(HKEY_LOCAL_MACHINE, component, L"Version"), kMissing);
+  // The other user's classes, as the program left them for a standard user.
+  const std::wstring classes = L"Software\\Classes\\";
+  RegWrite(HKEY_CURRENT_USER, classes + L".mdb", L"", L"MdbSwitch");
+  RegWrite(HKEY_CURRENT_USER, classes + L".mdb\\OpenWithProgids", L"MdbSwitch", L"");
+  RegWrite(HKEY_CURRENT_USER, classes + L".mde", L"", L"Access.Application.9");
+  RegWrite(HKEY_CURRENT_USER, classes + L"MdbSwitch\\shell\\open\\command", L"",
+           ExpectedOpenCommand(InstalledExe()));
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info = {};
+  std::wstring line = stub;
+  ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &info));
+  Process signIn(info);
+  ASSERT_TRUE(signIn.Wait(60000));
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, classes + L".mdb", L""), kMissing);
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, classes + L".mdb\\OpenWithProgids", L"MdbSwitch"), kMissing);
+  EXPECT_EQ(RegRead(HKEY_CURRENT_USER, classes + L".mde", L""), L"Access.Application.9");
+  EXPECT_FALSE(RegKeyExists(HKEY_CURRENT_USER, classes + L"MdbSwitch"));
+  // Installed again, nothing of the removal is left to run.
+  ASSERT_EQ(Install(MDB_TEST_MSI), 0);
+  EXPECT_FALSE(RegKeyExists(HKEY_LOCAL_MACHINE, component));
 }
 
 TEST_F(Installer, UninstallGoesOnWhenMdbRefusesWrites) {
