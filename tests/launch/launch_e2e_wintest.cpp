@@ -5,10 +5,17 @@
 
 #include <algorithm>
 #include <map>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <sstream>
 
+#include <shellapi.h>
+#include <tlhelp32.h>
+
 #include "WineTestSupport.h"
+#include "association/AccessGeneration.h"
+#include "platform/Window.h"
 
 using namespace mdbtest;
 
@@ -24,13 +31,17 @@ const std::wstring kSentinel = L"MdbSwitch";
 // Every HKEY_CLASSES_ROOT key the launch touches: the tests' own set-up and
 // MdbSwitch's writes at start-up and after the launch.
 const wchar_t* const kTouchedKeys[] = {
-    L".mdb", kAccess8CommandW, kAccess9CommandW, kOwnCommandW, kOwnIconW, kBackup8W, kBackup9W,
+    L".mdb",      L".mde",   kAccess8CommandW, kAccess9CommandW,
+    kOwnCommandW, kOwnIconW, kBackup8W,        kBackup9W,
 };
 const wchar_t* const kTouchedTrees[] = {L"Access.Application.8", L"Access.Application.9",
                                         L"MdbSwitch"};
-// The later generations' keys, which only one test writes and removes.
+// The keys of the later generations and of compiled databases, which only the
+// tests that install such generations write; gone after every test.
 const wchar_t* const kLaterTrees[] = {L"Access.Application.11", L"Access.Application.16",
-                                      L"Access.Application", L"Access.MDBFile"};
+                                      L"Access.Application",    L"Access.MDBFile",
+                                      L"Access.MDEFile.8",      L"Access.MDEFile.9",
+                                      L"Access.MDEFile.11",     L"Access.MDEFile.16"};
 const wchar_t kMissing[] = L"<missing>";
 
 // Puts the default values of the touched keys back as they were, and
@@ -42,6 +53,7 @@ class RegistrySnapshot {
     for (const wchar_t* tree : kTouchedTrees) trees_[tree] = RegKeyExists(HKEY_CLASSES_ROOT, tree);
   }
   ~RegistrySnapshot() {
+    for (const wchar_t* tree : kLaterTrees) RegRemoveTree(HKEY_CLASSES_ROOT, tree);
     for (const auto& tree : trees_) {
       if (!tree.second) RegRemoveTree(HKEY_CLASSES_ROOT, tree.first);
     }
@@ -130,6 +142,27 @@ class LaunchEndToEnd : public ::testing::Test {
   static void Register(const std::wstring& code, const std::wstring& command) {
     ASSERT_TRUE(
         RegWrite(HKEY_CLASSES_ROOT, L"Access.Application." + code + kOpenCommandW, L"", command));
+  }
+
+  // Stand-ins for the generations of `codes` alone, each registered as it
+  // registers itself: its own class's open command, from 2007 on the shared
+  // Access.MDBFile and CurVer, and its own class for compiled databases.
+  void InstallGenerations(const std::wstring& codes) {
+    for (const wchar_t* tree : kLaterTrees) RegRemoveTree(HKEY_CLASSES_ROOT, tree);
+    RegRemoveTree(HKEY_CLASSES_ROOT, L"Access.Application.8");
+    RegRemoveTree(HKEY_CLASSES_ROOT, L"Access.Application.9");
+    std::wistringstream installed(codes);
+    for (std::wstring code; installed >> code;) {
+      const std::wstring command =
+          L"\"" + InstallStandin(L"ac" + code) + L"\\msaccess.exe\" /NOSTARTUP \"%1\"";
+      RegWrite(HKEY_CLASSES_ROOT, L"Access.MDEFile." + code + kOpenCommandW, L"", command);
+      if (code != L"16") Register(code, command);
+      if (code != L"16") continue;
+      RegWrite(HKEY_CLASSES_ROOT, L"Access.MDBFile\\shell\\open\\command", L"", command);
+      RegWrite(HKEY_CLASSES_ROOT, L"Access.Application.16\\CLSID", L"",
+               L"{73A4C9C1-D68D-11D0-98BF-00A0C90DC8D9}");
+      RegWrite(HKEY_CLASSES_ROOT, L"Access.Application\\CurVer", L"", L"Access.Application.16");
+    }
   }
 
   static void Configure(const std::wstring& standinDir, const std::string& settings) {
@@ -330,20 +363,8 @@ TEST_F(LaunchEndToEnd, EachInstalledSetOpensEachFormatInItsGeneration) {
                                                             {L"8 9", L"8 9 9"}};
   for (const auto& row : rows) {
     SetUp();
-    for (const wchar_t* tree : kLaterTrees) RegRemoveTree(HKEY_CLASSES_ROOT, tree);
-    RegRemoveTree(HKEY_CLASSES_ROOT, L"Access.Application.8");
-    RegRemoveTree(HKEY_CLASSES_ROOT, L"Access.Application.9");
-    std::wistringstream installed(row.first), goesTo(row.second);
-    for (std::wstring code; installed >> code;) {
-      const std::wstring command =
-          L"\"" + InstallStandin(L"ac" + code) + L"\\msaccess.exe\" /NOSTARTUP \"%1\"";
-      if (code != L"16") Register(code, command);
-      if (code != L"16") continue;
-      RegWrite(HKEY_CLASSES_ROOT, L"Access.MDBFile\\shell\\open\\command", L"", command);
-      RegWrite(HKEY_CLASSES_ROOT, L"Access.Application.16\\CLSID", L"",
-               L"{73A4C9C1-D68D-11D0-98BF-00A0C90DC8D9}");
-      RegWrite(HKEY_CLASSES_ROOT, L"Access.Application\\CurVer", L"", L"Access.Application.16");
-    }
+    InstallGenerations(row.first);
+    std::wistringstream goesTo(row.second);
     std::size_t started = 0;
     for (const wchar_t* file : files) {
       const std::wstring db =
@@ -368,7 +389,6 @@ TEST_F(LaunchEndToEnd, EachInstalledSetOpensEachFormatInItsGeneration) {
       EXPECT_EQ(all, started) << "another Access was started";
     }
   }
-  for (const wchar_t* tree : kLaterTrees) RegRemoveTree(HKEY_CLASSES_ROOT, tree);
 }
 
 TEST_F(LaunchEndToEnd, FolderOutsideTheAnsiCodePageReachesAccessIntact) {
@@ -517,6 +537,228 @@ TEST_F(LaunchEndToEnd, StartFailureShowsTheSystemTextAndDoesNotReclaimMdb) {
   EXPECT_EQ(Mdb(), kSentinel);
   const std::wstring commandLine = L"\"" + gone + L"\" /NOSTARTUP  \"" + db + L"\"";
   ExpectLaunchLog(db, commandLine);
+}
+
+BOOL CALLBACK FindWindowOf(HWND window, LPARAM found) {
+  auto* pid = reinterpret_cast<DWORD*>(found);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != *pid) return TRUE;
+  *pid = 0;
+  return FALSE;
+}
+
+// Whether `pid` owns a top-level window, shown or not: what Windows tells of
+// the end of the session (a message-only window is not enumerated).
+bool OwnsTopLevelWindow(DWORD pid) {
+  EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&pid));
+  return pid == 0;
+}
+
+// Windows ends a program without a top-level window unasked when the session
+// ends, and Wine lets it run on: the test plays Windows' part.
+TEST_F(LaunchEndToEnd, SigningOutWhileAccessRunsLeavesMdbTheProgramsOwn) {
+  const std::wstring db = MakeFile(L"Sales 97.mdb", Jet3());
+  Configure(ac8_, "mdb=Access.Application.8\r\nhold=1\r\nwindow=1\r\n");
+  Process process = Start(exe_, ShellArguments(db));
+  for (int i = 0; i < 300 && !FileExists(ac8_ + L"\\running.flag"); ++i) Sleep(100);
+  Sleep(500);
+  ASSERT_EQ(Mdb(), L"Access.Application.8");
+  const bool told = OwnsTopLevelWindow(process.id());
+  EXPECT_TRUE(told) << "MdbSwitch owns no top-level window while Access runs";
+  if (!told) process.Kill();
+  Process endSession = Start(SystemDir() + L"\\wineboot.exe", L"--end-session");
+  EXPECT_TRUE(endSession.Wait(30000));
+  EXPECT_TRUE(process.Wait(30000));
+  EXPECT_EQ(Mdb(), L"MdbSwitch");
+}
+
+// How many MdbSwitch processes run now.
+int MdbSwitchProcesses() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
+    count += lstrcmpiW(entry.szExeFile, L"MdbSwitch.exe") == 0;
+  }
+  CloseHandle(snapshot);
+  return count;
+}
+
+struct ControlSearch {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK FindControl(HWND window, LPARAM search) {
+  auto* control = reinterpret_cast<ControlSearch*>(search);
+  if (GetDlgCtrlID(window) != control->id) return TRUE;
+  control->found = window;
+  return FALSE;
+}
+
+// Picks `option` in a settings window started now (none: the one it shows
+// for the current association), presses 「変更反映して終了」 and waits.
+void ApplyTheWindowsChoice(const std::wstring& exe,
+                           std::optional<mdb::ControlId> option = std::nullopt) {
+  Process settings = Start(exe, L"");
+  HWND window = FindTopWindow(settings.id(),
+                              L"Access97と2000を自動認識して起動する Varo's "
+                              L"MdbVersionSwitch  Ver0.92β",
+                              20000);
+  ASSERT_NE(window, nullptr);
+  const auto control = [window](mdb::ControlId id) {
+    ControlSearch search{mdb::DialogIdOf(id), nullptr};
+    EnumChildWindows(window, FindControl, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  };
+  if (option) SendMessageW(control(*option), BM_CLICK, 0, 0);
+  PostMessageW(control(mdb::ControlId::Command3), BM_CLICK, 0, 0);
+  EXPECT_TRUE(settings.Wait(30000));
+}
+
+// Runs `verb` on `file` as the shell runs it and waits for the program it
+// starts; the text of the one box that program showed, "" for none.
+std::wstring RunVerb(const std::wstring& verb, const std::wstring& file) {
+  SHELLEXECUTEINFOW info = {};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  info.lpVerb = verb.c_str();
+  info.lpFile = file.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (!ShellExecuteExW(&info) || info.hProcess == nullptr) {
+    ADD_FAILURE() << "the shell ran no " << Utf8(verb);
+    return L"";
+  }
+  std::wstring text;
+  MessageBoxInfo box;
+  for (int i = 0; i < 300 && WaitForSingleObject(info.hProcess, 100) == WAIT_TIMEOUT; ++i) {
+    if (!FindMessageBox(GetProcessId(info.hProcess), 0, &box)) continue;
+    text = box.text;
+    PressOk(box.window);
+  }
+  CloseHandle(info.hProcess);
+  return text;
+}
+
+// What a user chooses while Access runs stands after it ends: the window's
+// 「Access(2000)に戻す」, or the package's removal of the class with .mdb given
+// back. Neither may be undone by the take-back.
+TEST_F(LaunchEndToEnd, AChoiceMadeWhileAccessRunsStands) {
+  const std::wstring db = MakeFile(L"Sales 97.mdb", Jet3());
+  const std::function<void()> choices[] = {
+      [&] { ApplyTheWindowsChoice(exe_); },
+      [] {
+        RegRemoveTree(HKEY_CLASSES_ROOT, L"MdbSwitch");
+        RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", L"Access.Application.9");
+      },
+  };
+  for (const auto& choose : choices) {
+    RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", kSentinel);
+    DeleteFileW((ac8_ + L"\\running.flag").c_str());
+    DeleteFileW((ac8_ + L"\\release.flag").c_str());
+    Configure(ac8_, "mdb=Access.Application.8\r\nhold=1\r\n");
+    Process launch = Start(exe_, ShellArguments(db));
+    for (int i = 0; i < 300 && !FileExists(ac8_ + L"\\running.flag"); ++i) Sleep(100);
+    ASSERT_EQ(Mdb(), L"Access.Application.8");
+    choose();
+    WriteFileBytes(ac8_ + L"\\release.flag", "go");
+    EXPECT_TRUE(launch.Wait(30000));
+    EXPECT_EQ(Mdb(), L"Access.Application.9");
+  }
+}
+
+// An Access class pointed at MdbSwitch (so that Windows' own choice of Access
+// still goes through it) never makes MdbSwitch start itself: the backed-up
+// command of that Access is used, and without one a message says why.
+TEST_F(LaunchEndToEnd, AnOpenCommandNamingMdbSwitchStartsNoMdbSwitch) {
+  const std::wstring db = MakeFile(L"Sales 97.mdb", Jet3());
+  Configure(ac8_, "delay=500\r\nexit=0\r\n");
+  EXPECT_EQ(Open(MakeFile(L"First.mdb", Jet3())), 0u);  // the backups are made
+  Register(L"8", L"\"" + exe_ + L"\" \"%1\"");
+  for (const bool backedUp : {true, false}) {
+    SCOPED_TRACE(backedUp);
+    if (!backedUp) RegRemoveTree(HKEY_CLASSES_ROOT, kBackup8W);
+    Process launch = Start(exe_, ShellArguments(db));
+    int most = 0;
+    DWORD code = 0xDEAD;
+    MessageBoxInfo box;
+    for (int i = 0; i < 100 && !launch.Wait(100, &code); ++i) {
+      most = std::max(most, MdbSwitchProcesses());
+      if (FindMessageBox(launch.id(), 0, &box)) PressOk(box.window);
+    }
+    EXPECT_EQ(most, 1);
+    EXPECT_EQ(code, backedUp ? 0u : 1u);
+    EXPECT_EQ(ReceivedLines(ac8_).size(), 2u);  // the first start, and the backed-up one
+    if (!backedUp) {
+      EXPECT_EQ(Utf8(box.text), Utf8(L"Access 97の開くコマンドがMdbSwitchを指しているため、"
+                                     L"Accessを起動できません。Accessの登録を修復してください"));
+    }
+  }
+}
+
+// After the window's choice of MdbSwitch a compiled database opens, through
+// the shell, in a generation that runs it without converting it; where none
+// is installed, nothing starts. 「…に戻す」 gives .mde back to Access's own class.
+TEST_F(LaunchEndToEnd, CompiledDatabasesOpenOnlyWhereTheyRunUnconverted) {
+  const std::wstring samples = TestProgramDir() + L"\\samples\\";
+  const std::string jet3 = ReadFileBytes(samples + L"jet3-jackcess-del.mdb");
+  InstallGenerations(L"8 16");
+  RegWrite(HKEY_CLASSES_ROOT, L".mdb", L"", L"Access.MDBFile");
+  RegWrite(HKEY_CLASSES_ROOT, L".mde", L"", L"Access.MDEFile.16");
+  ApplyTheWindowsChoice(exe_, mdb::ControlId::Option2);
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mde", L""), L"MdbSwitch");
+  const std::pair<std::wstring, std::wstring> opened[] = {
+      {MakeFile(L"App 97.mde", jet3), dir_ + L"\\ac8"},
+      {MakeFile(L"App 2000.mde", ReadFileBytes(samples + L"jet4-2000-jackcess-del.mdb")),
+       dir_ + L"\\ac16"}};
+  for (const auto& app : opened) {
+    Process start = Start(SystemDir() + L"\\start.exe", L"/wait \"" + app.first + L"\"");
+    EXPECT_TRUE(start.Wait(30000));
+    EXPECT_EQ(Received(app.second), Expected(app.second, app.first));
+  }
+  ApplyTheWindowsChoice(exe_, mdb::ControlId::Option1);
+  EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L".mde", L""), L"Access.MDEFile.16");
+  EXPECT_EQ(Mdb(), L"Access.MDBFile");
+
+  SetUp();
+  InstallGenerations(L"9 11");
+  DWORD code = 0;
+  EXPECT_EQ(Utf8(OpenExpectingBox(MakeFile(L"App 97.mde", jet3), &code).text),
+            Utf8(dir_ + L"\\App 97.mdeはAccess 97形式 (Jet 3)のコンパイル済みデータベース (MDE) "
+                        L"ですが、この形式を開けるAccessがインストールされていません。"
+                        L"コンパイル済みデータベースは変換できません"));
+  EXPECT_EQ(code, 1u);
+  EXPECT_EQ(Received(dir_ + L"\\ac9") + Received(dir_ + L"\\ac11"), L"");
+  const std::wstring db = MakeFile(L"App 97.mdb", jet3);
+  EXPECT_EQ(Open(db), 0u);
+  EXPECT_EQ(Received(dir_ + L"\\ac9"), Expected(dir_ + L"\\ac9", db));
+}
+
+// Beside "open", the program's class offers a verb for each installed
+// generation; run as the shell runs it, each opens the file there and the
+// take-back follows as after a double-click. A generation that refuses the
+// file's format starts nothing.
+TEST_F(LaunchEndToEnd, EachGenerationsVerbOpensTheFileThere) {
+  InstallGenerations(L"8 9 11 16");
+  RegRemoveTree(HKEY_CLASSES_ROOT, L"MdbSwitch");  // no verb of an earlier run
+  EXPECT_EQ(Open(MakeFile(L"First.mdb", Jet3())), 0u);  // the start registers the verbs
+  const std::wstring db = MakeFile(L"Sales 97.mdb", Jet3());
+  for (const wchar_t* code : {L"8", L"9", L"11"}) {
+    const std::wstring release = mdb::FindGeneration(code)->release;
+    SCOPED_TRACE(Utf8(release));
+    EXPECT_EQ(RegRead(HKEY_CLASSES_ROOT, L"MdbSwitch\\shell\\Access" + release, L""),
+              L"Access " + release + L"で開く");
+    EXPECT_EQ(RunVerb(L"Access" + release, db), L"");
+    const auto lines = ReceivedLines(dir_ + L"\\ac" + code);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), Expected(dir_ + L"\\ac" + code, db)), 1);
+    EXPECT_EQ(Mdb(), L"MdbSwitch");
+  }
+  EXPECT_EQ(Utf8(RunVerb(L"Access2016", db)),
+            Utf8(db + L"はAccess 97形式 (Jet 3)のデータベースのため、Access 2016では開けません"));
+  EXPECT_EQ(Received(dir_ + L"\\ac16"), L"");
 }
 
 // The machines users really have: a log that another program holds or that

@@ -4,7 +4,10 @@
 // there:
 //   [standin]
 //   mdb=<class>   rewrites HKEY_CLASSES_ROOT\.mdb, as an Access may
+//   mde=<class>   the same for .mde
 //   hold=1        after rewriting, waits for release.flag to appear
+//   window=1      and meanwhile shows a window, as Access does: asked, and
+//                 ended, when the session ends
 //   delay=<ms>    then sleeps this long
 //   exit=<code>   and ends with this exit code
 //   created=1     notes its own creation time in created.txt (100 ns units,
@@ -79,20 +82,29 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   const std::wstring ini = dir + L"\\standin.ini";
   if (Setting(ini, L"created") == L"1") NoteCreationTime(dir + L"\\created.txt");
-  const std::wstring mdbClass = Setting(ini, L"mdb");
-  if (!mdbClass.empty()) {
+  for (const wchar_t* type : {L"mdb", L"mde"}) {
+    const std::wstring className = Setting(ini, type);
     HKEY key;
-    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, L".mdb", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) == ERROR_SUCCESS) {
-      RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(mdbClass.c_str()),
-                     static_cast<DWORD>((mdbClass.size() + 1) * sizeof(wchar_t)));
+    if (!className.empty() &&
+        RegCreateKeyExW(HKEY_CLASSES_ROOT, (std::wstring(L".") + type).c_str(), 0, nullptr, 0,
+                        KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+      RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(className.c_str()),
+                     static_cast<DWORD>((className.size() + 1) * sizeof(wchar_t)));
       RegCloseKey(key);
     }
   }
   AppendUtf8(dir + L"\\running.flag", L"running");
 
+  if (Setting(ini, L"window") == L"1") {
+    CreateWindowExW(0, L"STATIC", L"Access stand-in", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
+                    100, nullptr, nullptr, nullptr, nullptr);
+  }
   if (Setting(ini, L"hold") == L"1") {
-    for (int i = 0; i < 600 && !Exists(dir + L"\\release.flag"); ++i) Sleep(100);
+    MSG message;
+    for (int i = 0; i < 600 && !Exists(dir + L"\\release.flag"); ++i) {
+      Sleep(100);
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
   }
   Sleep(static_cast<DWORD>(_wtoi(Setting(ini, L"delay").c_str())));
   return _wtoi(Setting(ini, L"exit").c_str());
