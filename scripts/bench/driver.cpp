@@ -13,10 +13,14 @@
 //       one version probe, for a count of the bytes it reads
 //   driver formatonce FILE
 //       one probe that tells the Jet 4 formats apart, for the same count
+//   driver footprint RUNS STANDIN NAME COMMAND NAME COMMAND
+//       working set (KB) of COMMAND while the stand-in Access it starts, in
+//       the folder STANDIN, waits for release.flag there
 // Every measured start waits kSettleMs first (see Settle).
 // Prints one line per program: NAME median-ms runs.
 #define _WIN32_WINNT 0x0602
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -97,6 +101,28 @@ double TimeToStandin(const std::wstring& command, const std::wstring& created) {
   if (text.empty()) Fail("the stand-in Access was not started");
   const std::uint64_t standin = std::strtoull(text.c_str(), nullptr, 10);
   return (static_cast<double>(standin) - static_cast<double>(before)) / 10000.0;
+}
+
+// The working set (KB) of `command` half a second after the stand-in Access
+// it started has come up, while it waits for that Access; then it is let go.
+double WaitingFootprint(const std::wstring& command, const std::wstring& standin) {
+  const std::wstring created = standin + L"\\created.txt";
+  const std::wstring release = standin + L"\\release.flag";
+  DeleteFileW(created.c_str());
+  DeleteFileW(release.c_str());
+  Settle();
+  PROCESS_INFORMATION info = Start(command);
+  for (int i = 0; i < 20000 && ReadAll(created).empty(); ++i) Sleep(1);
+  if (ReadAll(created).empty()) Fail("the stand-in Access was not started");
+  Sleep(500);
+  PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(info.hProcess, &counters, sizeof counters)) Fail("no memory counters");
+  HANDLE flag = CreateFileW(release.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (flag == INVALID_HANDLE_VALUE) Fail("cannot let the stand-in go");
+  CloseHandle(flag);
+  WaitAndClose(info);
+  return static_cast<double>(counters.WorkingSetSize) / 1024.0;
 }
 
 struct WindowSearch {
@@ -195,6 +221,16 @@ int main(int argc, char** argv) {
       b.push_back(TimeToWindow(Wide(argv[8]), std::atoi(argv[7])));
     }
     Report(argv[3], a);
+    Report(argv[6], b);
+    return 0;
+  }
+  if (mode == "footprint" && argc == 8) {
+    const std::wstring standin = Wide(argv[3]);
+    for (int i = 0; i < runs; ++i) {
+      a.push_back(WaitingFootprint(Wide(argv[5]), standin));
+      b.push_back(WaitingFootprint(Wide(argv[7]), standin));
+    }
+    Report(argv[4], a);
     Report(argv[6], b);
     return 0;
   }
