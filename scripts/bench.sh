@@ -202,7 +202,7 @@ cat <<EOF
 |---|---|---|---|---|---|---|
 | T1 | $build | time to Access: launcher created → stand-in Access created | $t1a ms | bare launcher $t1b ms | $(ratio "$t1a" "$t1b") | ≤ 1.2 |
 | T1b | $build | the same for a real 2002-2003 format file with Access 2000 and 2003 installed, its catalogue read (bytes its reads returned; Wine's own peeks) | $t5a ms ($b5 B; $w5 B) | bare launcher $t5b ms | $(ratio "$t5a" "$t5b") | ≤ 1.2 |
-| T1c | $build | working set while waiting for Access (half a second after it started) | $t6a KB | bare launcher $t6b KB | $(ratio "$t6a" "$t6b") | |
+| T1c | $build | working set while waiting for Access (half a second after it started) | $(printf %.0f "$t6a") KB | bare launcher $(printf %.0f "$t6b") KB | $(ratio "$t6a" "$t6b") | |
 | T2 | $build | header probe, 1 GB sparse file vs 100 KB file (bytes its reads returned; Wine's own peeks) | $t2a ms ($b2a B; $w2a B) | $t2b ms ($b2b B; $w2b B) | $(ratio "$t2a" "$t2b") | ≤ 1.1, ≤ 4096 B |
 | T3 | $build | settings window: process created → visible with 13 controls | $t3a ms | one plain window $t3b ms | $(ratio "$t3a" "$t3b") | ≤ 2 |
 | T4 | 32-bit product | size; DLLs imported, delay-loaded, loaded when needed | $size bytes | $(list "$imports"); delay: $(list "$delayed"); when needed: $(list "$loaded") | | ≤ 409600 bytes, Windows 2000's DLLs only |

@@ -49,7 +49,8 @@ void Main(Platform& platform) {
     ResetDebugLog(host, gLogFile);
     WriteDebugLog(host, L"Command()=" + host.CommandLineText(), gLogFile);
 
-    if (!RegisterLauncherClass(platform)) {
+    GenerationSet installed;
+    if (!RegisterLauncherClass(platform, &installed)) {
       host.ShowMessage(L"MdbVersionSwitchのレジストリ設定に失敗しました", kIconError);
     }
 
@@ -58,7 +59,8 @@ void Main(Platform& platform) {
       WriteDebugLog(host, L"GetCmdLineAfter Arg$()=" + DumpArguments(args), gLogFile);
       ExpandDatabasePath(host, args[1]);
       WriteDebugLog(host, L"GetLongAfter Arg$(1)=" + args[1], gLogFile);
-      const int status = LaunchAccessForFile(platform, args, PickedRelease(host.CommandLineText()));
+      const int status =
+          LaunchAccessForFile(platform, args, PickedRelease(host.CommandLineText()), installed);
       host.EndProgram(status);
     }
 

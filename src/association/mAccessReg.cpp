@@ -229,6 +229,14 @@ bool RenewOwnDefault(Platform& platform, const std::wstring& key, const std::wst
          edit.mClassSetString(key, L"", text);
 }
 
+// Only a command that really starts Access is worth keeping; anything else
+// (one that names MdbSwitch, say) leaves the last good copy in place.
+void BackUp(Platform& platform, const std::wstring& code, const std::wstring& command) {
+  if (IsMsAccessCommand(command) && !NamesMdbSwitch(platform, command)) {
+    RenewDefault(platform, BackupKey(code), command);
+  }
+}
+
 // The verb of the user's own pick of a generation: its key, and the
 // command, which picks the generation by text the parser leaves alone.
 std::wstring VerbName(const AccessGeneration& generation) {
@@ -336,35 +344,38 @@ bool OpenAssociationPage(Platform& platform) {
   return !page.target.empty() && platform.shell.Open(page.target, page.parameters);
 }
 
-bool RegisterLauncherClass(Platform& platform) {
+bool RegisterLauncherClass(Platform& platform, GenerationSet* installed) {
   const std::wstring path = ProgramPath(platform.host);
   const std::wstring program = QuotedWhereNeeded(path);
   bool result = true;
   if (!RenewOwnDefault(platform, kOwnCommandKey, program + ArgumentSlots(), path)) result = false;
   if (!RenewOwnDefault(platform, L"MdbSwitch\\DefaultIcon", path + L",0", path)) result = false;
-  // Access 2000's first, then Access 97's, as they always were; then the
-  // later generations', oldest first.
-  BackupAccessCommand(platform, Access2000().code);
-  BackupAccessCommand(platform, Access97().code);
+  // Each command read once, for the backup and the verb. Access 2000's
+  // first, then Access 97's, as they always were; then the later
+  // generations', oldest first.
+  GenerationSet found;
+  std::vector<const AccessGeneration*> order = {&Access2000(), &Access97()};
   for (const AccessGeneration& generation : AccessGenerations()) {
-    if (&generation != &Access97() && &generation != &Access2000()) {
-      BackupAccessCommand(platform, generation.code);
-    }
+    if (&generation != &Access97() && &generation != &Access2000()) order.push_back(&generation);
   }
-  RegisterPickVerbs(platform, InstalledGenerations(platform), program, path);
+  for (const AccessGeneration* generation : order) {
+    const std::wstring command = GetGenerationOpenCommand(platform, *generation);
+    if (command.empty()) continue;
+    found.push_back(generation);
+    BackUp(platform, generation->code, command);
+  }
+  // The table's order, oldest first, as InstalledGenerations gives it.
+  std::sort(found.begin(), found.end());
+  RegisterPickVerbs(platform, found, program, path);
   ListAmongOpenWithPrograms(platform);
+  if (installed != nullptr) *installed = found;
   return result;
 }
 
 void BackupAccessCommand(Platform& platform, const std::wstring& code) {
   const AccessGeneration* generation = FindGeneration(code);
-  const std::wstring command =
-      generation != nullptr ? GetGenerationOpenCommand(platform, *generation) : std::wstring();
-  // Only a command that really starts Access is worth keeping; anything
-  // else (one that names MdbSwitch, say) leaves the last good copy in place.
-  if (IsMsAccessCommand(command) && !NamesMdbSwitch(platform, command)) {
-    RenewDefault(platform, BackupKey(code), command);
-  }
+  if (generation != nullptr)
+    BackUp(platform, code, GetGenerationOpenCommand(platform, *generation));
 }
 
 std::wstring GetAccessOpenCommand(Platform& platform, const std::wstring& code) {
@@ -480,6 +491,8 @@ bool NamesMdbSwitch(Platform& platform, const std::wstring& command) {
   const std::wstring self = ProgramPath(host);
   const std::wstring name = LowerAscii(FileNameOf(program));
   if (name == L"mdbswitch.exe" || name == LowerAscii(FileNameOf(self))) return true;
+  // Access itself, as nearly every command names it: no look-up of paths.
+  if (name == L"msaccess.exe") return false;
   // A copy under another name is still the one the program's class names.
   const std::wstring registered = ProgramOfCommand(ReadDefault(platform, kOwnCommandKey));
   const std::wstring spelled = ComparablePath(host, program);

@@ -58,8 +58,9 @@ bool OpenAssociationPage(Platform& platform);
 // Rewrites the program's class keys and its verbs, one per installed
 // generation, and backs up the Access open commands of every generation; a
 // value that already holds what would be written is not written again.
-// True when both class keys hold their values.
-bool RegisterLauncherClass(Platform& platform);
+// True when both class keys hold their values. The generations found
+// installed on the way go to `installed` where given.
+bool RegisterLauncherClass(Platform& platform, GenerationSet* installed = nullptr);
 void BackupAccessCommand(Platform& platform, const std::wstring& code);
 // The live open command of Access.Application.<code>, or "".
 std::wstring GetAccessOpenCommand(Platform& platform, const std::wstring& code);

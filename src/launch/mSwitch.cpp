@@ -180,16 +180,23 @@ std::wstring NoAccessText(const std::wstring& path, MdbFormat format, bool compi
 
 }  // namespace
 
-int LaunchAccessForFile(Platform& platform, ArgumentList& args, const std::wstring& pickedRelease) {
-  IHost& host = platform.host;
-  const std::wstring& path = ArgumentAt(args, 1);
-  const GenerationSet installed = InstalledGenerations(platform);
+namespace {
+
+// The generation the database at `path` goes to, its format read where the
+// choice depends on it; null, with the one message to show, where none does.
+const AccessGeneration* ChooseForLaunch(Platform& platform, const std::wstring& path,
+                                        const std::wstring& pickedRelease,
+                                        const GenerationSet& installed, std::wstring* refusal) {
   const AccessGeneration* picked = nullptr;
   if (!pickedRelease.empty()) {
     picked = FindGenerationByRelease(pickedRelease);
-    if (picked == nullptr) return Refuse(host, UnknownPickText(pickedRelease));
+    if (picked == nullptr) {
+      *refusal = UnknownPickText(pickedRelease);
+      return nullptr;
+    }
     if (std::find(installed.begin(), installed.end(), picked) == installed.end()) {
-      return Refuse(host, GenerationName(*picked) + L"はインストールされていません");
+      *refusal = GenerationName(*picked) + L"はインストールされていません";
+      return nullptr;
     }
   }
   const bool compiled = IsCompiledDatabase(path);
@@ -207,11 +214,28 @@ int LaunchAccessForFile(Platform& platform, ArgumentList& args, const std::wstri
   // No apartment may be held through the wait: a thread that owns one and
   // never pumps messages stalls broadcasts and DDE for as long as Access runs.
   platform.engine.ReleaseEngine();
-  if (format == MdbFormat::Unknown) {
-    return Refuse(host, path + L"はAccess97、または2000のファイルではありません");
-  }
   const AccessGeneration* generation = choose(format);
-  if (generation == nullptr) return Refuse(host, NoAccessText(path, format, compiled, picked));
+  if (format == MdbFormat::Unknown) {
+    *refusal = path + L"はAccess97、または2000のファイルではありません";
+  } else if (generation == nullptr) {
+    *refusal = NoAccessText(path, format, compiled, picked);
+  }
+  return generation;
+}
+
+}  // namespace
+
+int LaunchAccessForFile(Platform& platform, ArgumentList& args, const std::wstring& pickedRelease) {
+  return LaunchAccessForFile(platform, args, pickedRelease, InstalledGenerations(platform));
+}
+
+int LaunchAccessForFile(Platform& platform, ArgumentList& args, const std::wstring& pickedRelease,
+                        const GenerationSet& installed) {
+  IHost& host = platform.host;
+  std::wstring refusal;
+  const AccessGeneration* generation =
+      ChooseForLaunch(platform, ArgumentAt(args, 1), pickedRelease, installed, &refusal);
+  if (generation == nullptr) return Refuse(host, refusal);
   bool namedMdbSwitch = false;
   const std::wstring registered = GetLaunchCommand(platform, *generation, &namedMdbSwitch);
   if (registered.empty() && namedMdbSwitch) {

@@ -49,5 +49,9 @@ constexpr int kLaunchRefused = kExitRefused;
 // usable open command.
 int LaunchAccessForFile(Platform& platform, ArgumentList& args,
                         const std::wstring& pickedRelease = std::wstring());
+// The same with the installed generations already looked up (by
+// RegisterLauncherClass, at the same start).
+int LaunchAccessForFile(Platform& platform, ArgumentList& args, const std::wstring& pickedRelease,
+                        const GenerationSet& installed);
 
 }  // namespace mdb

@@ -6,9 +6,9 @@ namespace mdb {
 
 namespace {
 
-// A value that keeps growing between the question of its size and the read
-// is given up after this many tries.
+// A value that keeps growing between the reads is given up after this many.
 constexpr int kReadAttempts = 8;
+constexpr std::size_t kFirstReadSize = 512;
 
 // What mRegSetString stores: the text and one zero character.
 std::string StoredBytes(const std::wstring& text) {
@@ -98,24 +98,20 @@ std::wstring clsRegEdit::mRegReadString(RegistryRoot enumRegKey, const std::wstr
 
 bool clsRegEdit::ReadValue(const RegKey& key, const std::wstring& valueName, std::uint32_t* type,
                            std::string* bytes) {
-  std::uint32_t size = 0;
-  if (registry_.QueryValueEx(key.get(), valueName, type, nullptr, &size) != kRegSuccess) {
-    return false;
-  }
-  // Another program may make the value longer between the two calls; the
-  // read then says how much it needs now.
+  // Most values fit the first buffer; a longer one, or one another program
+  // made longer meanwhile, says how much it needs and is read again.
+  std::string data(kFirstReadSize, '\0');
   for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-    std::string data(size, '\0');
-    std::uint32_t got = size;
+    std::uint32_t size = static_cast<std::uint32_t>(data.size());
     const long status = registry_.QueryValueEx(key.get(), valueName, type,
-                                               reinterpret_cast<unsigned char*>(&data[0]), &got);
+                                               reinterpret_cast<unsigned char*>(&data[0]), &size);
     if (status == kRegSuccess) {
-      data.resize(got < size ? got : size);
+      data.resize(size);
       *bytes = data;
       return true;
     }
     if (status != kRegMoreData) return false;
-    size = got;
+    data.assign(size, '\0');
   }
   return false;
 }

@@ -18,17 +18,14 @@ class FakeProcess final : public IProcessApi {
   std::optional<std::uint32_t> exitCode = 0;
   std::unique_ptr<HostError> startError;
   std::function<void()> whileWaiting;
-  // Windows signs out while the process runs, after whileWaiting.
-  bool sessionEnds = false;
 
   std::vector<std::wstring> calls;  // every command line started, in order
 
   std::optional<std::uint32_t> ExecuteAndWait(const std::wstring& commandLine,
-                                              const std::function<void()>& atSessionEnd) override {
+                                              const std::function<void()>&) override {
     calls.push_back(commandLine);
     if (startError) throw *startError;
     if (whileWaiting) whileWaiting();
-    if (sessionEnds) atSessionEnd();
     return exitCode;
   }
 };

@@ -514,23 +514,14 @@ long FakeRegistry::CloseKey(RegHandle key) {
 }
 
 std::wstring FakeRegistry::ExpandEnvironmentText(const std::wstring& text) {
-  std::wstring out;
-  std::size_t at = 0;
-  for (std::size_t open; (open = text.find(L'%', at)) != std::wstring::npos;) {
-    const std::size_t close = text.find(L'%', open + 1);
-    if (close == std::wstring::npos) break;
-    const std::string name = Fold(Utf8(text.substr(open + 1, close - open - 1)));
-    auto value = environment.end();
-    for (auto it = environment.begin(); it != environment.end(); ++it) {
-      if (Fold(Utf8(it->first)) == name) value = it;
+  std::wstring expanded = text;
+  for (const auto& variable : environment) {
+    const std::wstring name = L"%" + variable.first + L"%";
+    for (std::size_t at; (at = expanded.find(name)) != std::wstring::npos;) {
+      expanded.replace(at, name.size(), variable.second);
     }
-    out += text.substr(at, open - at);
-    // A name the environment lacks stays with its first '%'; the second may
-    // open the next name.
-    out += value == environment.end() ? L"%" : value->second;
-    at = value == environment.end() ? open + 1 : close + 1;
   }
-  return out + text.substr(at);
+  return expanded;
 }
 
 }  // namespace mdb

@@ -88,7 +88,8 @@ class FakeRegistry final : public IRegistryApi {
   // any right beyond reading, a create of a missing key, and every set or
   // delete in them fail with access denied. Reading goes on.
   void DenyWrites(RegHandle root, const std::string& path);
-  // The environment ExpandEnvironmentText takes its names from.
+  // The environment ExpandEnvironmentText takes its names from, spelled as
+  // the texts spell them.
   std::map<std::wstring, std::wstring> environment;
   // The next read of that value, once, finds it `grown` characters longer
   // than the question of its size before it said.

@@ -539,20 +539,15 @@ TEST_F(LaunchEndToEnd, StartFailureShowsTheSystemTextAndDoesNotReclaimMdb) {
   ExpectLaunchLog(db, commandLine);
 }
 
-BOOL CALLBACK FindWindowOf(HWND window, LPARAM found) {
-  auto* pid = reinterpret_cast<DWORD*>(found);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner != *pid) return TRUE;
-  *pid = 0;
-  return FALSE;
-}
-
 // Whether `pid` owns a top-level window, shown or not: what Windows tells of
-// the end of the session (a message-only window is not enumerated).
+// the end of the session (a message-only window is not one).
 bool OwnsTopLevelWindow(DWORD pid) {
-  EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&pid));
-  return pid == 0;
+  DWORD owner = 0;
+  for (HWND window = nullptr;
+       owner != pid && (window = FindWindowExW(nullptr, window, nullptr, nullptr));) {
+    GetWindowThreadProcessId(window, &owner);
+  }
+  return owner == pid;
 }
 
 // Windows ends a program without a top-level window unasked when the session
@@ -587,18 +582,6 @@ int MdbSwitchProcesses() {
   return count;
 }
 
-struct ControlSearch {
-  int id;
-  HWND found;
-};
-
-BOOL CALLBACK FindControl(HWND window, LPARAM search) {
-  auto* control = reinterpret_cast<ControlSearch*>(search);
-  if (GetDlgCtrlID(window) != control->id) return TRUE;
-  control->found = window;
-  return FALSE;
-}
-
 // Picks `option` in a settings window started now (none: the one it shows
 // for the current association), presses 「変更反映して終了」 and waits.
 void ApplyTheWindowsChoice(const std::wstring& exe,
@@ -609,13 +592,10 @@ void ApplyTheWindowsChoice(const std::wstring& exe,
                               L"MdbVersionSwitch  Ver0.92β",
                               20000);
   ASSERT_NE(window, nullptr);
-  const auto control = [window](mdb::ControlId id) {
-    ControlSearch search{mdb::DialogIdOf(id), nullptr};
-    EnumChildWindows(window, FindControl, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-  };
-  if (option) SendMessageW(control(*option), BM_CLICK, 0, 0);
-  PostMessageW(control(mdb::ControlId::Command3), BM_CLICK, 0, 0);
+  // The options and the button are held by Frame1.
+  HWND frame = GetDlgItem(window, mdb::DialogIdOf(mdb::ControlId::Frame1));
+  if (option) SendMessageW(GetDlgItem(frame, mdb::DialogIdOf(*option)), BM_CLICK, 0, 0);
+  PostMessageW(GetDlgItem(frame, mdb::DialogIdOf(mdb::ControlId::Command3)), BM_CLICK, 0, 0);
   EXPECT_TRUE(settings.Wait(30000));
 }
 

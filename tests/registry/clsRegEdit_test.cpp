@@ -14,7 +14,7 @@ using Op = mdb::FakeRegistry::Op;
 namespace {
 
 struct InMemoryRegistry {
-  InMemoryRegistry() { registry.environment[L"SYSTEMROOT"] = systemRoot; }
+  InMemoryRegistry() { registry.environment[L"SystemRoot"] = systemRoot; }
   mdb::FakeRegistry registry;
   mdb::RegistryRoot root = mdb::HKEY_CURRENT_USER_;
   std::wstring scratch = L"Software\\MdbSwitchTest\\RegEdit";
