@@ -62,13 +62,22 @@ wine_session "$session" "$wine"
 
 begin "preparing the programs, the stand-in Access and the databases"
 work="$session/work"
-mkdir -p "$work/ac9"
+mkdir -p "$work"
 cp "$built/MdbSwitch.exe" "$built"/bench/{bare,plainwindow,driver}.exe "$work/"
-cp "$built/standin/msaccess.exe" "$work/ac9/msaccess.exe"
-printf '[standin]\r\ncreated=1\r\n' >"$work/ac9/standin.ini"
-access=$(wine_path "$work/ac9/msaccess.exe")
-"$wine" reg add 'HKCR\Access.Application.9\shell\open\command' /ve /f \
-  /d "\"$access\" /NOSTARTUP \"%1\"" >/dev/null 2>&1
+# standin DIR CODE SETTINGS: a stand-in Access in $work/DIR with the
+# settings of its standin.ini, registered as Access.Application.CODE; its
+# Windows path.
+standin() {
+  mkdir -p "$work/$1"
+  cp "$built/standin/msaccess.exe" "$work/$1/msaccess.exe"
+  printf '[standin]\r\n%b' "$3" >"$work/$1/standin.ini"
+  local path
+  path=$(wine_path "$work/$1/msaccess.exe")
+  "$wine" reg add "HKCR\\Access.Application.$2\\shell\\open\\command" /ve /f \
+    /d "\"$path\" /NOSTARTUP \"%1\"" >/dev/null 2>&1
+  echo "$path"
+}
+access=$(standin ac9 9 'created=1\r\n')
 
 # Jet 4 files with the same first page: 100 KB, and 1 GB sparse.
 python3 - "$work" <<'EOF'
@@ -105,12 +114,7 @@ t1b=$(median bare <<<"$t1")
 begin "T1b: $runs interleaved launches each of a file whose format is read"
 # Access 2003 beside Access 2000: a real 2002-2003 format file is told apart
 # by its catalogue before Access 2003 starts.
-mkdir -p "$work/ac11"
-cp "$built/standin/msaccess.exe" "$work/ac11/msaccess.exe"
-printf '[standin]\r\ncreated=1\r\n' >"$work/ac11/standin.ini"
-access11=$(wine_path "$work/ac11/msaccess.exe")
-"$wine" reg add 'HKCR\Access.Application.11\shell\open\command' /ve /f \
-  /d "\"$access11\" /NOSTARTUP \"%1\"" >/dev/null 2>&1
+access11=$(standin ac11 11 'created=1\r\n')
 cp "$root/tests/launch/samples/jet4-2003-jackcess-del.mdb" "$work/Orders 2003.mdb"
 db11=$(wine_path "$work/Orders 2003.mdb")
 t5=$(launches ac11 "$db11" "$access11")
@@ -119,20 +123,14 @@ t5b=$(median bare <<<"$t5")
 
 begin "T1c: the footprint while Access runs, $runs interleaved launches each"
 # The same launches, each measured while its Access (one that stays until it
-# is let go) runs.
-mkdir -p "$work/acw"
-cp "$built/standin/msaccess.exe" "$work/acw/msaccess.exe"
-printf '[standin]\r\ncreated=1\r\nhold=1\r\n' >"$work/acw/standin.ini"
-waiting=$(wine_path "$work/acw/msaccess.exe")
-"$wine" reg add 'HKCR\Access.Application.9\shell\open\command' /ve /f \
-  /d "\"$waiting\" /NOSTARTUP \"%1\"" >/dev/null 2>&1
+# is let go) runs; then Access 2000 is the timed stand-in again.
+waiting=$(standin acw 9 'created=1\r\nhold=1\r\n')
 t6=$(driver footprint "$runs" "$(wine_path "$work/acw")" \
   mdbswitch "\"$(wine_path "$work/MdbSwitch.exe")\" \"$db\"" \
   bare "\"$(wine_path "$work/bare.exe")\" \"$waiting\" /NOSTARTUP  \"$db\"")
 t6a=$(median mdbswitch <<<"$t6")
 t6b=$(median bare <<<"$t6")
-"$wine" reg add 'HKCR\Access.Application.9\shell\open\command' /ve /f \
-  /d "\"$access\" /NOSTARTUP \"%1\"" >/dev/null 2>&1
+standin ac9 9 'created=1\r\n' >/dev/null
 
 begin "T2: $runs interleaved probes each"
 large=$(wine_path "$work/Large 2000.mdb")

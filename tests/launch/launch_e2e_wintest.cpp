@@ -723,7 +723,7 @@ TEST_F(LaunchEndToEnd, CompiledDatabasesOpenOnlyWhereTheyRunUnconverted) {
 // file's format starts nothing.
 TEST_F(LaunchEndToEnd, EachGenerationsVerbOpensTheFileThere) {
   InstallGenerations(L"8 9 11 16");
-  RegRemoveTree(HKEY_CLASSES_ROOT, L"MdbSwitch");  // no verb of an earlier run
+  RegRemoveTree(HKEY_CLASSES_ROOT, L"MdbSwitch");       // no verb of an earlier run
   EXPECT_EQ(Open(MakeFile(L"First.mdb", Jet3())), 0u);  // the start registers the verbs
   const std::wstring db = MakeFile(L"Sales 97.mdb", Jet3());
   for (const wchar_t* code : {L"8", L"9", L"11"}) {
